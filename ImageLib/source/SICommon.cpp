@@ -4,9 +4,9 @@
 #include <cstdio>
 
 const char* const SICommon::DBGclasslabel[17] = {
-    "DBGNone#", "DBGMem#", "DBGMatch#", "DBGPixel#", "DBGRect#", "DBGBitmap#",
-    "DBGUI#",   "DBGIter", "DBGProblem", "DBGCache", "DBGAll#",  "",
-    "",         "",        "",          "",         "",
+    "DBGNone#", "DBGMem#", "DBGMatch#",  "DBGPixel#", "DBGRect#", "DBGBitmap#",
+    "DBGUI#",   "DBGIter", "DBGProblem", "DBGCache",  "DBGAll#",  "",
+    "",         "",        "",           "",          "",
 };
 
 int siprintf(const char* format, ...) {

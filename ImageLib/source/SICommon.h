@@ -45,8 +45,12 @@ public:
 // earlier argument.
 namespace SICommon_H {
 
-template <class T> inline const T& max(const T& a, const T& b) { return (a < b) ? b : a; }
-template <class T> inline const T& min(const T& a, const T& b) { return (a > b) ? b : a; }
+template <class T> inline const T& max(const T& a, const T& b) {
+    return (a < b) ? b : a;
+}
+template <class T> inline const T& min(const T& a, const T& b) {
+    return (a > b) ? b : a;
+}
 
 template <class T> inline const T& max(const T& a, const T& b, const T& c) {
     if (a >= b) return (a >= c) ? a : c;

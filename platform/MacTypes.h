@@ -1,0 +1,79 @@
+// Basic types of the platform layer: 16-bit result codes, four-character codes,
+// rectangles, fixed-point numbers and the result codes the system relies on.
+#pragma once
+
+#include <cstdint>
+
+using OSErr = int16_t;
+using OSStatus = int32_t;
+using ComponentResult = int32_t;
+using OSType = uint32_t;
+using ResType = uint32_t;
+using Fixed = int32_t;
+using TimeValue = int32_t;
+using TimeScale = int32_t;
+using Ptr = char*;
+using Boolean = bool;
+using CodecQ = uint32_t;
+
+// A four-character code: the first character lands in the most significant byte.
+constexpr OSType FOUR_CHAR_CODE(const char (&s)[5]) {
+    return (OSType(uint8_t(s[0])) << 24) | (OSType(uint8_t(s[1])) << 16) |
+           (OSType(uint8_t(s[2])) << 8) | OSType(uint8_t(s[3]));
+}
+
+enum : OSErr {
+    noErr = 0,
+    paramErr = -50,           // a bad parameter
+    ioErr = -36,              // an input or output error
+    eofErr = -39,             // end of file
+    posErr = -40,             // a position before the start of the file
+    dskFulErr = -34,          // the disk is full
+    fnfErr = -43,             // file not found
+    wrPermErr = -61,          // no permission to write
+    permErr = -54,            // no permission
+    opWrErr = -49,            // the file is already open for writing
+    fBsyErr = -47,            // the file is busy
+    dupFNErr = -48,           // a file of that name exists
+    dirNFErr = -120,          // the folder does not exist
+    bdNamErr = -37,           // a bad file name
+    memFullErr = -108,        // out of memory
+    nilHandleErr = -109,      // a handle that is null
+    userCanceledErr = -128,   // the user cancelled
+    resNotFound = -192,       // no such resource
+    badComponentType = -2003, // no component of that kind
+    invalidMovie = -2010,
+    invalidTrack = -2009,
+    invalidMedia = -2008,
+    badImageDescription = -2001,
+    couldNotResolveDataRef = -2000,
+    noMovieFound = -2048,
+    codecErr = -8960,
+    codecUnimpErr = -8961,
+    noCodecErr = -8962,
+};
+
+struct Rect {
+    int16_t top = 0;
+    int16_t left = 0;
+    int16_t bottom = 0;
+    int16_t right = 0;
+};
+
+inline void OffsetRect(Rect* r, int dh, int dv) {
+    r->left = int16_t(r->left + dh);
+    r->right = int16_t(r->right + dh);
+    r->top = int16_t(r->top + dv);
+    r->bottom = int16_t(r->bottom + dv);
+}
+
+// Fixed-point helpers (16.16).
+inline Fixed X2Fix(double x) {
+    double v = x * 65536.0;
+    if (!(v < 2147483647.0)) return 0x7FFFFFFF;
+    if (!(v > -2147483648.0)) return int32_t(0x80000000u);
+    return Fixed(v >= 0 ? v + 0.5 : v - 0.5);
+}
+inline int16_t FixRound(Fixed f) {
+    return int16_t((int64_t(f) + 0x8000) >> 16);
+}
