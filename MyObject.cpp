@@ -22,6 +22,7 @@
 #include <QUrl>
 
 #include <climits>
+#include <new>
 
 namespace {
 
@@ -275,10 +276,17 @@ void MyObject::snapFrame(QObject*) {
     }
     const uint8_t code = interpolationCodeForIndex(ScalingMethod->currentIndex());
     const int q = compressionSlider->value();
-    if (sizebyscale)
-        myView->saveFrame(q, scale, code);
-    else
-        myView->saveFrame(q, float(resx), float(resy), code);
+    try {
+        if (sizebyscale)
+            myView->saveFrame(q, scale, code);
+        else
+            myView->saveFrame(q, float(resx), float(resy), code);
+    } catch (const std::bad_alloc&) {
+        // The snapshot's temporaries are gone again; the program goes on.
+        showStatus(tr("Snapshot not saved: there is not enough memory for %1 × %2 pixels.")
+                       .arg(resx)
+                       .arg(resy));
+    }
 }
 
 void MyObject::logMessage(const char* text) {

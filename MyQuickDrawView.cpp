@@ -6,6 +6,9 @@
 #include "Trace.h"
 #include "ViewGeometry.h"
 
+#include "Movies.h"
+#include "PlatformImageQt.h"
+
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -48,6 +51,24 @@ public:
 private:
     QWidget* panel_;
 };
+
+// Why a movie file did not open, in a user's words.
+QString reasonForOpenResult(OSErr result) {
+    switch (result) {
+    case fnfErr:
+        return QObject::tr("there is no such file");
+    case permErr:
+        return QObject::tr("it may not be read");
+    case noVideoTrackInMovieErr:
+        return QObject::tr("it holds sound but no pictures");
+    case noCodecErr:
+        return QObject::tr("its pictures are in a format that cannot be decoded");
+    case memFullErr:
+        return QObject::tr("its pictures are too large");
+    default:
+        return QObject::tr("it is not a movie or image file");
+    }
+}
 
 } // namespace
 
@@ -111,8 +132,9 @@ bool MyQuickDrawView::acceptDrop(const QMimeData* data) {
         // The open is abandoned before the title or the frame source is
         // touched; the user learns which file it was.
         const QStringList names = fileNamesOf(data);
-        myObject->showStatus(tr("Could not open %1 as a movie (%2).")
+        myObject->showStatus(tr("Could not open %1: %2 (%3).")
                                  .arg(names.isEmpty() ? QString() : names.first(),
+                                      reasonForOpenResult(lastOpenResult_),
                                       QString::fromUtf8(failure.what())));
         return false;
     }
@@ -149,15 +171,15 @@ Movie MyQuickDrawView::createQTMovieFromFilePath(const char* path) {
     static const char* const kMethod = "-[MyQuickDrawView createQTMovieFromFilePath:]";
     Trace::enter(myObject, kMethod);
     if (!path) handleFailureInMethod(kMethod, "MyQuickDrawView", 309, "nil movie file path");
+    // The file URL, then the movie object made from it (not by reference).
     Movie movie = nullptr;
+    lastOpenResult_ = noErr;
+    const QUrl url = QUrl::fromLocalFile(QFile::decodeName(path));
     bool madeMovieObject = false;
-    if (std::unique_ptr<NSMovie> theNSMovie{NSMovie::initWithPath(path)}) {
-        madeMovieObject = true;
-        movie = theNSMovie->QTMovie();
+    if (url.isValid()) {
+        lastOpenResult_ = OpenMovieFromPath(path, &movie);
+        madeMovieObject = lastOpenResult_ == noErr;
         if (movie) SetMovieActive(movie, true);
-        // The movie object is let go of here; the movie itself now belongs
-        // to the frame source made from it.
-        theNSMovie->release();
     }
     if (!path) handleFailureInMethod(kMethod, "MyQuickDrawView", 325, "nil filePath");
     if (!madeMovieObject) handleFailureInMethod(kMethod, "MyQuickDrawView", 326, "nil theNSMovie");
@@ -239,16 +261,18 @@ void MyQuickDrawView::paintEvent(QPaintEvent*) {
     if (mpr) {
         mpr->drawRect();
         bool drawn = false;
-        if (std::unique_ptr<NSImage> image{mpr->makeNSImage()}) {
+        if (NSImage* image = mpr->makeNSImage()) {
+            const NSSize size = image->size();
             const FloatRect bounds{0, 0, float(width()), float(height())};
             const FloatRect r =
-                ViewGeometry::fitImage(float(image->width()), float(image->height()), bounds);
+                ViewGeometry::fitImage(float(size.width), float(size.height), bounds);
             Trace::line(myObject, "Drawing Image\n");
             painter.setCompositionMode(QPainter::CompositionMode_Source);
-            painter.drawImage(QRectF(r.x, r.y, r.width, r.height), *image);
+            painter.drawImage(QRectF(r.x, r.y, r.width, r.height), QImageFromNSImage(image));
             painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
             drawnRect = r;
             drawn = true;
+            image->release();
         }
         if (cropping && drawn) {
             const FloatRect o = ViewGeometry::outlineForCrop(
@@ -480,98 +504,77 @@ void MyQuickDrawView::showWaitPanel() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
 }
 
-void MyQuickDrawView::closeWaitPanel() {
-    if (myObject->waitPanel) myObject->waitPanel->hide();
+std::unique_ptr<PixRectRef<ARGBVal>> MyQuickDrawView::snapshotRegion() {
+    PixRect<ARGBVal>& frame = *mpr->allLines;
+    int lx = frame.lx, ly = frame.ly, hx = frame.hx, hy = frame.hy;
+    if (cropping) {
+        // The far edges are included: a crop w wide covers w + 1 columns
+        // before the cut to the frame.
+        lx = int(clipOrigin.x);
+        ly = int(clipOrigin.y);
+        hx = int(clipOrigin.x + clipSize.width);
+        hy = int(clipOrigin.y + clipSize.height);
+    }
+    return std::make_unique<PixRectRef<ARGBVal>>(frame, lx, ly, hx, hy);
 }
 
-namespace {
+void MyQuickDrawView::exportCopy(PixRectRef<ARGBVal>& region, int quality) {
+    WaitPanelScope wait(myObject->waitPanel);
+    showWaitPanel();
+    PixRectRW<ARGBVal> copy(region);
+    Bitmapio bitmap(copy);
+    wait.close();
+    // Only a failed resampled save brings up the error panel, so that a
+    // cancelled dialog here stays quiet; the status bar still tells whether
+    // the file was written.
+    if (bitmap.saveToFile(nullptr, quality))
+        myObject->showStatus(tr("Snapshot saved (%1 × %2).").arg(bitmap.width).arg(bitmap.height));
+    else
+        myObject->showStatus(tr("The snapshot was not saved."));
+}
 
-// Inclusive source bounds of a snapshot: the crop rectangle in crop mode
-// (its far edges included), else the whole frame.
-struct SourceBounds {
-    int lx, ly, hx, hy;
-};
-
-} // namespace
+void MyQuickDrawView::exportResampled(PixRectRef<ARGBVal>& region, double fx, double fy,
+                                      uint8_t interp, int quality) {
+    WaitPanelScope wait(myObject->waitPanel);
+    showWaitPanel();
+    ContImageRef<ARGBVal> continuous(region, siinterpcode(interp));
+    SamplePixRectNC<ARGBVal, ARGBVal> resampled(continuous, fx, fy, SIInterpolated);
+    Bitmapio bitmap(resampled); // every result pixel is computed here
+    wait.close();
+    if (bitmap.saveToFile(nullptr, quality)) {
+        myObject->showStatus(tr("Snapshot saved (%1 × %2).").arg(bitmap.width).arg(bitmap.height));
+    } else {
+        myObject->saveErrorPanel->show();
+        myObject->saveErrorPanel->raise();
+    }
+}
 
 void MyQuickDrawView::saveFrame(int quality, float width, float height, uint8_t interp) {
     Trace::enter(myObject, "-[MyQuickDrawView saveFrame:width:height:interp:]");
-    if (!mpr || !mpr->allLines) {
-        Trace::leave(myObject);
-        return;
-    }
-    PixRect<ARGBVal>& frame = *mpr->allLines;
-    SourceBounds b{frame.lx, frame.ly, frame.hx, frame.hy};
-    if (cropping)
-        b = {int(clipOrigin.x), int(clipOrigin.y), int(clipOrigin.x + clipSize.width),
-             int(clipOrigin.y + clipSize.height)};
-
-    WaitPanelScope wait(myObject->waitPanel);
-    showWaitPanel();
-    PixRectRef<ARGBVal> region(frame, b.lx, b.ly, b.hx, b.hy);
-    const int regionW = region.hx - region.lx + 1;
-    const int regionH = region.hy - region.ly + 1;
-    // Copied unchanged when the size asked for is the region's own size. (A
-    // typed size equal to the whole frame's size in crop mode is a resample of
-    // the crop to that size, as typed, not a copy of the crop at its own size.)
-    if (int(width) == regionW && int(height) == regionH) {
-        PixRectRW<ARGBVal> copy(region);
-        Bitmapio bitmap(copy);
-        wait.close();
-        // Only a failed resampled save brings up the error panel; here a
-        // cancelled dialog or a failed write is told in the status bar.
-        if (!bitmap.saveToFile(nullptr, quality))
-            myObject->showStatus(tr("The snapshot was not saved."));
+    if (mpr && mpr->allLines) {
+        std::unique_ptr<PixRectRef<ARGBVal>> region = snapshotRegion();
+        const int regionW = region->hx - region->lx + 1;
+        const int regionH = region->hy - region->ly + 1;
+        // Copied unchanged when the size asked for is the region's own size.
+        // (In crop mode a typed size equal to the whole frame's is a resample
+        // of the crop to the size typed, not a copy of the crop at its own.)
+        if (int(width) == regionW && int(height) == regionH)
+            exportCopy(*region, quality);
         else
-            myObject->showStatus(tr("Snapshot saved (%1 × %2).").arg(regionW).arg(regionH));
-    } else {
-        ContImageRef<ARGBVal> continuous(region, siinterpcode(interp));
-        const double fx = double(float(regionW) / width);
-        const double fy = double(float(regionH) / height);
-        SamplePixRectNC<ARGBVal, ARGBVal> resampled(continuous, fx, fy, SIInterpolated);
-        Bitmapio bitmap(resampled);
-        wait.close();
-        if (!bitmap.saveToFile(nullptr, quality))
-            myObject->saveErrorPanel->show(), myObject->saveErrorPanel->raise();
-        else
-            myObject->showStatus(tr("Snapshot saved."));
+            exportResampled(*region, double(float(regionW) / width),
+                            double(float(regionH) / height), interp, quality);
     }
     Trace::leave(myObject);
 }
 
 void MyQuickDrawView::saveFrame(int quality, float scale, uint8_t interp) {
     Trace::enter(myObject, "-[MyQuickDrawView saveFrame:scale:interp:]");
-    if (!mpr || !mpr->allLines) {
-        Trace::leave(myObject);
-        return;
-    }
-    PixRect<ARGBVal>& frame = *mpr->allLines;
-    SourceBounds b{frame.lx, frame.ly, frame.hx, frame.hy};
-    if (cropping)
-        b = {int(clipOrigin.x), int(clipOrigin.y), int(clipOrigin.x + clipSize.width),
-             int(clipOrigin.y + clipSize.height)};
-
-    WaitPanelScope wait(myObject->waitPanel);
-    showWaitPanel();
-    PixRectRef<ARGBVal> region(frame, b.lx, b.ly, b.hx, b.hy);
-    if (scale == 1.0f) {
-        PixRectRW<ARGBVal> copy(region);
-        Bitmapio bitmap(copy);
-        wait.close();
-        if (!bitmap.saveToFile(nullptr, quality))
-            myObject->showStatus(tr("The snapshot was not saved."));
+    if (mpr && mpr->allLines) {
+        std::unique_ptr<PixRectRef<ARGBVal>> region = snapshotRegion();
+        if (scale == 1.0f)
+            exportCopy(*region, quality);
         else
-            myObject->showStatus(tr("Snapshot saved."));
-    } else {
-        ContImageRef<ARGBVal> continuous(region, siinterpcode(interp));
-        SamplePixRectNC<ARGBVal, ARGBVal> resampled(continuous, double(scale), double(scale),
-                                                    SIInterpolated);
-        Bitmapio bitmap(resampled);
-        wait.close();
-        if (!bitmap.saveToFile(nullptr, quality))
-            myObject->saveErrorPanel->show(), myObject->saveErrorPanel->raise();
-        else
-            myObject->showStatus(tr("Snapshot saved."));
+            exportResampled(*region, double(scale), double(scale), interp, quality);
     }
     Trace::leave(myObject);
 }

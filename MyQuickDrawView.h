@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <memory>
 
 class QAbstractButton;
 class QMimeData;
@@ -101,7 +102,12 @@ private:
     // The running position never leaves 0 ... frame count.
     void clampRunningPosition();
     void showWaitPanel();
-    void closeWaitPanel();
+    // The snapshot's source: the crop rectangle in crop mode, else the frame.
+    std::unique_ptr<PixRectRef<ARGBVal>> snapshotRegion();
+    void exportCopy(PixRectRef<ARGBVal>& region, int quality);
+    void exportResampled(PixRectRef<ARGBVal>& region, double fx, double fy, uint8_t interp,
+                         int quality);
 
     CropTracker tracker_;
+    OSErr lastOpenResult_ = 0; // of the last createQTMovieFromFilePath
 };
