@@ -29,6 +29,18 @@ AppInterface::AppInterface(std::unique_ptr<MyObject> controller)
 
     controller_->awakeFromNib();
     main.myView->awakeFromNib();
+
+    // The movie view has the keyboard at start-up, so that the arrows, Home
+    // and Space step through the movie rather than edit a size field; ending
+    // an edit with Return hands the keyboard back to it.
+    main.myView->setFocusPolicy(Qt::ClickFocus);
+    main.myView->setFocus();
+    for (QLineEdit* field : {main.ResultXSize, main.ResultYSize})
+        QObject::connect(field, &QLineEdit::returnPressed, main.myView,
+                         [this] { main.myView->setFocus(); });
+    window_->addActions({main.actionOpen, main.actionSnapshot, main.actionQuit,
+                         main.actionFirstFrame, main.actionPreviousFrame, main.actionNextFrame,
+                         main.actionPlayAll});
 }
 
 // The window (and with it the view and its frame source) goes before the
