@@ -396,12 +396,12 @@ void MyQuickDrawView::cleanUpForExit() {
 
 int MyQuickDrawView::moviewidth() const {
     if (!mpr || !mpr->allLines) return 1;
-    return mpr->allLines->hx - mpr->allLines->lx + 1;
+    return mpr->allLines->width();
 }
 
 int MyQuickDrawView::movieheight() const {
     if (!mpr || !mpr->allLines) return 1;
-    return mpr->allLines->hy - mpr->allLines->ly + 1;
+    return mpr->allLines->height();
 }
 
 int MyQuickDrawView::clipWidth() const {
@@ -506,7 +506,7 @@ void MyQuickDrawView::showWaitPanel() {
 
 std::unique_ptr<PixRectRef<ARGBVal>> MyQuickDrawView::snapshotRegion() {
     PixRect<ARGBVal>& frame = *mpr->allLines;
-    int lx = frame.lx, ly = frame.ly, hx = frame.hx, hy = frame.hy;
+    int lx = frame.lx(), ly = frame.ly(), hx = frame.hx(), hy = frame.hy();
     if (cropping) {
         // The far edges are included: a crop w wide covers w + 1 columns
         // before the cut to the frame.
@@ -553,8 +553,8 @@ void MyQuickDrawView::saveFrame(int quality, float width, float height, uint8_t 
     Trace::enter(myObject, "-[MyQuickDrawView saveFrame:width:height:interp:]");
     if (mpr && mpr->allLines) {
         std::unique_ptr<PixRectRef<ARGBVal>> region = snapshotRegion();
-        const int regionW = region->hx - region->lx + 1;
-        const int regionH = region->hy - region->ly + 1;
+        const int regionW = region->width();
+        const int regionH = region->height();
         // Copied unchanged when the size asked for is the region's own size.
         // (In crop mode a typed size equal to the whole frame's is a resample
         // of the crop to the size typed, not a copy of the crop at its own.)

@@ -102,9 +102,9 @@ struct App {
     // The number painted into the frame the frame source holds now.
     int shownNumber() const {
         if (!view->mpr || !view->mpr->frameBuffer) return -3;
-        return testmovies::readFrameNumber(
-            reinterpret_cast<const uint8_t*>(view->mpr->frameBuffer), view->moviewidth(),
-            view->movieheight(), long(view->moviewidth()) * 4);
+        return testmovies::readFrameNumber(reinterpret_cast<const uint8_t*>(view->mpr->frameBuffer),
+                                           view->moviewidth(), view->movieheight(),
+                                           long(view->moviewidth()) * 4);
     }
 
     QString status() const { return win->statusBar()->currentMessage(); }

@@ -40,10 +40,11 @@ void TestController::startUp() {
     QVERIFY(app.view->acceptDrops());
     // Every outlet is connected.
     for (QObject* o : std::initializer_list<QObject*>{
-             c->ActualSizeButton, c->compressionSlider, c->frameNumber, c->interlaceSwitch,
-             c->cropSwitch, c->MovieStats, c->logView, c->logWindow, c->myView, c->myWindow,
-             c->OptionsButton, c->ResultXSize, c->ResultYSize, c->ResultSize, c->saveErrorPanel,
-             c->ScaleFactor, c->ScalingMethod, c->shuttle, c->slider, c->waitPanel})
+             c->ActualSizeButton, c->compressionSlider, c->frameNumber,    c->interlaceSwitch,
+             c->cropSwitch,       c->MovieStats,        c->logView,        c->logWindow,
+             c->myView,           c->myWindow,          c->OptionsButton,  c->ResultXSize,
+             c->ResultYSize,      c->ResultSize,        c->saveErrorPanel, c->ScaleFactor,
+             c->ScalingMethod,    c->shuttle,           c->slider,         c->waitPanel})
         QVERIFY(o != nullptr);
     QCOMPARE(app.view->myObject, c);
     QCOMPARE(app.win->myObject, c);
@@ -175,8 +176,7 @@ void TestController::shuttleRepeatsAndSpringsBack() {
     emit shuttle->sliderPressed();
     QVERIFY(app.obj->shuttleHeld());
     // The action repeats while the shuttle is held.
-    QTRY_VERIFY_WITH_TIMEOUT(
-        app.obj->count("shuttle frame 80.000000 6.000000\n") >= 3, 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(app.obj->count("shuttle frame 80.000000 6.000000\n") >= 3, 3000);
     emit shuttle->sliderReleased();
     QVERIFY(!app.obj->shuttleHeld());
     QCOMPARE(shuttle->value(), 50);
@@ -260,16 +260,26 @@ void TestController::traceAndLog() {
     app.view->repaint();
     c->applicationWillTerminate();
     // Every qualified name and message, as sent.
-    for (const char* line :
-         {">>-[MyObject nextFrame:]", ">>-[MyQuickDrawView nextFrame]", ">>-[MyObject previousFrame:]",
-          ">>-[MyQuickDrawView previousFrame]", ">>-[MyObject firstFrame:]",
-          ">>-[MyQuickDrawView firstFrame]", ">>-[MyObject playAll:]", ">>-[MyObject setXSize:]",
-          ">>-[MyObject setYSize:]", "playing frame 0\n", ">>-[MyQuickDrawView setFrameNumber:]",
-          "shuttle frame 60.000000 2.000000\n", ">>-[MyQuickDrawView adjFrameNumber:]",
-          ">>[MyQuickDrawView: drawFrame]", ">>-[MyObject openDocument:]",
-          ">>-[MyQuickDrawView pickupMovieFile:]", ">>Making from a selection",
-          ">>-[MyWindow drawRect:]", ">>-[MyQuickDrawView drawRect:]",
-          ">>-[MyObject applicationWillTerminate:]"})
+    for (const char* line : {">>-[MyObject nextFrame:]",
+                             ">>-[MyQuickDrawView nextFrame]",
+                             ">>-[MyObject previousFrame:]",
+                             ">>-[MyQuickDrawView previousFrame]",
+                             ">>-[MyObject firstFrame:]",
+                             ">>-[MyQuickDrawView firstFrame]",
+                             ">>-[MyObject playAll:]",
+                             ">>-[MyObject setXSize:]",
+                             ">>-[MyObject setYSize:]",
+                             "playing frame 0\n",
+                             ">>-[MyQuickDrawView setFrameNumber:]",
+                             "shuttle frame 60.000000 2.000000\n",
+                             ">>-[MyQuickDrawView adjFrameNumber:]",
+                             ">>[MyQuickDrawView: drawFrame]",
+                             ">>-[MyObject openDocument:]",
+                             ">>-[MyQuickDrawView pickupMovieFile:]",
+                             ">>Making from a selection",
+                             ">>-[MyWindow drawRect:]",
+                             ">>-[MyQuickDrawView drawRect:]",
+                             ">>-[MyObject applicationWillTerminate:]"})
         QVERIFY2(app.obj->count(line) >= 1, line);
     QVERIFY(app.obj->balanced());
     // The sink is silent: the log view is empty and its window closed.

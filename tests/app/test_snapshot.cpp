@@ -15,17 +15,17 @@ namespace {
 // Largest difference of a colour channel between a JPEG and the expected
 // pixels (A,R,G,B), at the same size; -1 when the sizes differ.
 int maxDifference(const QImage& jpeg, const PixRect<ARGBVal>& expected) {
-    const int w = expected.hx - expected.lx + 1;
-    const int h = expected.hy - expected.ly + 1;
+    const int w = expected.width();
+    const int h = expected.height();
     if (jpeg.width() != w || jpeg.height() != h) return -1;
     int worst = 0;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const QRgb got = jpeg.pixel(x, y);
-            const ARGBVal want = expected.pix(expected.lx + x, expected.ly + y);
-            worst = std::max({worst, std::abs(qRed(got) - int(want.r)),
-                              std::abs(qGreen(got) - int(want.g)),
-                              std::abs(qBlue(got) - int(want.b))});
+            const ARGBVal want = expected.pix(expected.lx() + x, expected.ly() + y);
+            worst = std::max({worst, std::abs(qRed(got) - int(want.red)),
+                              std::abs(qGreen(got) - int(want.green)),
+                              std::abs(qBlue(got) - int(want.blue))});
         }
     return worst;
 }
@@ -40,8 +40,8 @@ public:
     }
 };
 
-constexpr int kLossless = 0;     // compression 0: the JPEG keeps (almost) every value
-constexpr int kTolerance = 8;    // what JPEG at its best still changes near hard edges
+constexpr int kLossless = 0;  // compression 0: the JPEG keeps (almost) every value
+constexpr int kTolerance = 8; // what JPEG at its best still changes near hard edges
 
 } // namespace
 

@@ -119,7 +119,8 @@ void TestView::dropTextAndSeveralFiles() {
     QMimeData text;
     text.setText("just some words");
     size_t n = app.obj->lines.size();
-    QCOMPARE(app.view->draggingEntered(&text, Qt::CopyAction), MyQuickDrawView::NSDragOperationLink);
+    QCOMPARE(app.view->draggingEntered(&text, Qt::CopyAction),
+             MyQuickDrawView::NSDragOperationLink);
     // Only this path sends the exit line.
     QCOMPARE(app.obj->lines.size(), n + 2);
     QCOMPARE(app.obj->lines[n], std::string(">>-[MyQuickDrawView draggingEntered:]"));
