@@ -330,8 +330,8 @@ void TestView::cropDragEdgeCases() {
     QCOMPARE(app.view->clipSize.height, 480.0f);
 
     // A drag reaching past the picture into the margin is cut to the frame.
-    app.drag({700, 300}, {790, 390});
-    QVERIFY(qAbs(app.view->clipOrigin.x - (700 - 133.33333f) * 1.2f) < 1e-2f);
+    app.drag({600, 300}, {700, 390});
+    QVERIFY(qAbs(app.view->clipOrigin.x - (600 - 133.33333f) * 1.2f) < 1e-2f);
     QVERIFY(qAbs(app.view->clipOrigin.x + app.view->clipSize.width - 640) < 1e-2f);
     QVERIFY(qAbs(app.view->clipOrigin.y + app.view->clipSize.height - 468) < 1e-2f);
     // A drag wholly in the margin selects the whole frame.
@@ -362,8 +362,11 @@ void TestView::cropOutlineIsDrawn() {
     const auto outlineBlue = [&] {
         const QImage shot = app.view->grab().toImage();
         // The outline's top edge runs from view x 233 to 333 at y 50.
-        const QColor c = shot.pixelColor(283, 50);
-        return c.blue() > 200 && c.red() < 60 && c.green() < 60;
+        for (int y = 49; y <= 51; ++y) {
+            const QColor c = shot.pixelColor(283, y);
+            if (c.blue() > 200 && c.red() < 60 && c.green() < 60) return true;
+        }
+        return false;
     };
     QVERIFY(!outlineBlue());
     app.obj->cropSwitch->click();
