@@ -167,7 +167,9 @@ bool openVideo(Encoder& e, AVFormatContext* oc, const MovieOptions& o, std::stri
         auto* m = reinterpret_cast<int32_t*>(
             av_stream_new_side_data(e.st, AV_PKT_DATA_DISPLAYMATRIX, 9 * sizeof(int32_t)));
         if (!m) return fail(error, "no side data");
-        av_display_rotation_set(m, -double(o.rotation)); // the matrix turns counter-clockwise
+        // The matrix's own angle (av_display_rotation_get) is the counter-clockwise
+        // one, so a player turns the picture clockwise by `rotation`.
+        av_display_rotation_set(m, double(o.rotation));
     }
     e.yuv = av_frame_alloc();
     e.yuv->format = AV_PIX_FMT_YUV420P;
