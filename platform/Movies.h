@@ -90,7 +90,8 @@ void SetMovieBox(Movie movie, const Rect* box);
 void SetMovieGWorld(Movie movie, CGrafPtr world, GDHandle device);
 void GetMovieGWorld(Movie movie, CGrafPtr* world, GDHandle* device);
 // Renders the sample shown at the current time (the last one starting at or
-// before it) into the movie's world. Inactive movies draw nothing.
+// before it) into the movie's world. Inactive movies draw nothing. A picture
+// that cannot be decoded leaves the world as it was and sets codecErr.
 void MoviesTask(Movie movie, long maxMilliseconds);
 void SetMovieActive(Movie movie, Boolean active);
 Boolean GetMovieActive(Movie movie);
