@@ -9,7 +9,25 @@ const char* const SICommon::DBGclasslabel[17] = {
     "",         "",        "",           "",          "",
 };
 
+namespace {
+siprintsink currentsink = nullptr;
+}
+
+siprintsink sisetprintsink(siprintsink s) {
+    siprintsink old = currentsink;
+    currentsink = s;
+    return old;
+}
+
 int siprintf(const char* format, ...) {
+    if (currentsink) {
+        char buffer[1024];
+        va_list args;
+        va_start(args, format);
+        std::vsnprintf(buffer, sizeof buffer, format, args);
+        va_end(args);
+        currentsink(buffer);
+    }
 #if defined(SIPRINTF_TO_STDERR) && SIPRINTF_TO_STDERR
     va_list args;
     va_start(args, format);
@@ -17,7 +35,6 @@ int siprintf(const char* format, ...) {
     va_end(args);
     return n;
 #else
-    (void)format;
     return 0;
 #endif
 }

@@ -8,14 +8,20 @@
 // The debug class an object carries; nothing branches on it, it is copied and printed.
 struct DBGState {
     int32_t dcl = 0;
-    DBGState() = default;
-    DBGState(const DBGState&) = default;
-    DBGState& operator=(const DBGState&) = default;
+    constexpr DBGState() = default;
+    constexpr DBGState(const DBGState&) = default;
+    constexpr DBGState& operator=(const DBGState&) = default;
 };
 
 // The diagnostics sink of the library, shaped like printf. It prints nothing and
 // returns 0 unless the library is built with SIPRINTF_TO_STDERR.
 int siprintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// A tool or test may capture what the sink is given (one formatted piece per
+// call). None is installed normally, and then the sink stays silent.
+using siprintsink = void (*)(const char* text);
+// Installs s (null removes it) and returns the sink that was installed before.
+siprintsink sisetprintsink(siprintsink s);
 
 // Result of raster operations.
 enum SIerrorcode : uint8_t {
@@ -27,9 +33,11 @@ static_assert(sizeof(SIerrorcode) == 1);
 
 class SICommon {
 public:
-    SICommon() = default;
-    explicit SICommon(const DBGState& s) : dbg(s) {}
-    SICommon(const SICommon&) = default;
+    // Constant constructors let the per-type black pixels be built before any
+    // other static object can read them.
+    constexpr SICommon() = default;
+    constexpr explicit SICommon(const DBGState& s) : dbg(s) {}
+    constexpr SICommon(const SICommon&) = default;
     SICommon& operator=(const SICommon&) = default;
     virtual ~SICommon() = default;
 

@@ -1,0 +1,340 @@
+#include "MovieSource.h"
+
+#include "Movies.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/display.h>
+#include <libavutil/opt.h>
+}
+
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr int64_t noPts = AV_NOPTS_VALUE;
+
+int64_t bestTimestamp(const AVFrame* f) {
+    return f->pts != noPts ? f->pts : f->best_effort_timestamp;
+}
+
+// The clockwise turn a player gives the picture: the display matrix holds the
+// counter-clockwise angle, rounded here to a quarter turn.
+int rotationOf(const AVStream* st) {
+    size_t size = 0;
+    const uint8_t* m = av_stream_get_side_data(st, AV_PKT_DATA_DISPLAYMATRIX, &size);
+    if (!m || size < 9 * sizeof(int32_t)) return 0;
+    double angle = -av_display_rotation_get(reinterpret_cast<const int32_t*>(m));
+    if (std::isnan(angle)) return 0;
+    long quarter = std::lround(angle / 90.0);
+    return int(((quarter % 4) + 4) % 4) * 90;
+}
+
+} // namespace
+
+MovieSource::~MovieSource() {
+    closeAll();
+}
+
+void MovieSource::closeAll() {
+    cache.clear();
+    av_frame_free(&frame);
+    av_frame_free(&shown);
+    av_packet_free(&pkt);
+    avcodec_free_context(&dec);
+    avformat_close_input(&fmt);
+}
+
+OSErr MovieSource::open(const std::string& path, std::unique_ptr<MovieSource>& out) {
+    out.reset();
+    struct stat sb {};
+    if (::stat(path.c_str(), &sb) != 0) return errno == EACCES ? permErr : fnfErr;
+    if (S_ISDIR(sb.st_mode)) return fnfErr;
+    if (sb.st_size == 0) return noMovieFound;
+
+    std::unique_ptr<MovieSource> m(new MovieSource);
+    m->path = path;
+    m->frame = av_frame_alloc();
+    m->shown = av_frame_alloc();
+    m->pkt = av_packet_alloc();
+    if (!m->frame || !m->shown || !m->pkt) return memFullErr;
+    if (OSErr e = m->openDemuxer()) return e;
+
+    AVStream* st = m->fmt->streams[m->stream];
+    const AVCodecParameters* par = st->codecpar;
+    const AVCodec* codec = avcodec_find_decoder(par->codec_id);
+    if (!codec) return noCodecErr;
+    if (par->width > maxDimension || par->height > maxDimension) return memFullErr;
+    if (par->width <= 0 || par->height <= 0) return noCodecErr; // nothing could read the size
+    m->dec = avcodec_alloc_context3(codec);
+    if (!m->dec) return memFullErr;
+    if (avcodec_parameters_to_context(m->dec, par) < 0) return noCodecErr;
+    m->dec->pkt_timebase = st->time_base;
+    m->dec->thread_count = 0; // as many as the machine has
+    m->dec->max_pixels = int64_t(maxDimension) * maxDimension;
+    if (avcodec_open2(m->dec, codec, nullptr) < 0) return noCodecErr;
+    m->mpegVideo =
+        par->codec_id == AV_CODEC_ID_MPEG1VIDEO || par->codec_id == AV_CODEC_ID_MPEG2VIDEO;
+    AVRational r = st->avg_frame_rate.num > 0 ? st->avg_frame_rate : st->r_frame_rate;
+    if (r.num > 0 && r.den > 0) m->rateNum = r.num, m->rateDen = r.den;
+
+    if (OSErr e = m->scanPackets()) return e;
+
+    // Displayed size: the sample aspect ratio widens or narrows the picture
+    // (the height stays, as players do), then a quarter turn swaps the sides.
+    AVRational sar = av_guess_sample_aspect_ratio(m->fmt, st, nullptr);
+    double w = par->width;
+    if (sar.num > 0 && sar.den > 0) w = w * sar.num / sar.den;
+    double h = par->height;
+    if (w > maxDimension) h = h * maxDimension / w, w = maxDimension; // keep the shape
+    m->dispW = std::max(1, int(std::lround(w)));
+    m->dispH = std::max(1, int(std::lround(h)));
+    m->rotationCw = rotationOf(st);
+    if (m->rotationCw == 90 || m->rotationCw == 270) std::swap(m->dispW, m->dispH);
+    out = std::move(m);
+    return noErr;
+}
+
+OSErr MovieSource::openDemuxer() {
+    int r = avformat_open_input(&fmt, path.c_str(), nullptr, nullptr);
+    if (r < 0) {
+        fmt = nullptr;
+        if (r == AVERROR(ENOENT)) return fnfErr;
+        if (r == AVERROR(EACCES)) return permErr;
+        if (r == AVERROR(ENOMEM)) return memFullErr;
+        return noMovieFound;
+    }
+    // The probing decoders must not allocate pictures we would refuse anyway.
+    std::vector<AVDictionary*> opts(fmt->nb_streams, nullptr);
+    for (auto& d : opts) av_dict_set_int(&d, "max_pixels", int64_t(maxDimension) * maxDimension, 0);
+    r = avformat_find_stream_info(fmt, opts.empty() ? nullptr : opts.data());
+    for (auto& d : opts) av_dict_free(&d);
+    if (r < 0) return noMovieFound;
+
+    stream = -1;
+    int64_t bestArea = -1;
+    bool sound = false;
+    sounds.clear();
+    for (unsigned i = 0; i < fmt->nb_streams; ++i) {
+        AVStream* st = fmt->streams[i];
+        st->discard = AVDISCARD_ALL;
+        const AVCodecParameters* p = st->codecpar;
+        if (p->codec_type == AVMEDIA_TYPE_AUDIO) {
+            sound = true;
+            AudioStream a;
+            a.sampleRate = p->sample_rate > 0 ? p->sample_rate : 1;
+            if (st->duration != noPts && st->duration > 0)
+                a.duration = TimeValue(std::min<int64_t>(
+                    av_rescale_q(st->duration, st->time_base, AVRational{1, a.sampleRate}),
+                    std::numeric_limits<int32_t>::max()));
+            sounds.push_back(a);
+        }
+        // Cover art travels as a video stream of one picture; it is not the movie.
+        if (p->codec_type != AVMEDIA_TYPE_VIDEO || (st->disposition & AV_DISPOSITION_ATTACHED_PIC))
+            continue;
+        int64_t area = int64_t(p->width) * p->height;
+        if (area > bestArea) bestArea = area, stream = int(i);
+    }
+    if (stream < 0) return sound ? OSErr(noVideoTrackInMovieErr) : OSErr(noMovieFound);
+    fmt->streams[stream]->discard = AVDISCARD_DEFAULT;
+    return noErr;
+}
+
+// One pass over the packets without decoding: the presentation time and key
+// flag of every visual sample. (Container indexes are not used: MP4 keeps
+// decode times there and Matroska only its keyframes, so neither gives the
+// presentation times of reordered pictures.)
+OSErr MovieSource::scanPackets() {
+    AVStream* st = fmt->streams[stream];
+    std::vector<MoviePacketTimes> times;
+    int64_t lastDuration = 0, maxPts = std::numeric_limits<int64_t>::min();
+    size_t firstKey = SIZE_MAX; // in decode order
+    for (;;) {
+        int r = av_read_frame(fmt, pkt);
+        if (r == AVERROR(EAGAIN)) continue;
+        if (r < 0) break;
+        if (pkt->stream_index == stream && !(pkt->flags & AV_PKT_FLAG_DISCARD)) {
+            int64_t ts = pkt->pts != noPts ? pkt->pts : pkt->dts;
+            bool key = pkt->flags & AV_PKT_FLAG_KEY;
+            if (ts != noPts) {
+                if (key && firstKey == SIZE_MAX) firstKey = times.size();
+                times.push_back({ts, pkt->dts != noPts ? pkt->dts : ts, key});
+                if (ts > maxPts) maxPts = ts, lastDuration = pkt->duration;
+            }
+        }
+        av_packet_unref(pkt);
+    }
+    // Pictures before the first keyframe can never be decoded. A stream
+    // without any keyframe flag is taken as starting with one.
+    if (firstKey == SIZE_MAX) {
+        if (!times.empty()) times.front().key = true;
+    } else {
+        times.erase(times.begin(), times.begin() + long(firstKey));
+    }
+    double fallback = rateNum > 0 ? double(rateDen) / rateNum : 0;
+    samples.build(std::move(times), st->time_base.num, st->time_base.den, lastDuration, fallback);
+    if (samples.empty()) return noMovieFound;
+    live = false; // the demuxer is at the end; the first picture seeks
+    return noErr;
+}
+
+void MovieSource::codedFrameRate(int* num, int* den) const {
+    if (dec && dec->framerate.num > 0 && dec->framerate.den > 0) {
+        *num = dec->framerate.num;
+        *den = dec->framerate.den;
+    } else {
+        *num = rateNum;
+        *den = rateDen;
+    }
+}
+
+bool MovieSource::reopen() {
+    avformat_close_input(&fmt);
+    if (openDemuxer() != noErr) return false;
+    avcodec_flush_buffers(dec);
+    ++stats.seeks;
+    live = true;
+    drained = packetPending = false;
+    lastOut = -1;
+    haveLandedKey = false;
+    return true;
+}
+
+bool MovieSource::seekTo(long keyIndex) {
+    av_packet_unref(pkt);
+    packetPending = false;
+    if (!fmt) return reopen();
+    avcodec_flush_buffers(dec);
+    drained = false;
+    haveLandedKey = false;
+    lastOut = -1;
+    // Seek by decode time, which is never later than the keyframe's
+    // presentation time: the demuxer lands on that keyframe or an earlier one.
+    int64_t ts = samples[keyIndex].seekTs;
+    int r = av_seek_frame(fmt, stream, ts, AVSEEK_FLAG_BACKWARD);
+    if (r < 0) r = avformat_seek_file(fmt, stream, std::numeric_limits<int64_t>::min(), ts, ts, 0);
+    if (r < 0) return reopen(); // the demuxer cannot seek: start again from the top
+    ++stats.seeks;
+    live = true;
+    return true;
+}
+
+// Decodes forward until the picture of sample `index` comes out. `late`: the
+// demuxer landed after it (seek further back); `missing`: the stream went past
+// it without producing it (it cannot be decoded).
+MovieSource::Outcome MovieSource::decodeTo(long index, bool afterSeek) {
+    const int64_t target = samples[index].pts;
+    bool first = afterSeek;
+    int failures = 0;
+    for (;;) {
+        int r = avcodec_receive_frame(dec, frame);
+        if (r == 0) {
+            ++stats.picturesDecoded;
+            int64_t pts = bestTimestamp(frame);
+            long idx = pts == noPts ? -1 : samples.findPts(pts);
+            // Pictures outside the table, and leading pictures of the keyframe
+            // we started from (they refer to pictures before it), are skipped.
+            if (idx < 0 || (haveLandedKey && pts < landedKeyPts)) {
+                av_frame_unref(frame);
+                continue;
+            }
+            bool clean = !(frame->flags & AV_FRAME_FLAG_CORRUPT) && !frame->decode_error_flags;
+            if (clean) cache.insert(idx, frame);
+            lastOut = idx;
+            bool wasFirst = first;
+            first = false;
+            if (pts == target) {
+                av_frame_unref(shown);
+                av_frame_move_ref(shown, frame);
+                return Outcome::found;
+            }
+            av_frame_unref(frame);
+            if (pts > target) return wasFirst ? Outcome::late : Outcome::missing;
+            continue;
+        }
+        if (r == AVERROR_EOF) {
+            live = false;
+            return Outcome::missing;
+        }
+        if (r != AVERROR(EAGAIN)) {
+            if (++failures > 1000) return Outcome::missing;
+            continue;
+        }
+        if (drained) { // the decoder has nothing more and wants nothing
+            live = false;
+            return Outcome::missing;
+        }
+        if (!packetPending) {
+            int rr = av_read_frame(fmt, pkt);
+            if (rr == AVERROR(EAGAIN)) continue;
+            if (rr < 0) { // end of the file: let the decoder give back what it holds
+                avcodec_send_packet(dec, nullptr);
+                drained = true;
+                continue;
+            }
+            if (pkt->stream_index != stream) {
+                av_packet_unref(pkt);
+                continue;
+            }
+            if (afterSeek && !haveLandedKey) {
+                // Where the demuxer landed: nothing before a keyframe decodes.
+                if (!(pkt->flags & AV_PKT_FLAG_KEY)) {
+                    av_packet_unref(pkt);
+                    continue;
+                }
+                haveLandedKey = true;
+                landedKeyPts = pkt->pts != noPts ? pkt->pts : pkt->dts;
+                if (landedKeyPts != noPts && landedKeyPts > target) {
+                    av_packet_unref(pkt);
+                    return Outcome::late;
+                }
+            }
+            packetPending = true;
+        }
+        int s = avcodec_send_packet(dec, pkt);
+        if (s == AVERROR(EAGAIN)) continue; // take pictures out first, then send again
+        packetPending = false;
+        av_packet_unref(pkt);
+        if (s < 0 && ++failures > 1000) return Outcome::missing;
+    }
+}
+
+const AVFrame* MovieSource::picture(long index, OSErr* err) {
+    *err = noErr;
+    if (index < 0 || size_t(index) >= samples.size()) {
+        *err = paramErr;
+        return nullptr;
+    }
+    if (const AVFrame* f = cache.find(index)) {
+        ++stats.cacheHits;
+        return f;
+    }
+    long key = samples.keyAtOrBefore(index);
+    // Forward: decoding on from where the decoder stands costs no more than
+    // seeking to the keyframe and decoding from there.
+    if (live && !drained && lastOut >= 0 && lastOut < index && index - lastOut <= index - key + 1) {
+        if (decodeTo(index, false) == Outcome::found) return shown;
+        if (const AVFrame* f = cache.find(index)) return f;
+    }
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        if (!seekTo(key)) break;
+        Outcome o = decodeTo(index, true);
+        if (o == Outcome::found) return shown;
+        if (o == Outcome::missing) break;
+        // Landed after the target: start from the keyframe before, and at
+        // last from the very beginning.
+        if (key == 0 && attempt > 0) {
+            if (!reopen() || decodeTo(index, true) != Outcome::found) break;
+            return shown;
+        }
+        key = key > 0 ? samples.keyAtOrBefore(key - 1) : 0;
+    }
+    *err = codecErr;
+    return nullptr;
+}

@@ -1,0 +1,89 @@
+// The demuxer and decoder of one movie file: opens it, builds its sample table
+// and hands out the decoded picture of any sample, frame-exactly.
+#pragma once
+
+#include "MacTypes.h"
+#include "MovieFrameCache.h"
+#include "MovieSampleTable.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+struct AVFormatContext;
+struct AVCodecContext;
+struct AVFrame;
+struct AVPacket;
+
+class MovieSource {
+public:
+    static constexpr int maxDimension = 16384; // larger pictures are refused
+
+    struct AudioStream {
+        TimeScale sampleRate = 0;
+        TimeValue duration = 0; // in sampleRate units
+    };
+    struct Counters {
+        long seeks = 0;           // repositionings of the demuxer
+        long picturesDecoded = 0; // pictures the decoder gave back
+        long cacheHits = 0;       // pictures answered from the cache
+    };
+
+    // Opens `path`; on failure `out` stays empty and the result says why:
+    // fnfErr, permErr, noMovieFound (not a movie, or no picture in it),
+    // noVideoTrackInMovieErr (sound only), noCodecErr (no decoder for the
+    // pictures), memFullErr (pictures larger than maxDimension either way).
+    static OSErr open(const std::string& path, std::unique_ptr<MovieSource>& out);
+    ~MovieSource();
+    MovieSource(const MovieSource&) = delete;
+    MovieSource& operator=(const MovieSource&) = delete;
+
+    const MovieSampleTable& table() const { return samples; }
+    const std::vector<AudioStream>& audio() const { return sounds; }
+    int displayWidth() const { return dispW; }
+    int displayHeight() const { return dispH; }
+    int rotation() const { return rotationCw; } // clockwise degrees: 0, 90, 180, 270
+    bool isMpegVideo() const { return mpegVideo; }
+    // The frame rate coded in the stream (the decoder's once it has seen the
+    // stream header, else the container's), as num/den; 0/1 when unknown.
+    void codedFrameRate(int* num, int* den) const;
+    const Counters& counters() const { return stats; }
+
+    // The decoded picture of sample `index`, valid until the next call; null
+    // with `*err` set (codecErr) when that picture cannot be decoded.
+    const AVFrame* picture(long index, OSErr* err);
+
+private:
+    MovieSource() = default;
+    OSErr openDemuxer();
+    OSErr scanPackets();
+    bool seekTo(long keyIndex);
+    bool reopen();
+    enum class Outcome { found, late, missing };
+    Outcome decodeTo(long index, bool afterSeek);
+    void closeAll();
+
+    std::string path;
+    AVFormatContext* fmt = nullptr;
+    AVCodecContext* dec = nullptr;
+    AVFrame* frame = nullptr; // scratch for the decoder
+    AVFrame* shown = nullptr; // the picture last handed out
+    AVPacket* pkt = nullptr;
+    int stream = -1;
+    MovieSampleTable samples;
+    MovieFrameCache cache;
+    std::vector<AudioStream> sounds;
+    int dispW = 0, dispH = 0, rotationCw = 0;
+    bool mpegVideo = false;
+    int rateNum = 0, rateDen = 1;
+
+    // Decoding position: the decoder continues from the last picture it gave
+    // back (`lastOut`, a sample index) until the demuxer is moved.
+    bool live = false;
+    bool drained = false;
+    bool packetPending = false;
+    long lastOut = -1;
+    int64_t landedKeyPts = 0;
+    bool haveLandedKey = false;
+    Counters stats;
+};

@@ -1,0 +1,177 @@
+// Damaged and unsuitable files: no movie with a clear result, or a movie
+// showing the frames that decode; never a crash or a hang.
+#include "MovieTestHelpers.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+using testmovies::MovieOptions;
+
+namespace {
+
+OSErr openResult(const std::string& path) {
+    static int marker;
+    Movie movie = reinterpret_cast<Movie>(&marker); // must be cleared on failure
+    OSErr e = OpenMovieFromPath(path.c_str(), &movie);
+    if (e != noErr) {
+        EXPECT_EQ(movie, nullptr);
+    }
+    DisposeMovie(e == noErr ? movie : nullptr);
+    return e;
+}
+
+MovieOptions mjpeg(int frames) {
+    MovieOptions o;
+    o.encoder = "mjpeg";
+    o.bFrames = 0;
+    o.gop = 1;
+    o.frames = frames;
+    return o;
+}
+
+TEST(MovieBadInput, FilesThatAreNoMovies) {
+    testmovies::TempFolder dir;
+    EXPECT_EQ(openResult(dir.file("missing.mov")), fnfErr);
+    EXPECT_EQ(openResult(dir.path()), fnfErr); // a folder
+    ASSERT_TRUE(testmovies::writeBytes(dir.file("empty.mov"), {}));
+    EXPECT_EQ(openResult(dir.file("empty.mov")), noMovieFound);
+    ASSERT_TRUE(testmovies::writeRandom(dir.file("random.mov"), 64 * 1024, 11));
+    EXPECT_NE(openResult(dir.file("random.mov")), noErr);
+    ASSERT_TRUE(testmovies::writeRandom(dir.file("random.mp4"), 3000, 12));
+    EXPECT_NE(openResult(dir.file("random.mp4")), noErr);
+    std::string error;
+    ASSERT_TRUE(testmovies::writeSoundOnly(dir.file("sound.wav"), &error)) << error;
+    EXPECT_EQ(openResult(dir.file("sound.wav")), noVideoTrackInMovieErr);
+    EXPECT_EQ(OpenMovieFromPath(nullptr, nullptr), paramErr);
+}
+
+TEST(MovieBadInput, PicturesTooLargeAreRefused) {
+    testmovies::TempFolder dir;
+    std::string header = "YUV4MPEG2 W20000 H1000 F25:1 Ip A1:1 C420jpeg\nFRAME\n";
+    std::vector<uint8_t> bytes(header.begin(), header.end());
+    bytes.resize(bytes.size() + 4096, 128);
+    ASSERT_TRUE(testmovies::writeBytes(dir.file("huge.y4m"), bytes));
+    EXPECT_EQ(openResult(dir.file("huge.y4m")), memFullErr);
+    // The same at a size we take opens (and its one short frame fails cleanly).
+    header = "YUV4MPEG2 W64 H48 F25:1 Ip A1:1 C420jpeg\nFRAME\n";
+    bytes.assign(header.begin(), header.end());
+    bytes.resize(bytes.size() + 64 * 48, 200);     // Y
+    bytes.resize(bytes.size() + 64 * 48 / 2, 128); // Cb, Cr
+    ASSERT_TRUE(testmovies::writeBytes(dir.file("small.y4m"), bytes));
+    OpenedMovie m(dir.file("small.y4m"));
+    ASSERT_EQ(m.result, noErr);
+    m.frameAt(0);
+    EXPECT_EQ(GetMoviesError(), noErr);
+    EXPECT_NEAR(m.at(10, 10)[1], (200 - 16) * 255 / 219, 2); // limited-range grey
+}
+
+TEST(MovieBadInput, UnsupportedCodec) {
+    testmovies::TempFolder dir;
+    MovieOptions o = mjpeg(5);
+    o.encoder = "mpeg4";
+    std::string error, path = dir.file("codec.mkv");
+    ASSERT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
+    std::vector<uint8_t> bytes = testmovies::readBytes(path);
+    const std::string id = "V_MPEG4/ISO/ASP";
+    auto at = std::search(bytes.begin(), bytes.end(), id.begin(), id.end());
+    ASSERT_NE(at, bytes.end());
+    std::memcpy(&*at, "V_XXXXX", 7); // a codec nobody knows
+    ASSERT_TRUE(testmovies::writeBytes(path, bytes));
+    EXPECT_EQ(openResult(path), noCodecErr);
+}
+
+TEST(MovieBadInput, TruncatedFiles) {
+    testmovies::TempFolder dir;
+    std::string error;
+    // MP4 keeps its index at the end: without it there is no movie.
+    MovieOptions o;
+    o.frames = 20;
+    std::string mp4 = dir.file("cut.mp4");
+    ASSERT_TRUE(testmovies::writeMovie(mp4, o, &error)) << error;
+    std::vector<uint8_t> bytes = testmovies::readBytes(mp4);
+    bytes.resize(bytes.size() * 6 / 10);
+    ASSERT_TRUE(testmovies::writeBytes(mp4, bytes));
+    EXPECT_NE(openResult(mp4), noErr);
+
+    // Matroska streams: the frames before the cut are there and exact.
+    std::string mkv = dir.file("cut.mkv");
+    ASSERT_TRUE(testmovies::writeMovie(mkv, mjpeg(30), &error)) << error;
+    bytes = testmovies::readBytes(mkv);
+    bytes.resize(bytes.size() * 6 / 10);
+    ASSERT_TRUE(testmovies::writeBytes(mkv, bytes));
+    OpenedMovie m(mkv);
+    ASSERT_EQ(m.result, noErr);
+    std::vector<TimeValue> times = m.sampleTimes();
+    ASSERT_GT(times.size(), 5u);
+    ASSERT_LT(times.size(), 30u);
+    for (size_t i = 0; i + 1 < times.size(); ++i) EXPECT_EQ(m.frameAt(times[i]), int(i));
+    m.frameAt(times.back()); // possibly cut short: any result, no crash
+}
+
+TEST(MovieBadInput, UndecodablePacketsLeaveTheRest) {
+    testmovies::TempFolder dir;
+    std::string error, path = dir.file("damaged.avi");
+    ASSERT_TRUE(testmovies::writeMovie(path, mjpeg(30), &error)) << error;
+    std::vector<uint8_t> bytes = testmovies::readBytes(path);
+    // Destroys a stretch three quarters in: the chunks there are lost, and
+    // the demuxer numbers what it finds after them as it can.
+    std::fill(bytes.begin() + long(bytes.size() * 70 / 100),
+              bytes.begin() + long(bytes.size() * 3 / 4), 0xFF);
+    ASSERT_TRUE(testmovies::writeBytes(path, bytes));
+    OpenedMovie m(path);
+    ASSERT_EQ(m.result, noErr);
+    std::vector<TimeValue> times = m.sampleTimes();
+    ASSERT_GE(times.size(), 20u);
+    for (size_t i = times.size(); i-- > 0;) {
+        int n = m.frameAt(times[i]);
+        if (i < 12) {
+            EXPECT_EQ(n, int(i)) << i;
+        }
+    }
+}
+
+// A keyframe whose picture data is destroyed spoils its own GOP at most:
+// the GOPs before and after it show their frames exactly, whichever way they
+// are reached.
+TEST(MovieBadInput, DamagedKeyframeSpoilsOnlyItsGop) {
+    testmovies::TempFolder dir;
+    MovieOptions o;
+    o.frames = 36;
+    o.gop = 12;
+    o.encoder = "mpeg4";
+    o.bFrames = 0;
+    std::string error, path = dir.file("nokey.avi");
+    ASSERT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
+    std::vector<uint8_t> bytes = testmovies::readBytes(path);
+    // The second keyframe (frame 12): find the MPEG-4 picture start codes.
+    const uint8_t vop[4] = {0, 0, 1, 0xB6};
+    std::vector<size_t> starts;
+    for (auto it = bytes.begin(); (it = std::search(it, bytes.end(), vop, vop + 4)) != bytes.end();
+         ++it)
+        starts.push_back(size_t(it - bytes.begin()));
+    ASSERT_GE(starts.size(), 36u);
+    // Its picture data only; the container's chunk header before frame 13 stays.
+    for (size_t k = starts[12] + 8; k < (starts[12] + starts[13]) / 2; ++k)
+        bytes[k] = uint8_t(k * 37);
+    ASSERT_TRUE(testmovies::writeBytes(path, bytes));
+    OpenedMovie m(path);
+    ASSERT_EQ(m.result, noErr);
+    std::vector<TimeValue> times = m.sampleTimes();
+    ASSERT_EQ(times.size(), 36u);
+    for (size_t i = 0; i < 36; ++i) {
+        int n = m.frameAt(times[i]);
+        if (i < 12 || i >= 24) {
+            EXPECT_EQ(n, int(i)) << "forward " << i;
+        }
+    }
+    for (size_t i = 36; i-- > 0;) {
+        int n = m.frameAt(times[i]);
+        if (i < 12 || i >= 24) {
+            EXPECT_EQ(n, int(i)) << "backward " << i;
+        }
+    }
+}
+
+} // namespace

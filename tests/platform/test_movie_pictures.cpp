@@ -1,0 +1,220 @@
+// Shape and colour of the rendered frame: single images, sample aspect ratio,
+// rotation, colour matrix and range, interlaced fields, scaling to the box.
+#include "MovieTestHelpers.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+using testmovies::MovieOptions;
+
+namespace {
+
+TEST(MoviePictures, SingleImagesAreOneFrameMovies) {
+    testmovies::TempFolder dir;
+    for (const char* kind : {"png", "jpg", "bmp", "tiff"}) {
+        SCOPED_TRACE(kind);
+        std::string encoder = std::string(kind) == "jpg" ? "mjpeg" : kind;
+        std::string error, path = dir.file(std::string("still.") + kind);
+        ASSERT_TRUE(testmovies::writeImage(path, encoder, 80, 60, 1234, &error)) << error;
+        OpenedMovie m(path);
+        ASSERT_EQ(m.result, noErr);
+        EXPECT_EQ(m.width, 80);
+        EXPECT_EQ(m.height, 60);
+        EXPECT_EQ(m.sampleTimes(), std::vector<TimeValue>{0});
+        EXPECT_EQ(GetMediaSampleCount(GetTrackMedia(GetMovieIndTrack(m.movie, 1))), 1);
+        EXPECT_GT(GetMovieDuration(m.movie), 0);
+        EXPECT_EQ(m.frameAt(0), 1234);
+        EXPECT_EQ(m.at(5, 5)[0], 255); // opaque
+    }
+}
+
+TEST(MoviePictures, OneFrameMovie) {
+    testmovies::TempFolder dir;
+    MovieOptions o;
+    o.frames = 1;
+    std::string error, path = dir.file("one.mp4");
+    ASSERT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
+    OpenedMovie m(path);
+    ASSERT_EQ(m.result, noErr);
+    EXPECT_EQ(m.sampleTimes(), std::vector<TimeValue>{0});
+    EXPECT_EQ(m.frameAt(0), 0);
+    EXPECT_EQ(m.frameAt(GetMovieDuration(m.movie)), 0);
+}
+
+TEST(MoviePictures, SampleAspectRatioWidensTheBox) {
+    testmovies::TempFolder dir;
+    MovieOptions o;
+    o.encoder = "mpeg4";
+    o.bFrames = 0;
+    o.frames = 5;
+    o.sarNum = 2;
+    o.sarDen = 1;
+    std::string error, path = dir.file("wide.mkv");
+    ASSERT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
+    OpenedMovie m(path);
+    ASSERT_EQ(m.result, noErr);
+    EXPECT_EQ(m.width, 128);
+    EXPECT_EQ(m.height, 48);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(m.frameAt(m.sampleTimes()[size_t(i)]), i);
+}
+
+TEST(MoviePictures, RotationTurnsThePicture) {
+    testmovies::TempFolder dir;
+    for (int rotation : {90, 180, 270}) {
+        SCOPED_TRACE(rotation);
+        MovieOptions o;
+        o.frames = 6;
+        o.rotation = rotation;
+        std::string error, path = dir.file("turned" + std::to_string(rotation) + ".mp4");
+        ASSERT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
+        OpenedMovie m(path);
+        ASSERT_EQ(m.result, noErr);
+        EXPECT_EQ(m.width, rotation == 180 ? 64 : 48);
+        EXPECT_EQ(m.height, rotation == 180 ? 48 : 64);
+        std::vector<TimeValue> times = m.sampleTimes();
+        for (int i = 0; i < 6; ++i) EXPECT_EQ(m.frameAt(times[size_t(i)], rotation), i);
+        // Read unturned, the pattern does not check.
+        EXPECT_NE(testmovies::readFrameNumber(m.bytes(), m.width, m.height, m.width * 4), 5);
+    }
+}
+
+TEST(MoviePictures, DrawsScaledIntoAnyBox) {
+    testmovies::TempFolder dir;
+    MovieOptions o;
+    o.encoder = "mpeg4";
+    o.bFrames = 0;
+    o.frames = 3;
+    std::string error, path = dir.file("box.avi");
+    ASSERT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
+    Movie movie = nullptr;
+    ASSERT_EQ(OpenMovieFromPath(path.c_str(), &movie), noErr);
+    // A world larger than the box: the box (moved to 10,20 and doubled) is
+    // filled, the rest of the world untouched.
+    std::vector<uint32_t> pixels(200 * 150, 0x01020304);
+    Rect bounds{0, 0, 150, 200};
+    GWorldPtr world = nullptr;
+    ASSERT_EQ(NewGWorldFromPtr(&world, k32ARGBPixelFormat, &bounds, nullptr, nullptr, 0,
+                               reinterpret_cast<Ptr>(pixels.data()), 200 * 4),
+              noErr);
+    Rect box{10, 20, 10 + 96, 20 + 128};
+    SetMovieBox(movie, &box);
+    SetMovieGWorld(movie, world, nullptr);
+    SetMovieTimeValue(movie, 2);
+    MoviesTask(movie, 0);
+    EXPECT_EQ(GetMoviesError(), noErr);
+    auto* bytes = reinterpret_cast<const uint8_t*>(pixels.data());
+    EXPECT_EQ(testmovies::readFrameNumber(bytes + (10 * 200 + 20) * 4, 128, 96, 200 * 4), 2);
+    EXPECT_EQ(pixels[5 * 200 + 5], 0x01020304u);
+    EXPECT_EQ(pixels[120 * 200 + 170], 0x01020304u);
+    // Partly outside the world: clipped, no write past the buffer.
+    Rect out{100, 150, 100 + 96, 150 + 128};
+    SetMovieBox(movie, &out);
+    MoviesTask(movie, 0);
+    EXPECT_EQ(GetMoviesError(), noErr);
+    // An inactive movie draws nothing.
+    pixels.assign(pixels.size(), 0);
+    SetMovieActive(movie, false);
+    MoviesTask(movie, 0);
+    EXPECT_EQ(pixels[120 * 200 + 170], 0u);
+    DisposeMovie(movie);
+    DisposeGWorld(world);
+}
+
+struct Patch {
+    const char* name;
+    int range, space, width, height;
+    uint8_t y, cb, cr;
+    int r, g, b;
+};
+
+class ColourPatch : public ::testing::TestWithParam<Patch> {};
+
+TEST_P(ColourPatch, GivesTheRightRGB) {
+    const Patch& p = GetParam();
+    testmovies::TempFolder dir;
+    MovieOptions o;
+    o.encoder = "mpeg4";
+    o.bFrames = 0;
+    o.frames = 1;
+    o.width = p.width;
+    o.height = p.height;
+    o.colorRange = p.range;
+    o.colorSpace = p.space;
+    o.content = testmovies::Content::flat;
+    o.flat[0] = p.y;
+    o.flat[1] = p.cb;
+    o.flat[2] = p.cr;
+    std::string error, path = dir.file("patch.mkv");
+    ASSERT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
+    OpenedMovie m(path);
+    ASSERT_EQ(m.result, noErr);
+    m.frameAt(0);
+    ASSERT_EQ(GetMoviesError(), noErr);
+    const uint8_t* px = m.at(m.width / 2, m.height / 2);
+    EXPECT_EQ(px[0], 255);
+    EXPECT_NEAR(px[1], p.r, 4);
+    EXPECT_NEAR(px[2], p.g, 4);
+    EXPECT_NEAR(px[3], p.b, 4);
+}
+
+// Red in BT.601 is Y 81 Cb 90 Cr 240 (limited); in BT.709 Y 63 Cb 102 Cr 240.
+// Read with the other matrix, each gives a visibly different colour.
+INSTANTIATE_TEST_SUITE_P(
+    Movies, ColourPatch,
+    ::testing::Values(Patch{"LimitedWhite", 1, 6, 64, 48, 235, 128, 128, 255, 255, 255},
+                      Patch{"LimitedBlack", 1, 6, 64, 48, 16, 128, 128, 0, 0, 0},
+                      Patch{"FullWhiteIsGrey", 2, 6, 64, 48, 235, 128, 128, 235, 235, 235},
+                      Patch{"FullDark", 2, 6, 64, 48, 16, 128, 128, 16, 16, 16},
+                      Patch{"Bt601Red", 1, 6, 64, 48, 81, 90, 240, 255, 0, 0},
+                      Patch{"Bt709Red", 1, 1, 64, 48, 63, 102, 240, 255, 0, 0},
+                      Patch{"UntaggedSdIsBt601", 0, 2, 64, 48, 81, 90, 240, 255, 0, 0},
+                      Patch{"UntaggedHdIsBt709", 0, 2, 1280, 720, 63, 102, 240, 255, 0, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+double rowMean(const OpenedMovie& m, int y) {
+    double sum = 0;
+    for (int x = 0; x < m.width; ++x) sum += m.at(x, y)[2];
+    return sum / m.width;
+}
+
+TEST(MoviePictures, InterlaceHintsOffShowOneField) {
+    testmovies::TempFolder dir;
+    MovieOptions o;
+    o.encoder = "mpeg2video";
+    o.interlaced = true;
+    o.height = 64;
+    o.frames = 12; // a transport stream needs a few packets to be recognised
+    o.content = testmovies::Content::fields;
+    std::string error, path = dir.file("fields.ts");
+    ASSERT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
+    OpenedMovie m(path);
+    ASSERT_EQ(m.result, noErr);
+    Media media = GetTrackMedia(GetMovieIndTrack(m.movie, 1));
+
+    m.frameAt(0); // hints on: both fields, the rows alternate
+    EXPECT_GT(rowMean(m, 20), 200);
+    EXPECT_LT(rowMean(m, 21), 50);
+    SetMediaPlayHints(media, 0, 0x104140); // off: the top field only
+    m.frameAt(0);
+    EXPECT_GT(rowMean(m, 20), 200);
+    EXPECT_GT(rowMean(m, 21), 200);
+    SetMediaPlayHints(media, 0x140, 0x104140);
+    m.frameAt(0);
+    EXPECT_LT(rowMean(m, 21), 50);
+
+    // A progressive picture is always shown whole.
+    o.interlaced = false;
+    o.encoder = "mpeg4";
+    o.bFrames = 0;
+    path = dir.file("progressive.mkv");
+    ASSERT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
+    OpenedMovie p(path);
+    ASSERT_EQ(p.result, noErr);
+    SetMediaPlayHints(GetTrackMedia(GetMovieIndTrack(p.movie, 1)), 0, 0x104140);
+    p.frameAt(0);
+    EXPECT_GT(rowMean(p, 20), 200);
+    EXPECT_LT(rowMean(p, 21), 60);
+}
+
+} // namespace

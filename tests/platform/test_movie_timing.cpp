@@ -1,0 +1,179 @@
+// Movie time, the sample table and the work stepping costs.
+#include "MovieTestHelpers.h"
+
+#include <gtest/gtest.h>
+
+using testmovies::MovieOptions;
+
+namespace {
+
+const OSType eyes = VisualMediaCharacteristic;
+
+TimeValue next(Movie m, short flags, TimeValue from, Fixed rate, TimeValue* duration = nullptr) {
+    TimeValue t = 0;
+    GetMovieNextInterestingTime(m, flags, 1, &eyes, from, rate, &t, duration);
+    return t;
+}
+
+TEST(MovieTiming, TenSamplesAHundredApart) {
+    testmovies::TempFolder dir;
+    MovieOptions o;
+    o.encoder = "mpeg4";
+    o.bFrames = 0;
+    o.frames = 10;
+    o.timeBaseDen = 1000;
+    for (int i = 0; i < 10; ++i) o.pts.push_back(i * 100);
+    std::string error, path = dir.file("ten.mkv");
+    ASSERT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
+    OpenedMovie m(path);
+    ASSERT_EQ(m.result, noErr);
+
+    std::vector<TimeValue> expected;
+    for (int i = 0; i < 10; ++i) expected.push_back(i * 100);
+    EXPECT_EQ(m.sampleTimes(), expected);
+    Media media = GetTrackMedia(GetMovieIndTrack(m.movie, 1));
+    EXPECT_EQ(GetMediaTimeScale(media), 1000);
+    EXPECT_EQ(GetMediaSampleCount(media), 10);
+    EXPECT_EQ(GetMediaDuration(media), 1000); // the last sample lasts as long as the others
+
+    TimeValue d = 0;
+    EXPECT_EQ(next(m.movie, nextTimeMediaSample | nextTimeEdgeOK, 0, 0x10000, &d), 0);
+    EXPECT_EQ(d, 100);
+    EXPECT_EQ(next(m.movie, nextTimeMediaSample | nextTimeEdgeOK, 1, 0x10000), 100);
+    EXPECT_EQ(next(m.movie, nextTimeStep, 0, 0x10000), 100);
+    EXPECT_EQ(next(m.movie, nextTimeStep, 810, 0x10000), 900);
+    EXPECT_EQ(next(m.movie, nextTimeStep, 900, 0x10000, &d), -1);
+    EXPECT_EQ(d, 0);
+    EXPECT_EQ(GetMoviesError(), noErr); // "none" is not an error
+    EXPECT_EQ(next(m.movie, nextTimeStep, 810, -1), 800);
+    EXPECT_EQ(next(m.movie, nextTimeStep, 800, -1), 700);
+    EXPECT_EQ(next(m.movie, nextTimeStep | nextTimeEdgeOK, 800, -1), 800);
+    EXPECT_EQ(next(m.movie, nextTimeStep, 0, -1), -1);
+    const OSType ears = AudioMediaCharacteristic;
+    TimeValue t = 0;
+    GetMovieNextInterestingTime(m.movie, nextTimeStep, 1, &ears, 0, 0x10000, &t, nullptr);
+    EXPECT_EQ(t, -1);
+
+    EXPECT_EQ(m.frameAt(810), 8); // the sample shown at 810 starts at 800
+    EXPECT_EQ(m.frameAt(899), 8);
+    EXPECT_EQ(m.frameAt(900), 9);
+    SetMovieTimeValue(m.movie, -1);
+    EXPECT_EQ(GetMovieTime(m.movie, nullptr), 0);
+    SetMovieTimeValue(m.movie, 5000);
+    EXPECT_EQ(GetMovieTime(m.movie, nullptr), 1000);
+    MoviesTask(m.movie, 0);
+    EXPECT_EQ(testmovies::readFrameNumber(m.bytes(), m.width, m.height, m.width * 4), 9);
+    GoToBeginningOfMovie(m.movie);
+    EXPECT_EQ(GetMovieTime(m.movie, nullptr), 0);
+}
+
+// Stepping forward decodes one more picture; stepping backward through a GOP
+// re-decodes it once, not once per step.
+TEST(MovieTiming, SteppingCostsOnePicture) {
+    testmovies::TempFolder dir;
+    MovieOptions o;
+    o.frames = 48;
+    o.gop = 24;
+    o.bFrames = 2;
+    std::string error, path = dir.file("steps.mp4");
+    ASSERT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
+    OpenedMovie m(path);
+    ASSERT_EQ(m.result, noErr);
+    std::vector<TimeValue> times = m.sampleTimes();
+    ASSERT_EQ(times.size(), 48u);
+
+    ASSERT_EQ(m.frameAt(times[0]), 0);
+    MovieDecodeCounters before, after;
+    GetMovieDecodeCounters(m.movie, &before);
+    for (int i = 1; i < 20; ++i) ASSERT_EQ(m.frameAt(times[size_t(i)]), i);
+    GetMovieDecodeCounters(m.movie, &after);
+    EXPECT_EQ(after.seeks, before.seeks);
+    EXPECT_LE(after.picturesDecoded - before.picturesDecoded, 19 + 4); // the decoder's lead
+
+    OpenedMovie back(path);
+    ASSERT_EQ(back.frameAt(times[47]), 47);
+    for (int i = 46; i >= 0; --i) ASSERT_EQ(back.frameAt(times[size_t(i)]), i);
+    GetMovieDecodeCounters(back.movie, &after);
+    EXPECT_LE(after.seeks, 2);                // one per GOP
+    EXPECT_LE(after.picturesDecoded, 48 + 8); // each picture about once
+    EXPECT_GE(after.cacheHits, 40);
+}
+
+TEST(MovieTiming, FrameRateOfMpegAndOthers) {
+    testmovies::TempFolder dir;
+    MovieOptions o;
+    o.encoder = "mpeg2video";
+    o.interlaced = true;
+    o.height = 64;
+    o.frames = 12;
+    std::string error, path = dir.file("rate.ts");
+    ASSERT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
+    OpenedMovie m(path);
+    ASSERT_EQ(m.result, noErr);
+    Track t = GetMovieIndTrackType(m.movie, 1, kCharacteristicHasVideoFrameRate,
+                                   movieTrackCharacteristic);
+    ASSERT_NE(t, nullptr);
+    MediaHandler h = GetMediaHandler(GetTrackMedia(t));
+    Boolean mpeg = false;
+    EXPECT_EQ(MediaHasCharacteristic(h, kCharacteristicIsAnMpegTrack, &mpeg), noErr);
+    EXPECT_TRUE(mpeg);
+    MoviesTask(m.movie, 0);
+    Fixed rate = 0;
+    Size size = 4;
+    EXPECT_EQ(MediaGetPublicInfo(h, kMediaGetPublicInfoEncodedFrameRate, &rate, &size), noErr);
+    EXPECT_EQ(rate, 25 << 16);
+    EXPECT_EQ(size, 4);
+    size = 2;
+    EXPECT_EQ(MediaGetPublicInfo(h, kMediaGetPublicInfoEncodedFrameRate, &rate, &size), paramErr);
+
+    o.encoder = "libx264";
+    o.interlaced = false;
+    o.timeBaseDen = 30;
+    path = dir.file("rate.mp4");
+    ASSERT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
+    OpenedMovie x(path);
+    ASSERT_EQ(x.result, noErr);
+    h = GetMediaHandler(GetTrackMedia(GetMovieIndTrack(x.movie, 1)));
+    EXPECT_EQ(MediaHasCharacteristic(h, kCharacteristicIsAnMpegTrack, &mpeg), noErr);
+    EXPECT_FALSE(mpeg);
+    Media media = GetTrackMedia(GetMovieIndTrack(x.movie, 1));
+    double fps =
+        double(GetMediaSampleCount(media)) * GetMediaTimeScale(media) / GetMediaDuration(media);
+    EXPECT_NEAR(fps, 30.0, 0.01);
+}
+
+TEST(MovieTracks, VideoAndSound) {
+    testmovies::TempFolder dir;
+    MovieOptions o;
+    o.encoder = "mpeg4";
+    o.bFrames = 0;
+    o.frames = 10;
+    o.withSound = true;
+    std::string error, path = dir.file("sound.mkv");
+    ASSERT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
+    OpenedMovie m(path);
+    ASSERT_EQ(m.result, noErr);
+    ASSERT_EQ(GetMovieTrackCount(m.movie), 2);
+    OSType types[2] = {};
+    for (long i = 1; i <= 2; ++i)
+        GetMediaHandlerDescription(GetTrackMedia(GetMovieIndTrack(m.movie, i)), &types[i - 1],
+                                   nullptr, nullptr);
+    EXPECT_EQ(types[0], VideoMediaType);
+    EXPECT_EQ(types[1], SoundMediaType);
+    EXPECT_EQ(GetMovieIndTrack(m.movie, 3), nullptr);
+    EXPECT_EQ(GetMoviesError(), invalidTrack);
+    EXPECT_EQ(GetMovieIndTrackType(m.movie, 1, SoundMediaType, movieTrackMediaType),
+              GetMovieIndTrack(m.movie, 2));
+    Media sound = GetTrackMedia(GetMovieIndTrack(m.movie, 2));
+    EXPECT_EQ(GetMediaTimeScale(sound), 48000);
+    // Hints are kept per media; the defaults show whole frames.
+    Media video = GetTrackMedia(GetMovieIndTrack(m.movie, 1));
+    EXPECT_EQ(GetMediaPlayHints(video), hintsAllowInterlace | hintsHighQuality);
+    SetMediaPlayHints(video, 0, 0x104140);
+    EXPECT_EQ(GetMediaPlayHints(video), 0);
+    SetMediaPlayHints(video, 0x140, 0x104140);
+    EXPECT_EQ(GetMediaPlayHints(video), 0x140);
+    EXPECT_EQ(GetMediaPlayHints(sound), hintsAllowInterlace | hintsHighQuality);
+}
+
+} // namespace

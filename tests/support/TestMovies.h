@@ -1,0 +1,80 @@
+// Generated test media: movies and still images written with the FFmpeg
+// libraries, each picture carrying its own frame number as a pattern of big
+// black and white blocks that survives lossy compression, and the reader of
+// that pattern. Free of any test framework so the application's build can use
+// it to make a sample movie.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace testmovies {
+
+enum class Content {
+    numbers, // the frame number as a 4 x 4 grid of blocks (12 bits and a 4-bit check)
+    flat,    // every pixel the Y, Cb, Cr of `flat`
+    fields,  // even rows white, odd rows black (a picture of two different fields)
+};
+
+struct MovieOptions {
+    std::string encoder = "libx264"; // an FFmpeg encoder name
+    std::string format;              // muxer name; empty: guessed from the file name
+    int width = 64;
+    int height = 48;
+    int frames = 30;
+    int gop = 12;    // pictures from one keyframe to the next
+    int bFrames = 2; // B-frames between references, for encoders that have them
+    bool openGop = false;
+    int timeBaseNum = 1; // the encoder's time base
+    int timeBaseDen = 25;
+    std::vector<int64_t> pts; // explicit presentation times in the time base; else firstPts + i
+    int64_t firstPts = 0;
+    int sarNum = 0, sarDen = 1; // sample aspect ratio; 0 leaves it unset (square)
+    int rotation = 0;           // clockwise degrees a player turns the picture (display matrix)
+    bool interlaced = false;    // coded as interlaced, top field first
+    int colorRange = 0;         // AVColorRange: 0 unspecified, 1 limited, 2 full
+    int colorSpace = 2;         // AVColorSpace: 2 unspecified, 1 BT.709, 6 BT.601
+    Content content = Content::numbers;
+    uint8_t flat[3] = {128, 128, 128}; // Y, Cb, Cr for Content::flat
+    bool withSound = false;            // adds a silent sound stream
+    int quality = 0;                   // qscale for MPEG-style encoders, crf for x264; 0: high
+};
+
+// Writes a movie; false with a reason in `error` when the libraries refuse.
+bool writeMovie(const std::string& path, const MovieOptions& options, std::string* error = nullptr);
+// A sound-only file (the container from the file name, e.g. .wav).
+bool writeSoundOnly(const std::string& path, std::string* error = nullptr);
+// One still picture carrying `number`, encoded with `encoder` (png, mjpeg,
+// bmp, tiff), written as the encoder's bytes.
+bool writeImage(const std::string& path, const std::string& encoder, int width, int height,
+                int number, std::string* error = nullptr);
+
+// The frame number painted into a 32-bit buffer (bytes A,R,G,B or R,G,B,A: the
+// pattern is grey, so only the colour bytes' mean matters), read through a
+// clockwise turn of `rotationCw` degrees. -1 when the pattern does not check.
+int readFrameNumber(const uint8_t* pixels, int width, int height, long rowBytes, int rotationCw = 0,
+                    bool rgba = false);
+
+// Small file helpers for damaged inputs.
+bool writeBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+std::vector<uint8_t> readBytes(const std::string& path);
+bool writeRandom(const std::string& path, size_t size, uint32_t seed);
+
+// A fresh folder under the system's temporary folder, removed with everything
+// in it when the object goes.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& path() const { return dir; }
+    std::string file(const std::string& name) const { return dir + "/" + name; }
+
+private:
+    std::string dir;
+};
+
+} // namespace testmovies
