@@ -102,6 +102,30 @@ int checkedGetBuffer(AVCodecContext* ctx, AVFrame* frame, int flags) {
     return avcodec_default_get_buffer2(ctx, frame, flags);
 }
 
+// The JPEG ("j") formats are the plain ones at full range; the converter
+// wants them said that way. True when `format` was one.
+bool unJPEG(AVPixelFormat* format) {
+    switch (*format) {
+    case AV_PIX_FMT_YUVJ420P:
+        *format = AV_PIX_FMT_YUV420P;
+        return true;
+    case AV_PIX_FMT_YUVJ422P:
+        *format = AV_PIX_FMT_YUV422P;
+        return true;
+    case AV_PIX_FMT_YUVJ444P:
+        *format = AV_PIX_FMT_YUV444P;
+        return true;
+    case AV_PIX_FMT_YUVJ440P:
+        *format = AV_PIX_FMT_YUV440P;
+        return true;
+    case AV_PIX_FMT_YUVJ411P:
+        *format = AV_PIX_FMT_YUV411P;
+        return true;
+    default:
+        return false;
+    }
+}
+
 struct Importer : ComponentInstanceRecord {
     AVFrame* frame = nullptr;
     OSType type = 0;
@@ -141,6 +165,7 @@ OSErr decode(const std::vector<uint8_t>& bytes, const Kind& kind, AVFrame** out)
         ctx->get_buffer2 = checkedGetBuffer;
         ctx->max_pixels = int64_t(kGraphicsImportMaxDimension) * kGraphicsImportMaxDimension;
         ctx->thread_count = 1;
+        ctx->thread_type = FF_THREAD_SLICE;
         // A PNG chunk whose checksum does not match is damage, not something to skip.
         if (kind.codec == AV_CODEC_ID_PNG) ctx->err_recognition = AV_EF_CRCCHECK | AV_EF_EXPLODE;
         result = codecBadDataErr;
@@ -271,36 +296,40 @@ ComponentResult GraphicsImportDraw(GraphicsImportComponent gi) {
     const AVFrame* f = imp->frame;
     const int w = f->width, h = f->height;
 
-    SwsContext* sws = sws_getContext(w, h, AVPixelFormat(f->format), w, h, dstFormat,
+    // Some of the converters write a little past the end of a row, so they
+    // work on a scratch image with room to spare, copied into the world
+    // afterwards: the world's bytes beyond each row stay untouched.
+    AVPixelFormat srcFormat = AVPixelFormat(f->format);
+    const bool fullRange = unJPEG(&srcFormat) || f->color_range == AVCOL_RANGE_JPEG;
+    SwsContext* sws = sws_getContext(w, h, srcFormat, w, h, dstFormat,
                                      SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr,
                                      nullptr, nullptr);
     if (!sws) return codecErr;
-    // Straight into the world when the whole image fits; otherwise through a
-    // scratch image that is then clipped.
-    const bool direct = w <= worldW && h <= worldH;
-    std::vector<uint8_t> scratch;
-    uint8_t* dst = reinterpret_cast<uint8_t*>(pm.baseAddr);
-    int dstStride = pm.rowBytes;
-    if (!direct) {
-        try {
-            scratch.resize(size_t(w) * size_t(h) * 4);
-        } catch (const std::bad_alloc&) {
-            sws_freeContext(sws);
-            return memFullErr;
-        }
-        dst = scratch.data();
-        dstStride = w * 4;
+    if (fullRange) {
+        int* inv;
+        int* table;
+        int srcRange, dstRange, brightness, contrast, saturation;
+        if (sws_getColorspaceDetails(sws, &inv, &srcRange, &table, &dstRange, &brightness,
+                                     &contrast, &saturation) >= 0)
+            sws_setColorspaceDetails(sws, inv, 1, table, dstRange, brightness, contrast,
+                                     saturation);
     }
-    uint8_t* dstPlanes[4] = {dst, nullptr, nullptr, nullptr};
-    int dstStrides[4] = {dstStride, 0, 0, 0};
+    const size_t stride = (size_t(w) * 4 + 64 + 63) & ~size_t(63);
+    std::vector<uint8_t> scratch;
+    try {
+        scratch.resize(stride * (size_t(h) + 1));
+    } catch (const std::bad_alloc&) {
+        sws_freeContext(sws);
+        return memFullErr;
+    }
+    uint8_t* dstPlanes[4] = {scratch.data(), nullptr, nullptr, nullptr};
+    int dstStrides[4] = {int(stride), 0, 0, 0};
     int rows = sws_scale(sws, f->data, f->linesize, 0, h, dstPlanes, dstStrides);
     sws_freeContext(sws);
     if (rows != h) return codecErr;
-    if (!direct) {
-        const int cw = std::min(w, worldW), ch = std::min(h, worldH);
-        for (int y = 0; y < ch; ++y)
-            std::memcpy(pm.baseAddr + size_t(y) * size_t(pm.rowBytes),
-                        scratch.data() + size_t(y) * size_t(w) * 4, size_t(cw) * 4);
-    }
+    const int cw = std::min(w, worldW), ch = std::min(h, worldH);
+    for (int y = 0; y < ch; ++y)
+        std::memcpy(pm.baseAddr + size_t(y) * size_t(pm.rowBytes),
+                    scratch.data() + size_t(y) * stride, size_t(cw) * 4);
     return noErr;
 }
