@@ -77,3 +77,29 @@ inline Fixed X2Fix(double x) {
 inline int16_t FixRound(Fixed f) {
     return int16_t((int64_t(f) + 0x8000) >> 16);
 }
+
+// More result codes of the file, event-descriptor and compression services.
+enum : OSErr {
+    tmfoErr = -42,             // too many files open
+    rfNumErr = -51,            // no open file with that reference number
+    wPrErr = -44,              // the volume is write-protected
+    errAECoercionFail = -1700, // the data cannot be had in the asked-for type
+    errAEDescNotFound = -1701, // no item with that index
+    codecSizeErr = -8963,      // the image is too large or empty for the codec
+    codecSpoolErr = -8966,     // the output does not fit the buffer and nothing flushes it
+    codecAbortErr = -8967,     // the operation was abandoned
+    codecBadDataErr = -8969,   // the compressed data is damaged
+};
+
+using ScriptCode = int16_t;
+using SInt8 = int8_t;
+using Size = long;
+using Str255 = unsigned char[256]; // a length byte and up to 255 characters
+using Str63 = unsigned char[64];
+using StringPtr = unsigned char*;
+using ConstStr255Param = const unsigned char*;
+
+struct Point {
+    int16_t v = 0;
+    int16_t h = 0;
+};

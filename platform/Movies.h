@@ -17,8 +17,6 @@ using Movie = MovieRecord*;
 using Track = TrackRecord*;
 using Media = MediaRecord*;
 using MediaHandler = MediaHandlerRecord*;
-using Size = long;
-using StringPtr = unsigned char*;
 
 struct TimeRecord {
     int64_t value = 0;
@@ -31,8 +29,6 @@ enum : OSErr {
 };
 
 enum : short {
-    fsCurPerm = 0,
-    fsRdPerm = 1,
     newMovieActive = 1,
     // GetMovieNextInterestingTime
     nextTimeMediaSample = 0x1,

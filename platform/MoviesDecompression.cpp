@@ -18,12 +18,15 @@ OSErr MakeImageDescriptionForPixMap(PixMapHandle pixMap, ImageDescriptionHandle*
     const PixMap& pm = **pixMap;
     Handle h = NewHandleClear(long(sizeof(ImageDescription)));
     if (!h) return memFullErr;
-    auto* d = new (*h) ImageDescription;
+    auto* d = new (*h) ImageDescription{};
     d->idSize = int32_t(sizeof(ImageDescription));
     d->cType = FOUR_CHAR_CODE("raw ");
     d->width = int16_t(pm.bounds.right - pm.bounds.left);
     d->height = int16_t(pm.bounds.bottom - pm.bounds.top);
+    d->hRes = 72 << 16;
+    d->vRes = 72 << 16;
     d->depth = pm.pixelSize;
+    d->clutID = -1;
     d->dataSize = int32_t(long(pm.rowBytes) * d->height);
     *desc = reinterpret_cast<ImageDescriptionHandle>(h);
     return noErr;

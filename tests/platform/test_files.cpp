@@ -1,0 +1,298 @@
+#include "Files.h"
+#include "ScratchFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace {
+
+FSSpec specOf(const std::string& path) {
+    FSSpec s;
+    EXPECT_EQ(NativePathNameToFSSpec(path.c_str(), &s, 0), noErr) << path;
+    return s;
+}
+
+std::string contents(const std::string& path) {
+    auto bytes = ReadFileBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+void put(const std::string& path, const std::string& text) {
+    WriteFileBytes(path, std::vector<unsigned char>(text.begin(), text.end()));
+}
+
+// A child process that holds a lock on `path` until the parent is done with it.
+class LockHolder {
+public:
+    enum Kind { Fcntl, Flock };
+    LockHolder(const std::string& path, Kind kind) {
+        int ready[2], release[2];
+        if (pipe(ready) != 0 || pipe(release) != 0) std::abort();
+        pid_ = fork();
+        if (pid_ == 0) {
+            close(ready[0]);
+            close(release[1]);
+            int fd = open(path.c_str(), O_RDWR);
+            bool ok = fd >= 0;
+            if (ok && kind == Fcntl) {
+                struct flock fl {};
+                fl.l_type = F_WRLCK;
+                fl.l_whence = SEEK_SET;
+                ok = fcntl(fd, F_SETLK, &fl) == 0;
+            } else if (ok) {
+                ok = flock(fd, LOCK_EX) == 0;
+            }
+            char c = ok ? 'y' : 'n';
+            (void)!write(ready[1], &c, 1);
+            (void)!read(release[0], &c, 1);
+            _exit(0);
+        }
+        close(ready[1]);
+        close(release[0]);
+        char c = 'n';
+        (void)!read(ready[0], &c, 1);
+        close(ready[0]);
+        release_ = release[1];
+        locked_ = c == 'y';
+    }
+    ~LockHolder() {
+        close(release_);
+        waitpid(pid_, nullptr, 0);
+    }
+    bool locked() const { return locked_; }
+
+private:
+    pid_t pid_ = -1;
+    int release_ = -1;
+    bool locked_ = false;
+};
+
+} // namespace
+
+TEST(FileSpecs, PathsBecomeAbsoluteAndNormalWhileTheFolderMustExist) {
+    ScratchFolder dir;
+    FSSpec s;
+    EXPECT_EQ(NativePathNameToFSSpec((dir.path() + "/a/../new.jpg/").c_str(), &s, 0), noErr);
+    EXPECT_EQ(s.path, dir.file("new.jpg")); // need not exist, normalised
+
+    auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    EXPECT_EQ(NativePathNameToFSSpec("rel.txt", &s, 0), noErr);
+    std::filesystem::current_path(cwd);
+    EXPECT_EQ(s.path, dir.file("rel.txt"));
+
+    FSSpec untouched{"/kept"};
+    EXPECT_EQ(NativePathNameToFSSpec(dir.file("missing/x.jpg").c_str(), &untouched, 0), dirNFErr);
+    EXPECT_EQ(untouched.path, "/kept");
+    EXPECT_EQ(NativePathNameToFSSpec("", &s, 0), bdNamErr);
+    EXPECT_EQ(NativePathNameToFSSpec(nullptr, &s, 0), paramErr);
+    EXPECT_EQ(NativePathNameToFSSpec("x", nullptr, 0), paramErr);
+}
+
+TEST(Files, CreateRefusesDuplicatesAndDeleteReportsMissingFiles) {
+    ScratchFolder dir;
+    FSSpec s = specOf(dir.file("a.jpg"));
+    ASSERT_EQ(FSpCreate(&s, FOUR_CHAR_CODE("ogle"), FOUR_CHAR_CODE("JPEG"), -1), noErr);
+    EXPECT_TRUE(std::filesystem::is_regular_file(s.path));
+    EXPECT_EQ(std::filesystem::file_size(s.path), 0u);
+    EXPECT_EQ(FSpCreate(&s, 0, 0, -1), dupFNErr);
+    EXPECT_EQ(FSpDelete(&s), noErr);
+    EXPECT_FALSE(std::filesystem::exists(s.path));
+    EXPECT_EQ(FSpDelete(&s), fnfErr);
+
+    FSSpec ghost{dir.file("no/such")};
+    EXPECT_EQ(FSpCreate(&ghost, 0, 0, -1), dirNFErr);
+
+    // A folder that is not empty is busy; an empty one goes.
+    std::filesystem::create_directory(dir.file("sub"));
+    put(dir.file("sub/f"), "x");
+    FSSpec sub = specOf(dir.file("sub"));
+    EXPECT_EQ(FSpDelete(&sub), fBsyErr);
+    std::filesystem::remove(dir.file("sub/f"));
+    EXPECT_EQ(FSpDelete(&sub), noErr);
+}
+
+TEST(Files, TypeAndCreatorAreKeptWhereTheFileSystemAllows) {
+    ScratchFolder dir;
+    FSSpec s = specOf(dir.file("t.jpg"));
+    ASSERT_EQ(FSpCreate(&s, FOUR_CHAR_CODE("ogle"), FOUR_CHAR_CODE("JPEG"), -1), noErr);
+    FInfo info;
+    ASSERT_EQ(FSpGetFInfo(&s, &info), noErr);
+    char probe[4];
+    if (getxattr(s.path.c_str(), "user.filetype", probe, 4) != 4)
+        GTEST_SKIP() << "this file system keeps no user attributes";
+    EXPECT_EQ(info.fdType, FOUR_CHAR_CODE("JPEG"));
+    EXPECT_EQ(info.fdCreator, FOUR_CHAR_CODE("ogle"));
+}
+
+TEST(Files, ReadWritePositionsAndEndOfFile) {
+    ScratchFolder dir;
+    FSSpec s = specOf(dir.file("data"));
+    ASSERT_EQ(FSpCreate(&s, 0, 0, -1), noErr);
+    int16_t ref = 0;
+    ASSERT_EQ(FSpOpenDF(&s, fsRdWrPerm, &ref), noErr);
+    EXPECT_GT(ref, 0);
+
+    long n = 11;
+    ASSERT_EQ(FSWrite(ref, &n, "hello world"), noErr);
+    EXPECT_EQ(n, 11);
+    long pos = -1;
+    ASSERT_EQ(GetFPos(ref, &pos), noErr);
+    EXPECT_EQ(pos, 11);
+
+    char buf[16] = {};
+    ASSERT_EQ(SetFPos(ref, fsFromStart, 6), noErr);
+    n = 5;
+    ASSERT_EQ(FSRead(ref, &n, buf), noErr);
+    EXPECT_EQ(std::string(buf, 5), "world");
+
+    // A short read answers what there was and eofErr.
+    ASSERT_EQ(SetFPos(ref, fsFromMark, -3), noErr);
+    n = 10;
+    EXPECT_EQ(FSRead(ref, &n, buf), eofErr);
+    EXPECT_EQ(n, 3);
+    EXPECT_EQ(std::string(buf, 3), "rld");
+
+    // Before the start: posErr and the mark stays.
+    EXPECT_EQ(SetFPos(ref, fsFromMark, -100), posErr);
+    ASSERT_EQ(GetFPos(ref, &pos), noErr);
+    EXPECT_EQ(pos, 11);
+    ASSERT_EQ(SetFPos(ref, fsFromLEOF, -5), noErr);
+    ASSERT_EQ(GetFPos(ref, &pos), noErr);
+    EXPECT_EQ(pos, 6);
+
+    // A skip past the end, then a write: zeros in between.
+    ASSERT_EQ(SetFPos(ref, fsFromStart, 11), noErr);
+    ASSERT_EQ(SetFPos(ref, fsFromMark, 2), noErr);
+    n = 1;
+    ASSERT_EQ(FSWrite(ref, &n, "!"), noErr);
+    long eof = 0;
+    ASSERT_EQ(GetEOF(ref, &eof), noErr);
+    EXPECT_EQ(eof, 14);
+
+    ASSERT_EQ(SetEOF(ref, 5), noErr);
+    ASSERT_EQ(GetEOF(ref, &eof), noErr);
+    EXPECT_EQ(eof, 5);
+    EXPECT_EQ(SetEOF(ref, -1), paramErr);
+    ASSERT_EQ(FSClose(ref), noErr);
+    EXPECT_EQ(contents(s.path), "hello");
+
+    // A closed or unknown reference number.
+    EXPECT_EQ(FSClose(ref), rfNumErr);
+    n = 1;
+    EXPECT_EQ(FSWrite(ref, &n, "x"), rfNumErr);
+    EXPECT_EQ(SetFPos(0, fsFromStart, 0), rfNumErr);
+    EXPECT_EQ(FSClose(-3), rfNumErr);
+}
+
+TEST(Files, ReadOnlyOpeningsRefuseWritesAndMissingFilesDoNotOpen) {
+    ScratchFolder dir;
+    put(dir.file("r"), "abc");
+    FSSpec s = specOf(dir.file("r"));
+    int16_t ref = 0;
+    ASSERT_EQ(FSpOpenDF(&s, fsRdPerm, &ref), noErr);
+    long n = 1;
+    EXPECT_EQ(FSWrite(ref, &n, "x"), wrPermErr);
+    EXPECT_EQ(n, 0);
+    EXPECT_EQ(SetEOF(ref, 0), wrPermErr);
+    EXPECT_EQ(FSClose(ref), noErr);
+    EXPECT_EQ(contents(s.path), "abc");
+
+    FSSpec missing = specOf(dir.file("none"));
+    EXPECT_EQ(FSpOpenDF(&missing, fsRdWrPerm, &ref), fnfErr);
+    EXPECT_EQ(FSpOpenDF(&s, 9, &ref), paramErr);
+}
+
+TEST(Files, ALockHeldByAnotherProcessMakesTheFileBusy) {
+    for (auto kind : {LockHolder::Fcntl, LockHolder::Flock}) {
+        SCOPED_TRACE(kind == LockHolder::Fcntl ? "fcntl" : "flock");
+        ScratchFolder dir;
+        put(dir.file("held.jpg"), "old");
+        FSSpec s = specOf(dir.file("held.jpg"));
+        {
+            LockHolder holder(s.path, kind);
+            ASSERT_TRUE(holder.locked());
+            EXPECT_EQ(FSpCheckBusy(&s), fBsyErr);
+            EXPECT_EQ(FSpDelete(&s), fBsyErr);
+            int16_t ref = 0;
+            EXPECT_EQ(FSpOpenDF(&s, fsRdWrPerm, &ref), fBsyErr);
+            EXPECT_EQ(FSpOpenDF(&s, fsWrPerm, &ref), fBsyErr);
+            // Reading is still allowed.
+            ASSERT_EQ(FSpOpenDF(&s, fsRdPerm, &ref), noErr);
+            EXPECT_EQ(FSClose(ref), noErr);
+            // Nor may a replacement take its place.
+            put(dir.file("new"), "new");
+            FSSpec fresh = specOf(dir.file("new"));
+            EXPECT_EQ(FSpReplace(&fresh, &s), fBsyErr);
+            EXPECT_EQ(contents(s.path), "old");
+        }
+        EXPECT_EQ(FSpCheckBusy(&s), noErr);
+        EXPECT_EQ(FSpDelete(&s), noErr);
+    }
+}
+
+TEST(Files, AFileOpenForWritingIsBusyToEveryoneElse) {
+    ScratchFolder dir;
+    put(dir.file("w"), "x");
+    FSSpec s = specOf(dir.file("w"));
+    int16_t ref = 0, second = 0;
+    ASSERT_EQ(FSpOpenDF(&s, fsRdWrPerm, &ref), noErr);
+    EXPECT_EQ(FSpCheckBusy(&s), fBsyErr);
+    EXPECT_EQ(FSpOpenDF(&s, fsRdWrPerm, &second), fBsyErr);
+    EXPECT_EQ(FSpDelete(&s), fBsyErr);
+    ASSERT_EQ(FSClose(ref), noErr);
+    EXPECT_EQ(FSpCheckBusy(&s), noErr);
+    EXPECT_EQ(FSpDelete(&s), noErr);
+}
+
+TEST(Files, TemporaryFilesReplaceTheTargetInOneStep) {
+    ScratchFolder dir;
+    put(dir.file("shot.jpg"), "old contents");
+    chmod(dir.file("shot.jpg").c_str(), 0640);
+    FSSpec target = specOf(dir.file("shot.jpg"));
+
+    FSSpec t1, t2;
+    ASSERT_EQ(FSpCreateTemporary(&target, 0, 0, &t1), noErr);
+    ASSERT_EQ(FSpCreateTemporary(&target, 0, 0, &t2), noErr);
+    EXPECT_NE(t1.path, t2.path);
+    EXPECT_EQ(std::filesystem::path(t1.path).parent_path(), dir.path());
+    EXPECT_EQ(std::filesystem::path(t1.path).filename().string().front(), '.');
+    EXPECT_EQ(contents(target.path), "old contents");
+
+    int16_t ref = 0;
+    ASSERT_EQ(FSpOpenDF(&t1, fsRdWrPerm, &ref), noErr);
+    long n = 3;
+    ASSERT_EQ(FSWrite(ref, &n, "new"), noErr);
+    ASSERT_EQ(FSClose(ref), noErr);
+    ASSERT_EQ(FSpReplace(&t1, &target), noErr);
+    EXPECT_EQ(contents(target.path), "new");
+    EXPECT_FALSE(std::filesystem::exists(t1.path));
+    struct stat st {};
+    ASSERT_EQ(stat(target.path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u); // the replaced file's permissions stay
+
+    // A missing source leaves the target alone; the other temporary is cleaned up.
+    EXPECT_EQ(FSpReplace(&t1, &target), fnfErr);
+    EXPECT_EQ(contents(target.path), "new");
+    EXPECT_EQ(FSpDelete(&t2), noErr);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"shot.jpg"});
+
+    // A target that does not exist yet is simply created.
+    FSSpec fresh = specOf(dir.file("fresh.jpg")), t3;
+    ASSERT_EQ(FSpCreateTemporary(&fresh, 0, 0, &t3), noErr);
+    ASSERT_EQ(FSpReplace(&t3, &fresh), noErr);
+    EXPECT_TRUE(std::filesystem::exists(fresh.path));
+
+    FSSpec nowhere{dir.file("gone/x.jpg")};
+    EXPECT_EQ(FSpCreateTemporary(&nowhere, 0, 0, &t3), dirNFErr);
+}

@@ -1,0 +1,222 @@
+#include "GraphicsImport.h"
+#include "Memory.h"
+#include "ScratchFolder.h"
+#include "TestImages.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+struct Imported {
+    OSErr err = noErr;
+    int width = 0, height = 0, depth = 0;
+    OSType type = 0;
+    GraphicsImportComponent gi = nullptr;
+    ~Imported() { CloseComponent(gi); }
+};
+
+void open(const std::string& path, Imported* out) {
+    FSSpec spec{path};
+    out->err = GetGraphicsImporterForFile(&spec, &out->gi);
+    if (out->err) return;
+    ImageDescriptionHandle desc = nullptr;
+    ASSERT_EQ(GraphicsImportGetImageDescription(out->gi, &desc), noErr);
+    ASSERT_NE(desc, nullptr);
+    EXPECT_EQ(GetHandleSize(reinterpret_cast<Handle>(desc)), 86);
+    out->width = (*desc)->width;
+    out->height = (*desc)->height;
+    out->depth = (*desc)->depth;
+    out->type = (*desc)->cType;
+    DisposeHandle(reinterpret_cast<Handle>(desc));
+}
+
+// A world with padded rows, filled with a marker byte so untouched bytes show.
+struct World {
+    std::vector<uint8_t> bytes;
+    long rowBytes;
+    GWorldPtr world = nullptr;
+    World(int w, int h, OSType format = k32ARGBPixelFormat, long pad = 12)
+        : bytes(size_t((w * 4 + pad) * h), 0xEE), rowBytes(w * 4 + pad) {
+        Rect r{0, 0, int16_t(h), int16_t(w)};
+        EXPECT_EQ(NewGWorldFromPtr(&world, format, &r, nullptr, nullptr, 0,
+                                   reinterpret_cast<Ptr>(bytes.data()), rowBytes),
+                  noErr);
+    }
+    ~World() { DisposeGWorld(world); }
+    const uint8_t* at(int x, int y) const { return &bytes[size_t(y) * rowBytes + size_t(x) * 4]; }
+};
+
+// Largest difference of any channel between the drawn ARGB world and the raster.
+int maxDifference(const World& w, const TestRaster& r) {
+    int worst = 0;
+    for (int y = 0; y < r.height; ++y)
+        for (int x = 0; x < r.width; ++x) {
+            const uint8_t* d = w.at(x, y);
+            const uint8_t* s = r.at(x, y);
+            const int pairs[4][2] = {{d[0], s[3]}, {d[1], s[0]}, {d[2], s[1]}, {d[3], s[2]}};
+            for (const auto& p : pairs) worst = std::max(worst, std::abs(p[0] - p[1]));
+        }
+    return worst;
+}
+
+bool paddingUntouched(const World& w, int width, int height) {
+    for (int y = 0; y < height; ++y)
+        for (long i = width * 4; i < w.rowBytes; ++i)
+            if (w.bytes[size_t(y) * w.rowBytes + i] != 0xEE) return false;
+    return true;
+}
+
+} // namespace
+
+TEST(GraphicsImport, EachFormatDrawsItsPixelsAsARGBAndReportsAlphaDepth) {
+    struct Case {
+        TestImageFormat format;
+        bool alpha;
+        OSType type;
+        int tolerance;
+    };
+    const Case cases[] = {
+        {TestImageFormat::PNG, false, FOUR_CHAR_CODE("png "), 0},
+        {TestImageFormat::PNG, true, FOUR_CHAR_CODE("png "), 0},
+        {TestImageFormat::TIFF, false, FOUR_CHAR_CODE("tiff"), 0},
+        {TestImageFormat::TIFF, true, FOUR_CHAR_CODE("tiff"), 0},
+        {TestImageFormat::BMP, false, FOUR_CHAR_CODE("BMPf"), 0},
+        {TestImageFormat::WebP, true, FOUR_CHAR_CODE("WebP"), 0},
+        {TestImageFormat::JPEG, false, FOUR_CHAR_CODE("jpeg"), 8},
+    };
+    ScratchFolder dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "format " << int(c.format) << " alpha " << c.alpha);
+        TestRaster raster = GradientRaster(37, 23, c.alpha);
+        std::string path = dir.file("img");
+        WriteTestImage(path, raster, c.format);
+        Imported imp;
+        open(path, &imp);
+        ASSERT_EQ(imp.err, noErr);
+        EXPECT_EQ(imp.width, 37);
+        EXPECT_EQ(imp.height, 23);
+        EXPECT_EQ(imp.depth, c.alpha ? 32 : 24);
+        EXPECT_EQ(imp.type, c.type);
+        Rect natural;
+        ASSERT_EQ(GraphicsImportGetNaturalBounds(imp.gi, &natural), noErr);
+        EXPECT_EQ(natural.right, 37);
+        EXPECT_EQ(natural.bottom, 23);
+
+        World world(37, 23);
+        ASSERT_EQ(GraphicsImportSetGWorld(imp.gi, world.world, nullptr), noErr);
+        ASSERT_EQ(GraphicsImportDraw(imp.gi), noErr);
+        EXPECT_LE(maxDifference(world, raster), c.tolerance);
+        EXPECT_TRUE(paddingUntouched(world, 37, 23));
+    }
+}
+
+TEST(GraphicsImport, RGBAWorldsGetRGBABytesAndWorldsOfOtherSizesClip) {
+    ScratchFolder dir;
+    TestRaster raster = GradientRaster(20, 10, true);
+    WriteTestImage(dir.file("a.png"), raster, TestImageFormat::PNG);
+    Imported imp;
+    open(dir.file("a.png"), &imp);
+    ASSERT_EQ(imp.err, noErr);
+
+    World rgba(20, 10, k32RGBAPixelFormat);
+    ASSERT_EQ(GraphicsImportSetGWorld(imp.gi, rgba.world, nullptr), noErr);
+    ASSERT_EQ(GraphicsImportDraw(imp.gi), noErr);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 20; ++x)
+            ASSERT_EQ(std::memcmp(rgba.at(x, y), raster.at(x, y), 4), 0) << x << "," << y;
+
+    // Smaller: the top left part, nothing written past the world.
+    World small(7, 4, k32ARGBPixelFormat, 0);
+    ASSERT_EQ(GraphicsImportSetGWorld(imp.gi, small.world, nullptr), noErr);
+    ASSERT_EQ(GraphicsImportDraw(imp.gi), noErr);
+    EXPECT_EQ(small.bytes.size(), size_t(7 * 4 * 4));
+    const uint8_t* p = small.at(6, 3);
+    EXPECT_EQ(p[0], raster.at(6, 3)[3]);
+    EXPECT_EQ(p[1], raster.at(6, 3)[0]);
+
+    // Larger: the image at the top left, the rest left alone.
+    World large(25, 12, k32ARGBPixelFormat, 0);
+    ASSERT_EQ(GraphicsImportSetGWorld(imp.gi, large.world, nullptr), noErr);
+    ASSERT_EQ(GraphicsImportDraw(imp.gi), noErr);
+    EXPECT_EQ(large.at(19, 9)[1], raster.at(19, 9)[0]);
+    EXPECT_EQ(large.at(20, 0)[0], 0xEE);
+    EXPECT_EQ(large.at(0, 10)[0], 0xEE);
+}
+
+TEST(GraphicsImport, FilesThatAreNotUsableImagesFailCleanly) {
+    ScratchFolder dir;
+    Imported missing;
+    open(dir.file("nothing.png"), &missing);
+    EXPECT_EQ(missing.err, fnfErr);
+    EXPECT_EQ(missing.gi, nullptr);
+
+    WriteFileBytes(dir.file("notes.png"), {'h', 'e', 'l', 'l', 'o', '\n'});
+    Imported text;
+    open(dir.file("notes.png"), &text);
+    EXPECT_EQ(text.err, noCodecErr);
+
+    WriteFileBytes(dir.file("empty"), {});
+    Imported empty;
+    open(dir.file("empty"), &empty);
+    EXPECT_NE(empty.err, noErr);
+
+    TestRaster raster = GradientRaster(40, 30);
+    for (auto format : {TestImageFormat::PNG, TestImageFormat::JPEG, TestImageFormat::TIFF,
+                        TestImageFormat::BMP, TestImageFormat::WebP}) {
+        SCOPED_TRACE(int(format));
+        std::vector<uint8_t> good = EncodeTestImage(raster, format);
+        // Cut at several places: every one is refused, none crashes.
+        for (double keep : {0.2, 0.5, 0.9}) {
+            std::vector<uint8_t> cut(good.begin(), good.begin() + long(double(good.size()) * keep));
+            WriteFileBytes(dir.file("cut"), cut);
+            Imported imp;
+            open(dir.file("cut"), &imp);
+            EXPECT_NE(imp.err, noErr) << "kept " << keep;
+            EXPECT_EQ(imp.gi, nullptr);
+        }
+    }
+
+    // A flipped byte inside a PNG's image data breaks its checksum.
+    std::vector<uint8_t> png = EncodeTestImage(raster, TestImageFormat::PNG);
+    png[png.size() - 20] ^= 0x5A;
+    WriteFileBytes(dir.file("bad.png"), png);
+    Imported bad;
+    open(dir.file("bad.png"), &bad);
+    EXPECT_EQ(bad.err, codecBadDataErr);
+}
+
+TEST(GraphicsImport, ImagesBeyondTheSizeLimitAreRefused) {
+    ScratchFolder dir;
+    WriteTestImage(dir.file("wide.png"), FlatRaster(kGraphicsImportMaxDimension + 1, 1, 1, 2, 3),
+                   TestImageFormat::PNG);
+    Imported wide;
+    open(dir.file("wide.png"), &wide);
+    EXPECT_EQ(wide.err, codecSizeErr);
+
+    WriteTestImage(dir.file("edge.png"), FlatRaster(1, kGraphicsImportMaxDimension, 1, 2, 3),
+                   TestImageFormat::PNG);
+    Imported edge;
+    open(dir.file("edge.png"), &edge);
+    EXPECT_EQ(edge.err, noErr);
+    EXPECT_EQ(edge.height, kGraphicsImportMaxDimension);
+}
+
+TEST(GraphicsImport, CallsWithoutAnImporterOrWorldAreRefused) {
+    ImageDescriptionHandle desc = nullptr;
+    EXPECT_EQ(GraphicsImportGetImageDescription(nullptr, &desc), paramErr);
+    EXPECT_EQ(GraphicsImportDraw(nullptr), paramErr);
+    EXPECT_EQ(CloseComponent(nullptr), paramErr);
+    FSSpec spec{"/x"};
+    EXPECT_EQ(GetGraphicsImporterForFile(&spec, nullptr), paramErr);
+
+    ScratchFolder dir;
+    WriteTestImage(dir.file("a.bmp"), GradientRaster(4, 4), TestImageFormat::BMP);
+    Imported imp;
+    open(dir.file("a.bmp"), &imp);
+    ASSERT_EQ(imp.err, noErr);
+    EXPECT_EQ(GraphicsImportDraw(imp.gi), paramErr); // no world set yet
+}

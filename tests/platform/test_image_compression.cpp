@@ -1,0 +1,280 @@
+#include "ImageCompression.h"
+#include "Memory.h"
+#include "TestImages.h"
+
+#include <gtest/gtest.h>
+
+#include <turbojpeg.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// A world over ARGB (or RGBA) bytes made from a raster, rows padded.
+struct Source {
+    std::vector<uint8_t> bytes;
+    GWorldPtr world = nullptr;
+    Source(const TestRaster& r, OSType format = k32ARGBPixelFormat, Rect bounds = {}) {
+        if (bounds.right == 0) bounds = Rect{0, 0, int16_t(r.height), int16_t(r.width)};
+        const long rowBytes = r.width * 4 + 8;
+        bytes.assign(size_t(rowBytes) * r.height, 0);
+        for (int y = 0; y < r.height; ++y)
+            for (int x = 0; x < r.width; ++x) {
+                const uint8_t* s = r.at(x, y);
+                uint8_t* d = &bytes[size_t(y) * rowBytes + size_t(x) * 4];
+                if (format == k32ARGBPixelFormat) {
+                    d[0] = s[3], d[1] = s[0], d[2] = s[1], d[3] = s[2];
+                } else {
+                    std::memcpy(d, s, 4);
+                }
+            }
+        EXPECT_EQ(NewGWorldFromPtr(&world, format, &bounds, nullptr, nullptr, 0,
+                                   reinterpret_cast<Ptr>(bytes.data()), rowBytes),
+                  noErr);
+    }
+    ~Source() { DisposeGWorld(world); }
+    PixMapHandle pixMap() { return GetGWorldPixMap(world); }
+};
+
+struct Sink {
+    std::vector<uint8_t> bytes;
+    std::vector<long> pieces;
+    int failOnCall = 0; // 1-based call that fails with dskFulErr; 0 never
+};
+
+OSErr collect(Ptr data, long count, long refcon) {
+    auto* sink = reinterpret_cast<Sink*>(refcon);
+    sink->pieces.push_back(count);
+    if (sink->failOnCall && int(sink->pieces.size()) == sink->failOnCall) return dskFulErr;
+    sink->bytes.insert(sink->bytes.end(), data, data + count);
+    return noErr;
+}
+
+struct Result {
+    OSErr err;
+    long dataSize = 0;
+    ImageDescription desc{};
+};
+
+Result compress(Source& src, CodecQ q, Sink* sink, long bufferSize, const Rect* rect = nullptr) {
+    Handle desc = NewHandle(86);
+    std::vector<char> buffer(static_cast<size_t>(bufferSize));
+    ICMFlushProcRecord flush{collect, reinterpret_cast<long>(sink)};
+    Rect bounds;
+    GetPortBounds(src.world, &bounds);
+    Result r;
+    r.err = FCompressImage(src.pixMap(), rect ? rect : &bounds, 32, q, kJPEGCodecType, anyCodec,
+                           nullptr, 0, bufferSize, sink ? &flush : nullptr, nullptr,
+                           reinterpret_cast<ImageDescriptionHandle>(desc), buffer.data());
+    std::memcpy(&r.desc, *desc, sizeof r.desc);
+    r.dataSize = r.desc.dataSize;
+    DisposeHandle(desc);
+    return r;
+}
+
+struct Decoded {
+    int width = 0, height = 0, subsamp = -1, colorspace = -1;
+    std::vector<uint8_t> rgb;
+};
+
+Decoded decode(const std::vector<uint8_t>& jpeg) {
+    Decoded d;
+    tjhandle tj = tjInitDecompress();
+    EXPECT_EQ(tjDecompressHeader3(tj, jpeg.data(), jpeg.size(), &d.width, &d.height, &d.subsamp,
+                                  &d.colorspace),
+              0);
+    d.rgb.resize(size_t(d.width) * d.height * 3);
+    EXPECT_EQ(tjDecompress2(tj, jpeg.data(), jpeg.size(), d.rgb.data(), d.width, 0, d.height,
+                            TJPF_RGB, TJFLAG_ACCURATEDCT),
+              0);
+    tjDestroy(tj);
+    return d;
+}
+
+double meanError(const Decoded& d, const TestRaster& r, int x0 = 0, int y0 = 0) {
+    double sum = 0;
+    for (int y = 0; y < d.height; ++y)
+        for (int x = 0; x < d.width; ++x)
+            for (int c = 0; c < 3; ++c)
+                sum += std::abs(int(d.rgb[(size_t(y) * d.width + x) * 3 + c]) -
+                                int(r.at(x + x0, y + y0)[c]));
+    return sum / (double(d.width) * d.height * 3);
+}
+
+} // namespace
+
+TEST(JPEGQuality, EveryCodecQualityMapsToTheNamedSettingNotAboveIt) {
+    struct Row {
+        CodecQ q;
+        int quality;
+        bool full;
+    };
+    const Row rows[] = {{0, 25, false},     {0xFF, 25, false},  {0x100, 50, false},
+                        {0x1FF, 50, false}, {0x200, 75, false}, {0x2FF, 75, false},
+                        {0x300, 90, true},  {0x3FE, 90, true},  {0x3FF, 95, true},
+                        {0x400, 100, true}, {0xFFFF, 100, true}};
+    for (const Row& r : rows) {
+        JPEGSettings s = JPEGSettingsForCodecQuality(r.q);
+        EXPECT_EQ(s.quality, r.quality) << std::hex << r.q;
+        EXPECT_EQ(s.fullChroma, r.full) << std::hex << r.q;
+    }
+}
+
+TEST(FCompressImage, OutputDecodesToTheImageWithTheQualitysSampling) {
+    TestRaster raster = GradientRaster(67, 45);
+    Source src(raster);
+    struct Case {
+        CodecQ q;
+        int subsamp;
+        double tolerance;
+    };
+    const Case cases[] = {{codecMinQuality, TJSAMP_420, 4.0},
+                          {codecNormalQuality, TJSAMP_420, 2.0},
+                          {codecHighQuality, TJSAMP_444, 1.0},
+                          {codecMaxQuality, TJSAMP_444, 1.0},
+                          {codecLosslessQuality, TJSAMP_444, 0.6}};
+    long previousSize = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.q);
+        Sink sink;
+        Result r = compress(src, c.q, &sink, 32768);
+        ASSERT_EQ(r.err, noErr);
+        EXPECT_EQ(r.desc.idSize, 86);
+        EXPECT_EQ(r.desc.cType, kJPEGCodecType);
+        EXPECT_EQ(r.desc.width, 67);
+        EXPECT_EQ(r.desc.height, 45);
+        EXPECT_EQ(r.dataSize, long(sink.bytes.size()));
+        EXPECT_GT(r.dataSize, previousSize); // more quality, more bytes
+        previousSize = r.dataSize;
+        Decoded d = decode(sink.bytes);
+        EXPECT_EQ(d.width, 67);
+        EXPECT_EQ(d.height, 45);
+        EXPECT_EQ(d.subsamp, c.subsamp);
+        EXPECT_EQ(d.colorspace, c.q == codecLosslessQuality ? TJCS_RGB : TJCS_YCbCr);
+        EXPECT_LT(meanError(d, raster), c.tolerance);
+    }
+}
+
+TEST(FCompressImage, TheLosslessSettingKeepsFlatColoursExactly) {
+    const uint8_t colours[][3] = {
+        {255, 0, 0}, {10, 200, 30}, {0, 0, 0}, {255, 255, 255}, {1, 254, 127}};
+    for (const auto& c : colours) {
+        TestRaster raster = FlatRaster(19, 13, c[0], c[1], c[2]);
+        Source src(raster);
+        Sink sink;
+        ASSERT_EQ(compress(src, codecLosslessQuality, &sink, 4096).err, noErr);
+        Decoded d = decode(sink.bytes);
+        for (size_t i = 0; i < d.rgb.size(); i += 3)
+            ASSERT_TRUE(d.rgb[i] == c[0] && d.rgb[i + 1] == c[1] && d.rgb[i + 2] == c[2])
+                << int(c[0]) << "," << int(c[1]) << "," << int(c[2]) << " came back as "
+                << int(d.rgb[i]) << "," << int(d.rgb[i + 1]) << "," << int(d.rgb[i + 2]);
+    }
+}
+
+TEST(FCompressImage, PiecesNeverExceedTheBufferAndArriveInOrder) {
+    TestRaster raster = GradientRaster(120, 80);
+    Source src(raster);
+    Sink whole;
+    ASSERT_EQ(compress(src, codecHighQuality, &whole, 1 << 20).err, noErr);
+    ASSERT_EQ(whole.pieces.size(), 1u);
+
+    for (long size : {1L, 7L, 512L, 4096L}) {
+        SCOPED_TRACE(size);
+        Sink sink;
+        Result r = compress(src, codecHighQuality, &sink, size);
+        ASSERT_EQ(r.err, noErr);
+        ASSERT_FALSE(sink.pieces.empty());
+        for (size_t i = 0; i < sink.pieces.size(); ++i) {
+            EXPECT_LE(sink.pieces[i], size);
+            EXPECT_GT(sink.pieces[i], 0);
+            if (i + 1 < sink.pieces.size()) {
+                EXPECT_EQ(sink.pieces[i], size);
+            }
+        }
+        EXPECT_EQ(sink.bytes, whole.bytes);
+        EXPECT_EQ(r.dataSize, long(whole.bytes.size()));
+    }
+}
+
+TEST(FCompressImage, AFailingFlushAbandonsWithItsResult) {
+    TestRaster raster = GradientRaster(64, 64);
+    Source src(raster);
+    Sink sink;
+    sink.failOnCall = 2;
+    EXPECT_EQ(compress(src, codecNormalQuality, &sink, 256).err, dskFulErr);
+    EXPECT_EQ(sink.pieces.size(), 2u); // nothing more was handed over
+
+    sink = Sink{};
+    sink.failOnCall = 1;
+    EXPECT_EQ(compress(src, codecNormalQuality, &sink, 1 << 20).err, dskFulErr); // the final piece
+}
+
+TEST(FCompressImage, WithoutAFlushTheImageMustFitTheBuffer) {
+    TestRaster raster = GradientRaster(32, 32);
+    Source src(raster);
+    Handle desc = NewHandle(86);
+    std::vector<char> big(1 << 16), small(64);
+    Rect bounds{0, 0, 32, 32};
+    auto d = reinterpret_cast<ImageDescriptionHandle>(desc);
+    EXPECT_EQ(FCompressImage(src.pixMap(), &bounds, 32, codecNormalQuality, kJPEGCodecType,
+                             anyCodec, nullptr, 0, long(small.size()), nullptr, nullptr, d,
+                             small.data()),
+              codecSpoolErr);
+    ASSERT_EQ(FCompressImage(src.pixMap(), &bounds, 32, codecNormalQuality, kJPEGCodecType,
+                             anyCodec, nullptr, 0, long(big.size()), nullptr, nullptr, d,
+                             big.data()),
+              noErr);
+    std::vector<uint8_t> jpeg(big.begin(), big.begin() + (*d)->dataSize);
+    EXPECT_EQ(decode(jpeg).width, 32);
+    DisposeHandle(desc);
+}
+
+TEST(FCompressImage, ASubRectangleAndRGBAWorldsAreRead) {
+    TestRaster raster = GradientRaster(40, 30);
+    // Bounds not at the origin: the rectangle is in the pixel map's coordinates.
+    Source src(raster, k32ARGBPixelFormat, Rect{100, 200, 130, 240});
+    Rect part{110, 205, 130, 225}; // x 5..25, y 10..30
+    Sink sink;
+    Result r = compress(src, codecMaxQuality, &sink, 4096, &part);
+    ASSERT_EQ(r.err, noErr);
+    Decoded d = decode(sink.bytes);
+    EXPECT_EQ(d.width, 20);
+    EXPECT_EQ(d.height, 20);
+    EXPECT_LT(meanError(d, raster, 5, 10), 1.0);
+
+    Source rgba(raster, k32RGBAPixelFormat);
+    Sink rgbaSink;
+    ASSERT_EQ(compress(rgba, codecMaxQuality, &rgbaSink, 4096).err, noErr);
+    EXPECT_LT(meanError(decode(rgbaSink.bytes), raster), 1.0);
+
+    Rect outside{100, 200, 131, 240};
+    EXPECT_EQ(compress(src, codecMaxQuality, &sink, 4096, &outside).err, paramErr);
+    Rect empty{110, 205, 110, 225};
+    EXPECT_EQ(compress(src, codecMaxQuality, &sink, 4096, &empty).err, codecSizeErr);
+}
+
+TEST(FCompressImage, BadArgumentsAreRefused) {
+    TestRaster raster = GradientRaster(8, 8);
+    Source src(raster);
+    Rect bounds{0, 0, 8, 8};
+    Handle desc = NewHandle(10); // too small: grown to a whole description
+    auto d = reinterpret_cast<ImageDescriptionHandle>(desc);
+    std::vector<char> buf(4096);
+    EXPECT_EQ(FCompressImage(src.pixMap(), &bounds, 32, 0, FOUR_CHAR_CODE("png "), anyCodec,
+                             nullptr, 0, 4096, nullptr, nullptr, d, buf.data()),
+              codecUnimpErr);
+    EXPECT_EQ(FCompressImage(nullptr, &bounds, 32, 0, kJPEGCodecType, anyCodec, nullptr, 0, 4096,
+                             nullptr, nullptr, d, buf.data()),
+              paramErr);
+    EXPECT_EQ(FCompressImage(src.pixMap(), &bounds, 32, 0, kJPEGCodecType, anyCodec, nullptr, 0, 0,
+                             nullptr, nullptr, d, buf.data()),
+              paramErr);
+    ASSERT_EQ(FCompressImage(src.pixMap(), &bounds, 32, 0, kJPEGCodecType, anyCodec, nullptr, 0,
+                             4096, nullptr, nullptr, d, buf.data()),
+              noErr);
+    EXPECT_EQ(GetHandleSize(desc), 86);
+    EXPECT_GT((*d)->dataSize, 0);
+    DisposeHandle(desc);
+}

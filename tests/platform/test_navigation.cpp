@@ -1,0 +1,247 @@
+#include "Memory.h"
+#include "Navigation.h"
+#include "Resources.h"
+#include "ScratchFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <deque>
+
+namespace {
+
+// Answers dialogs from a script: a path, or nothing for a cancel. Keeps what it was asked.
+class ScriptedDialogs : public NavDialogProvider {
+public:
+    std::deque<std::optional<std::string>> answers;
+    std::vector<NavFileRequest> opens, saves;
+    std::optional<std::string> getOpenPath(const NavFileRequest& r) override {
+        opens.push_back(r);
+        return next();
+    }
+    std::optional<std::string> getSavePath(const NavFileRequest& r) override {
+        saves.push_back(r);
+        return next();
+    }
+
+private:
+    std::optional<std::string> next() {
+        if (answers.empty()) return std::nullopt;
+        auto a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+};
+
+class Navigation : public testing::Test {
+protected:
+    void SetUp() override {
+        script = std::make_shared<ScriptedDialogs>();
+        previous = SetNavDialogProvider(script);
+    }
+    void TearDown() override { SetNavDialogProvider(previous); }
+    std::shared_ptr<ScriptedDialogs> script;
+    std::shared_ptr<NavDialogProvider> previous;
+    ScratchFolder dir;
+};
+
+// The type list block as callers build it: signature, 2 unwritten bytes, count, types.
+NavTypeListHandle typeList(std::initializer_list<OSType> types, long extraBytes = 4) {
+    Handle h = NewHandleClear(long(8 + 4 * types.size()) + extraBytes);
+    auto* list = reinterpret_cast<NavTypeList*>(*h);
+    list->componentSignature = FOUR_CHAR_CODE("????");
+    list->osTypeCount = int16_t(types.size());
+    std::memcpy(*h + 8, std::data(types), 4 * types.size());
+    return reinterpret_cast<NavTypeListHandle>(h);
+}
+
+FSSpec firstItem(const NavReplyRecord& reply, OSErr* err) {
+    FSSpec spec{"unfilled"};
+    *err = AEGetNthPtr(&reply.selection, 1, typeFSS, nullptr, nullptr, &spec, 70, nullptr);
+    return spec;
+}
+
+} // namespace
+
+TEST_F(Navigation, MovieAndImageTypesOfferTheirFilesByExtension) {
+    NavTypeListHandle types = typeList({FOUR_CHAR_CODE("MooV"), FOUR_CHAR_CODE("qtif")});
+    WriteFileBytes(dir.file("clip.MOV"), {1});
+    script->answers = {dir.file("clip.MOV")};
+    NavDialogOptions options;
+    ASSERT_EQ(NavGetDefaultDialogOptions(&options), noErr);
+    options.dialogOptionFlags -= 0x81; // one file, with the type pop-up
+    EXPECT_EQ(options.dialogOptionFlags & (kNavAllowMultipleFiles | kNavNoTypePopup), 0u);
+    NavReplyRecord reply;
+    ASSERT_EQ(NavGetFile(nullptr, &reply, &options, nullptr, nullptr, nullptr, types, nullptr),
+              noErr);
+    ASSERT_EQ(script->opens.size(), 1u);
+    const NavFileRequest& r = script->opens[0];
+    ASSERT_EQ(r.filters.size(), 3u);
+    EXPECT_EQ(r.filters[1].label, "Movies");
+    EXPECT_EQ(r.filters[2].label, "Images");
+    EXPECT_TRUE(r.allowAllFiles);
+    for (const char* ok : {"a.mov", "b.MP4", "c.mkv", "d.mpg", "e.png", "f.JPG", "g.tiff", "h.bmp",
+                           "i.webp", "/x/y.avi"})
+        EXPECT_TRUE(r.accepts(ok)) << ok;
+    for (const char* no : {"a.txt", "b", "movie.mov.txt", ".mov", "c.pdf"})
+        EXPECT_FALSE(r.accepts(no)) << no;
+
+    EXPECT_TRUE(reply.validRecord);
+    OSErr err;
+    EXPECT_EQ(firstItem(reply, &err).path, dir.file("clip.MOV"));
+    EXPECT_EQ(err, noErr);
+    NavDisposeReply(&reply);
+    DisposeHandle(reinterpret_cast<Handle>(types));
+}
+
+TEST_F(Navigation, OneTypeNoTypesAndUnknownTypes) {
+    NavTypeListHandle images = typeList({FOUR_CHAR_CODE("qtif")});
+    auto filters = NavFiltersForTypeList(images);
+    ASSERT_EQ(filters.size(), 1u);
+    NavFileRequest r;
+    r.filters = filters;
+    EXPECT_TRUE(r.accepts("x.jpeg"));
+    EXPECT_FALSE(r.accepts("x.mov"));
+
+    EXPECT_TRUE(NavFiltersForTypeList(nullptr).empty());
+    NavTypeListHandle unknown = typeList({FOUR_CHAR_CODE("ZZZZ")});
+    EXPECT_TRUE(NavFiltersForTypeList(unknown).empty());
+    NavFileRequest all;
+    EXPECT_TRUE(all.accepts("anything.at.all"));
+
+    // A block claiming more types than it holds is read only as far as it goes.
+    NavTypeListHandle lying = typeList({FOUR_CHAR_CODE("MooV")}, 0);
+    (*lying)->osTypeCount = 500;
+    EXPECT_EQ(NavFiltersForTypeList(lying).size(), 1u);
+    for (auto h : {images, unknown, lying}) DisposeHandle(reinterpret_cast<Handle>(h));
+}
+
+TEST_F(Navigation, ADismissedOpenDialogIsUserCancelledWithAnInvalidReply) {
+    std::vector<NavEventCallbackMessage> events;
+    auto proc = [](NavEventCallbackMessage m, NavCBRecPtr, void* ud) {
+        static_cast<std::vector<NavEventCallbackMessage>*>(ud)->push_back(m);
+    };
+    NavEventUPP upp = NewNavEventUPP(proc);
+    NavReplyRecord reply;
+    reply.validRecord = true; // whatever was there before
+    script->answers = {std::nullopt};
+    EXPECT_EQ(NavGetFile(nullptr, &reply, nullptr, upp, nullptr, nullptr, nullptr, &events),
+              userCanceledErr);
+    DisposeNavEventUPP(upp);
+    EXPECT_FALSE(reply.validRecord);
+    OSErr err;
+    FSSpec spec = firstItem(reply, &err);
+    EXPECT_EQ(err, errAEDescNotFound);
+    EXPECT_EQ(spec.path, "unfilled");
+    EXPECT_EQ(events, (std::vector<NavEventCallbackMessage>{kNavCBStart, kNavCBTerminate}));
+    EXPECT_TRUE(script->opens.at(0).filters.empty()); // no list: every file
+
+    // A chosen name that is no file is not a choice either.
+    script->answers = {dir.file("ghost.mov")};
+    EXPECT_EQ(NavGetFile(nullptr, &reply, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
+              fnfErr);
+    EXPECT_FALSE(reply.validRecord);
+}
+
+TEST_F(Navigation, SaveDialogsProposeANameAndReportReplacing) {
+    NavReplyRecord reply;
+    script->answers = {dir.file("shot.jpg")};
+    ASSERT_EQ(NavPutFile(nullptr, &reply, nullptr, nullptr, FOUR_CHAR_CODE("JPEG"),
+                         FOUR_CHAR_CODE("****"), nullptr),
+              noErr);
+    EXPECT_EQ(script->saves.at(0).defaultName, "untitled.jpg");
+    EXPECT_TRUE(script->saves.at(0).accepts("x.jpeg"));
+    EXPECT_TRUE(reply.validRecord);
+    EXPECT_FALSE(reply.replacing);
+    OSErr err;
+    EXPECT_EQ(firstItem(reply, &err).path, dir.file("shot.jpg"));
+    EXPECT_EQ(err, noErr);
+    FSSpec spec;
+    EXPECT_EQ(AEGetNthPtr(&reply.selection, 2, typeFSS, nullptr, nullptr, &spec, 70, nullptr),
+              errAEDescNotFound);
+    EXPECT_EQ(AEGetNthPtr(&reply.selection, 1, FOUR_CHAR_CODE("TEXT"), nullptr, nullptr, &spec, 70,
+                          nullptr),
+              errAECoercionFail);
+    EXPECT_EQ(AEGetNthPtr(&reply.selection, 1, typeFSS, nullptr, nullptr, &spec, 4, nullptr),
+              paramErr);
+    NavDisposeReply(&reply);
+
+    WriteFileBytes(dir.file("old.jpg"), {1});
+    NavDialogOptions options;
+    NavGetDefaultDialogOptions(&options);
+    std::memcpy(options.savedFileName, "\x08snap.jpg", 9);
+    script->answers = {dir.file("old.jpg")};
+    ASSERT_EQ(NavPutFile(nullptr, &reply, &options, nullptr, FOUR_CHAR_CODE("JPEG"), 0, nullptr),
+              noErr);
+    EXPECT_EQ(script->saves.at(1).defaultName, "snap.jpg");
+    EXPECT_TRUE(reply.replacing);
+    NavDisposeReply(&reply);
+
+    script->answers = {dir.file("no/folder.jpg")};
+    EXPECT_EQ(NavPutFile(nullptr, &reply, nullptr, nullptr, FOUR_CHAR_CODE("JPEG"), 0, nullptr),
+              dirNFErr);
+    EXPECT_FALSE(reply.validRecord);
+    script->answers = {std::nullopt};
+    EXPECT_EQ(NavPutFile(nullptr, &reply, nullptr, nullptr, FOUR_CHAR_CODE("JPEG"), 0, nullptr),
+              userCanceledErr);
+    EXPECT_FALSE(reply.validRecord);
+}
+
+TEST_F(Navigation, ChooseFileDialogsRunInSteps) {
+    WriteFileBytes(dir.file("pic.png"), {1});
+    NavDialogCreationOptions options;
+    ASSERT_EQ(NavGetDefaultDialogCreationOptions(&options), noErr);
+    options.windowTitle = "Pick";
+    for (bool cancel : {false, true}) {
+        SCOPED_TRACE(cancel);
+        script->answers = {cancel ? std::nullopt : std::optional(dir.file("pic.png"))};
+        NavDialogRef dialog = nullptr;
+        ASSERT_EQ(NavCreateChooseFileDialog(&options, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                            &dialog),
+                  noErr);
+        NavReplyRecord reply;
+        EXPECT_EQ(NavDialogGetReply(dialog, &reply), paramErr); // not run yet
+        ASSERT_EQ(NavDialogRun(dialog), noErr);
+        EXPECT_EQ(NavDialogGetUserAction(dialog),
+                  cancel ? kNavUserActionCancel : kNavUserActionChoose);
+        EXPECT_EQ(NavDialogGetReply(dialog, &reply), cancel ? userCanceledErr : noErr);
+        EXPECT_EQ(reply.validRecord, !cancel);
+        if (!cancel) {
+            OSErr err;
+            EXPECT_EQ(firstItem(reply, &err).path, dir.file("pic.png"));
+        }
+        NavDisposeReply(&reply);
+        NavDialogDispose(dialog);
+    }
+    EXPECT_EQ(script->opens.at(0).title, "Pick");
+}
+
+TEST(NavigationDefault, WithoutAGuiApplicationTheDefaultDialogsCancel) {
+    auto previous = SetNavDialogProvider(nullptr);
+    NavReplyRecord reply;
+    EXPECT_EQ(NavGetFile(nullptr, &reply, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
+              userCanceledErr);
+    EXPECT_EQ(NavPutFile(nullptr, &reply, nullptr, nullptr, FOUR_CHAR_CODE("JPEG"), 0, nullptr),
+              userCanceledErr);
+    EXPECT_FALSE(reply.validRecord);
+    SetNavDialogProvider(previous);
+}
+
+TEST(Resources, TheOpenTypeListIsAbsent) {
+    EXPECT_EQ(Get1Resource(FOUR_CHAR_CODE("open"), 128), nullptr);
+    EXPECT_EQ(ResError(), resNotFound);
+    Handle notAResource = NewHandle(4);
+    DetachResource(notAResource);
+    EXPECT_EQ(ResError(), resNotFound);
+    DisposeHandle(notAResource);
+}
+
+TEST(NavigationOptions, DefaultsAllowTheOpenDialogsAdjustment) {
+    NavDialogOptions o;
+    o.dialogOptionFlags = 0;
+    o.clientName[0] = 5;
+    ASSERT_EQ(NavGetDefaultDialogOptions(&o), noErr);
+    EXPECT_EQ(o.dialogOptionFlags & 0x81u, 0x81u);
+    EXPECT_EQ(o.clientName[0], 0);
+    EXPECT_EQ(NavGetDefaultDialogOptions(nullptr), paramErr);
+}
