@@ -1,6 +1,7 @@
 // The application's arithmetic: scale positions and result sizes, the window
-// fitted to a movie, the frame fitted into the view, the crop mapping and the
-// crop drag's event sequence.
+// fitted to a movie against the worked examples, the crop cut to the frame and
+// the crop drag's event sequence. The drawn rectangle and the crop mapping are
+// tested through the real view (test_view).
 #include "CropTracker.h"
 #include "SizeArithmetic.h"
 #include "ViewGeometry.h"
@@ -24,18 +25,12 @@ class TestGeometry : public QObject {
 private slots:
     void scaleTable_data();
     void scaleTable();
-    void scaleBetweenPositions();
     void resultSizes();
     void windowFit_data();
     void windowFit();
-    void drawnRect();
-    void cropMapping();
     void cropLimitedToFrame();
     void trackerDrag();
-    void trackerReverseDrag();
-    void trackerLeavesView();
     void trackerClickWithoutDrag();
-    void trackerIgnoresEventsWhenIdle();
 };
 
 void TestGeometry::scaleTable_data() {
@@ -56,14 +51,6 @@ void TestGeometry::scaleTable() {
     QFETCH(float, position);
     QFETCH(float, scale);
     QCOMPARE(SizeArithmetic::scaleForPosition(position), scale);
-}
-
-void TestGeometry::scaleBetweenPositions() {
-    // Between 8 and 9 the enlarging branch gives divisors above 2.
-    QCOMPARE(SizeArithmetic::scaleForPosition(8.5f), 1.0f / 0.5f);
-    QVERIFY(SizeArithmetic::scaleForPosition(8.25f) > 2.0f);
-    // A NaN position never counts as a reduction.
-    QVERIFY(std::isnan(SizeArithmetic::scaleForPosition(std::nanf(""))));
 }
 
 void TestGeometry::resultSizes() {
@@ -121,35 +108,6 @@ void TestGeometry::windowFit() {
     QCOMPARE(r.y, 25.0f);
 }
 
-void TestGeometry::drawnRect() {
-    const FloatRect wide = ViewGeometry::fitImage(640, 480, {0, 0, 800, 400});
-    QVERIFY(near(wide.x, 133.33333f) && near(wide.y, 0));
-    QVERIFY(near(wide.width, 533.33333f) && near(wide.height, 400));
-    const FloatRect tall = ViewGeometry::fitImage(640, 480, {0, 0, 400, 800});
-    QVERIFY(near(tall.x, 0) && near(tall.y, 250));
-    QVERIFY(near(tall.width, 400) && near(tall.height, 300));
-    // The bounds' origin carries over.
-    const FloatRect shifted = ViewGeometry::fitImage(640, 480, {10, 20, 400, 800});
-    QVERIFY(near(shifted.x, 10) && near(shifted.y, 270));
-    // The crop outline drawn over that frame.
-    const FloatRect o = ViewGeometry::outlineForCrop({120, 60, 120, 60}, wide, 640, 480);
-    QVERIFY(near(o.x, 233.33333f) && near(o.y, 50) && near(o.width, 100) && near(o.height, 50));
-}
-
-void TestGeometry::cropMapping() {
-    const FloatRect drawn = ViewGeometry::fitImage(640, 480, {0, 0, 800, 400});
-    // Anchor at (233.33, 50), 100 right and 50 down: scale 1.2 both ways.
-    FloatRect c = ViewGeometry::normaliseCrop(
-        ViewGeometry::cropFromDrag(233.33333f, 50, 100, 50, drawn, 640, 480));
-    QVERIFY2(near(c.x, 120) && near(c.y, 60) && near(c.width, 120) && near(c.height, 60),
-             qPrintable(QString("%1 %2 %3 %4").arg(c.x).arg(c.y).arg(c.width).arg(c.height)));
-    // The same rectangle dragged from bottom-right to top-left.
-    const FloatRect raw = ViewGeometry::cropFromDrag(333.33333f, 100, -100, -50, drawn, 640, 480);
-    QVERIFY(raw.width < 0 && raw.height < 0);
-    c = ViewGeometry::normaliseCrop(raw);
-    QVERIFY(near(c.x, 120) && near(c.y, 60) && near(c.width, 120) && near(c.height, 60));
-}
-
 void TestGeometry::cropLimitedToFrame() {
     using ViewGeometry::limitCropToFrame;
     // Inside: unchanged.
@@ -189,34 +147,6 @@ void TestGeometry::trackerDrag() {
     QCOMPARE(t.extentY(), 50.0f);
 }
 
-void TestGeometry::trackerReverseDrag() {
-    CropTracker t;
-    using E = CropTracker::Event;
-    t.begin();
-    t.feed(E::Drag, 333, 100, 800, 400);
-    t.feed(E::Drag, 233, 50, 800, 400);
-    QCOMPARE(t.feed(E::Release, 233, 50, 800, 400), CropTracker::Outcome::Released);
-    QCOMPARE(t.extentX(), -100.0f);
-    QCOMPARE(t.extentY(), -50.0f);
-}
-
-void TestGeometry::trackerLeavesView() {
-    using E = CropTracker::Event;
-    using O = CropTracker::Outcome;
-    for (auto [x, y] :
-         {std::pair{-1.0f, 50.0f}, {800.0f, 50.0f}, {50.0f, 400.0f}, {50.0f, -3.0f}}) {
-        CropTracker t;
-        t.begin();
-        t.feed(E::Drag, 100, 100, 800, 400);
-        QCOMPARE(t.feed(E::Drag, x, y, 800, 400), O::LeftView);
-        QVERIFY(!t.active());
-    }
-    // The anchor event itself is taken wherever it is; leaving is tested after it.
-    CropTracker t;
-    t.begin();
-    QCOMPARE(t.feed(E::Drag, -5, -5, 800, 400), O::Tracking);
-}
-
 void TestGeometry::trackerClickWithoutDrag() {
     CropTracker t;
     using E = CropTracker::Event;
@@ -241,15 +171,6 @@ void TestGeometry::trackerClickWithoutDrag() {
     QCOMPARE(t.anchorX(), 300.0f);
     QCOMPARE(t.extentX(), 30.0f);
     QCOMPARE(t.extentY(), 20.0f);
-}
-
-void TestGeometry::trackerIgnoresEventsWhenIdle() {
-    CropTracker t;
-    QCOMPARE(t.feed(CropTracker::Event::Release, 1, 1, 10, 10), CropTracker::Outcome::Idle);
-    t.begin();
-    t.cancel();
-    QVERIFY(!t.active());
-    QCOMPARE(t.feed(CropTracker::Event::Drag, 1, 1, 10, 10), CropTracker::Outcome::Idle);
 }
 
 QTEST_APPLESS_MAIN(TestGeometry)
