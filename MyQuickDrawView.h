@@ -8,6 +8,8 @@
 #include "CropTracker.h"
 #include "SizeArithmetic.h"
 
+#include "Movies.h"
+
 #include "ImageLib.h"
 
 #include <QWidget>
