@@ -11,3 +11,5 @@
 #include "Pixel.h"
 #include "SICommon.h"
 #include "SamplePixRectNC.h"
+#include "Bitmap.h"
+#include "SnapshotRoad.h"
