@@ -9,13 +9,14 @@
 #include "PixRectWrap.h"
 #include "SamplePixRectNC.h"
 
-#include <emmintrin.h>
+#include <immintrin.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <system_error>
 #include <thread>
@@ -249,6 +250,87 @@ int fractionid(const std::vector<double>& fs, double f) {
     return int(std::lower_bound(fs.begin(), fs.end(), f) - fs.begin());
 }
 
+// Per-column data of the bilinear method: the weights (gx, fx, gx, fx) that the
+// row's (gy, gy, fy, fy) multiply into the corners' weights, and the two columns.
+struct BCol {
+    double wx[4];
+    std::int32_t i0, i1;
+};
+
+// Bilinear pixels of one row over columns that all interpolate, four corner
+// products per channel at a time: products in double, truncated, summed and
+// reduced to a byte, as the view does.
+__attribute__((target("avx2"))) void bilinearrun_avx2(const ARGBVal* r0, const ARGBVal* r1,
+                                                      double fy, double gy, const BCol* cols,
+                                                      const unsigned char* plain, int n,
+                                                      unsigned char* o) {
+    const __m256d wy = _mm256_setr_pd(gy, gy, fy, fy);
+    const __m128i ff = _mm_set1_epi32(0xff);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i tobytes =
+        _mm_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    const __m128i opaque = _mm_cvtsi32_si128(0xff);
+    for (int x = 0; x < n; ++x, o += 4) {
+        if (!plain[x]) continue;
+        const BCol& c = cols[x];
+        const __m256d w = _mm256_mul_pd(_mm256_loadu_pd(c.wx), wy);
+        std::uint32_t q[4];
+        std::memcpy(&q[0], r0 + c.i0, 4);
+        std::memcpy(&q[1], r0 + c.i1, 4);
+        std::memcpy(&q[2], r1 + c.i0, 4);
+        std::memcpy(&q[3], r1 + c.i1, 4);
+        const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+        const __m128i red = _mm_and_si128(_mm_srli_epi32(px, 8), ff);
+        const __m128i green = _mm_and_si128(_mm_srli_epi32(px, 16), ff);
+        const __m128i blue = _mm_srli_epi32(px, 24);
+        const __m128i tr = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(red), w));
+        const __m128i tg = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(green), w));
+        const __m128i tb = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(blue), w));
+        const __m128i sum = _mm_hadd_epi32(_mm_hadd_epi32(tr, tg), _mm_hadd_epi32(tb, zero));
+        const __m128i bytes =
+            _mm_or_si128(_mm_shuffle_epi8(_mm_slli_si128(sum, 4), tobytes), opaque);
+        const int v = _mm_cvtsi128_si32(bytes);
+        std::memcpy(o, &v, 4);
+    }
+}
+
+bool hasavx2() {
+    static const bool yes = __builtin_cpu_supports("avx2");
+    return yes;
+}
+
+// Source rows as floats, four channels a pixel from the view's low column, for
+// the spline's taps; rows are
+// kept by their position modulo 4, so the four rows a result row reads are all
+// held and the next result row mostly finds its rows converted already.
+class FloatRows {
+public:
+    FloatRows(int lx, int hx) : w_(std::size_t(std::int64_t(hx) - lx + 1)) {
+        data_.resize(w_ * 16);
+    }
+    const float* get(int y, const ARGBVal* r) {
+        const int slot = y & 3;
+        float* d = data_.data() + std::size_t(slot) * w_ * 4;
+        if (!held_[slot] || key_[slot] != y) {
+            for (std::size_t i = 0; i < w_; ++i) {
+                d[4 * i] = float(r[i].alpha);
+                d[4 * i + 1] = float(r[i].red);
+                d[4 * i + 2] = float(r[i].green);
+                d[4 * i + 3] = float(r[i].blue);
+            }
+            key_[slot] = y;
+            held_[slot] = true;
+        }
+        return d;
+    }
+
+private:
+    std::size_t w_;
+    std::vector<float> data_;
+    int key_[4] = {0, 0, 0, 0};
+    bool held_[4] = {false, false, false, false};
+};
+
 class Engine {
 public:
     explicit Engine(const Chain& c);
@@ -281,7 +363,11 @@ private:
     void spline(const Axis& ax, const RowSet& rs, int* rgb) const;
 
     Chain c_;
-    std::vector<Axis> cols_;    // every column sample, result column after column
+    void splinerow(const RowSet& rs, FloatRows& fr, unsigned char* o) const;
+
+    std::vector<Axis> cols_;           // every column sample, result column after column
+    std::vector<BCol> bcols_;          // enlargement: per result column, the bilinear data
+    std::vector<unsigned char> plain_; // enlargement: the column's cell lies inside
     std::vector<int> colstart_; // result column i's samples: [colstart_[i], colstart_[i + 1])
     std::vector<Tri> tri_;      // triangle geometry per pair of fraction ids, when tabled
     std::vector<double> fys_;   // the distinct row fractions, when tabled
@@ -297,6 +383,12 @@ Engine::Engine(const Chain& c) : c_(c) {
             cols_.push_back(makeaxis(p, c_.lx, c_.hx, true, c_.code));
     }
     colstart_.push_back(int(cols_.size()));
+    if (!c_.reduce) {
+        for (const Axis& a : cols_) {
+            plain_.push_back(a.in && a.cell ? 1 : 0);
+            bcols_.push_back(BCol{{a.g, a.f, a.g, a.f}, a.c0 - c_.ox, a.c1 - c_.ox});
+        }
+    }
     if (c_.code != SITriangular) return;
     std::vector<Axis> rowsamples;
     for (int y = s.ly(); y <= s.hy(); ++y)
@@ -481,19 +573,67 @@ void Engine::sample(const Axis& ax, const RowSet& rs, int* rgb) const {
     }
 }
 
+// Spline pixels of one row whose taps all lie inside the view, from float rows:
+// for each tap row, the column weights times the row weight (the float
+// products), then each tap's channels times its weight added in tap order.
+// Columns whose spline weight is 0 add 0 and change nothing.
+void Engine::splinerow(const RowSet& rs, FloatRows& fr, unsigned char* o) const {
+    const Axis& ay = rs.ay;
+    const float* rowf[4];
+    for (int j = ay.w0; j < ay.w1; ++j) rowf[j] = fr.get(ay.c0 - 1 + j, rs.t[j] - c_.ox + c_.lx);
+    const int w = int(plain_.size());
+    for (int x = 0; x < w; ++x, o += 4) {
+        const Axis& ax = cols_[std::size_t(x)];
+        if (!plain_[std::size_t(x)] || !ax.ring) continue;
+        const __m128 wx = _mm_loadu_ps(ax.w);
+        __m128 acc = _mm_setzero_ps();
+        const std::int64_t xb = (std::int64_t(ax.c0) - 1 - c_.lx) * 4;
+        for (int j = ay.w0; j < ay.w1; ++j) {
+            const __m128 wv = _mm_mul_ps(wx, _mm_set1_ps(ay.w[j]));
+            const float* p = rowf[j] + xb;
+            acc = _mm_add_ps(acc, _mm_mul_ps(_mm_loadu_ps(p), _mm_shuffle_ps(wv, wv, 0x00)));
+            acc = _mm_add_ps(acc, _mm_mul_ps(_mm_loadu_ps(p + 4), _mm_shuffle_ps(wv, wv, 0x55)));
+            acc = _mm_add_ps(acc, _mm_mul_ps(_mm_loadu_ps(p + 8), _mm_shuffle_ps(wv, wv, 0xaa)));
+            acc = _mm_add_ps(acc, _mm_mul_ps(_mm_loadu_ps(p + 12), _mm_shuffle_ps(wv, wv, 0xff)));
+        }
+        alignas(16) int out[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(out), _mm_cvttps_epi32(acc));
+        o[0] = 255;
+        o[1] = std::uint8_t(out[1]);
+        o[2] = std::uint8_t(out[2]);
+        o[3] = std::uint8_t(out[3]);
+    }
+}
+
 void Engine::rows(unsigned char* out, long rowbytes, int y0, int y1) const {
     const auto& s = *c_.sample;
     const int w = s.width();
     std::vector<std::int64_t> acc;
     std::vector<RowSet> sets;
     if (c_.reduce) acc.resize(std::size_t(w) * 3);
+    std::unique_ptr<FloatRows> floatrows;
+    if (!c_.reduce && c_.code == SICubicBSpline)
+        floatrows = std::make_unique<FloatRows>(c_.lx, c_.hx);
     for (int yi = y0; yi < y1; ++yi) {
         unsigned char* o = out + std::int64_t(yi) * rowbytes;
         sets.clear();
         for (double p : positions(c_, s.ly() + yi, false)) sets.push_back(rowset(p));
         if (!c_.reduce) {
             const RowSet& rs = sets.front();
+            const bool rowplain = rs.ay.in && rs.ay.cell;
+            if (rowplain && c_.code == SIBilinear && hasavx2()) {
+                bilinearrun_avx2(rs.r0, rs.r1, rs.ay.f, rs.ay.g, bcols_.data(),
+                                 plain_.data(), w, o);
+            } else if (rowplain && c_.code == SICubicBSpline && rs.ay.ring) {
+                splinerow(rs, *floatrows, o);
+            }
             for (int x = 0; x < w; ++x, o += 4) {
+                if (rowplain && plain_[std::size_t(x)] &&
+                    (c_.code == SIBilinear ? hasavx2()
+                                           : (c_.code == SICubicBSpline && rs.ay.ring &&
+                                              cols_[std::size_t(x)].ring))) {
+                    continue;
+                }
                 int rgb[3];
                 sample(cols_[std::size_t(colstart_[x])], rs, rgb);
                 o[0] = 255;
