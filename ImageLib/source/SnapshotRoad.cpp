@@ -250,47 +250,102 @@ int fractionid(const std::vector<double>& fs, double f) {
     return int(std::lower_bound(fs.begin(), fs.end(), f) - fs.begin());
 }
 
-// Per-column data of the bilinear method: the weights (gx, fx, gx, fx) that the
-// row's (gy, gy, fy, fy) multiply into the corners' weights, and the two columns.
+// Per-column data of the bilinear methods: the weights (gx, fx, gx, fx) that the
+// row's (gy, gy, fy, fy) multiply into the corners' weights, the smoothed
+// method's side weights (qx0, qx0, qx1, qx1), and the two columns.
 struct BCol {
     double wx[4];
+    double qx[4];
     std::int32_t i0, i1;
+    bool ring;
 };
 
-// Bilinear pixels of one row over columns that all interpolate, four corner
-// products per channel at a time: products in double, truncated, summed and
-// reduced to a byte, as the view does.
+inline std::uint32_t load32(const ARGBVal* p) {
+    std::uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+// A pixel's bytes as int lanes (alpha, red, green, blue).
+__attribute__((target("avx2"), always_inline)) inline __m128i px(const ARGBVal* p) {
+    return _mm_cvtepu8_epi32(_mm_cvtsi32_si128(int(load32(p))));
+}
+
+// A corner's channels times its weight in double, truncated toward zero.
+__attribute__((target("avx2"), always_inline)) inline __m128i corner(const ARGBVal* p, double w) {
+    return _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(px(p)), _mm256_set1_pd(w)));
+}
+
+// The bilinear colour of one pixel as int lanes (-, R, G, B), not yet reduced to
+// bytes: each corner's channel times its weight in double, truncated, summed.
+// An integral position has weight exactly 0 for the far corners (their
+// products are 0) and 1 - 0 = 1 for the near ones, so those corners' work is
+// left out: the same values.
+__attribute__((target("avx2"), always_inline)) inline __m128i
+bilinear4(const ARGBVal* r0, const ARGBVal* r1, const BCol& c, double fy, double gy) {
+    if (fy == 0.0) {
+        if (c.wx[1] == 0.0) return px(r0 + c.i0);
+        return _mm_add_epi32(corner(r0 + c.i0, c.wx[0]), corner(r0 + c.i1, c.wx[1]));
+    }
+    if (c.wx[1] == 0.0) {
+        return _mm_add_epi32(corner(r0 + c.i0, gy), corner(r1 + c.i0, fy));
+    }
+    const double g = c.wx[0], f = c.wx[1];
+    return _mm_add_epi32(_mm_add_epi32(corner(r0 + c.i0, g * gy), corner(r0 + c.i1, f * gy)),
+                         _mm_add_epi32(corner(r1 + c.i0, fy * g), corner(r1 + c.i1, f * fy)));
+}
+
+__attribute__((target("avx2"), always_inline)) inline void storepixel(__m128i v, unsigned char* o) {
+    const __m128i tobytes =
+        _mm_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    const int b =
+        _mm_cvtsi128_si32(_mm_or_si128(_mm_shuffle_epi8(v, tobytes), _mm_cvtsi32_si128(0xff)));
+    std::memcpy(o, &b, 4);
+}
+
+// Bilinear pixels of one row over the columns that interpolate.
 __attribute__((target("avx2"))) void bilinearrun_avx2(const ARGBVal* r0, const ARGBVal* r1,
                                                       double fy, double gy, const BCol* cols,
                                                       const unsigned char* plain, int n,
                                                       unsigned char* o) {
-    const __m256d wy = _mm256_setr_pd(gy, gy, fy, fy);
-    const __m128i ff = _mm_set1_epi32(0xff);
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i tobytes =
-        _mm_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
-    const __m128i opaque = _mm_cvtsi32_si128(0xff);
     for (int x = 0; x < n; ++x, o += 4) {
-        if (!plain[x]) continue;
+        if (plain[x]) storepixel(bilinear4(r0, r1, cols[x], fy, gy), o);
+    }
+}
+
+// Smoothed bilinear pixels of one row over the columns whose ring lies inside:
+// the bilinear bytes times 0.75 (exact in float, then truncated), then the four
+// ring pairs, each pair's sum times its weight in double rounded to float,
+// added to the bytes in float, truncated and clamped, in the order G00, G01,
+// G10, G11.
+__attribute__((target("avx2"))) void smoothrun_avx2(const ARGBVal* up, const ARGBVal* r0,
+                                                    const ARGBVal* r1, const ARGBVal* down,
+                                                    double fy, double gy, double ay0, double ay1,
+                                                    const BCol* cols, const unsigned char* plain,
+                                                    int n, unsigned char* o) {
+    const __m256d ay = _mm256_setr_pd(ay0, ay1, ay0, ay1);
+    const __m128i ff = _mm_set1_epi32(0xff);
+    const __m128 zero = _mm_setzero_ps(), top = _mm_set1_ps(255.0f), three4 = _mm_set1_ps(0.75f);
+    for (int x = 0; x < n; ++x, o += 4) {
         const BCol& c = cols[x];
-        const __m256d w = _mm256_mul_pd(_mm256_loadu_pd(c.wx), wy);
-        std::uint32_t q[4];
-        std::memcpy(&q[0], r0 + c.i0, 4);
-        std::memcpy(&q[1], r0 + c.i1, 4);
-        std::memcpy(&q[2], r1 + c.i0, 4);
-        std::memcpy(&q[3], r1 + c.i1, 4);
-        const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
-        const __m128i red = _mm_and_si128(_mm_srli_epi32(px, 8), ff);
-        const __m128i green = _mm_and_si128(_mm_srli_epi32(px, 16), ff);
-        const __m128i blue = _mm_srli_epi32(px, 24);
-        const __m128i tr = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(red), w));
-        const __m128i tg = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(green), w));
-        const __m128i tb = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(blue), w));
-        const __m128i sum = _mm_hadd_epi32(_mm_hadd_epi32(tr, tg), _mm_hadd_epi32(tb, zero));
-        const __m128i bytes =
-            _mm_or_si128(_mm_shuffle_epi8(_mm_slli_si128(sum, 4), tobytes), opaque);
-        const int v = _mm_cvtsi128_si32(bytes);
-        std::memcpy(o, &v, 4);
+        if (!plain[x] || !c.ring) continue;
+        __m128 b = _mm_cvtepi32_ps(_mm_cvttps_epi32(
+            _mm_mul_ps(_mm_cvtepi32_ps(_mm_and_si128(bilinear4(r0, r1, c, fy, gy), ff)), three4)));
+        alignas(32) double w[4];
+        _mm256_store_pd(w, _mm256_mul_pd(_mm256_loadu_pd(c.qx), ay));
+        const __m128i g[4] = {
+            _mm_add_epi32(px(up + c.i0), px(r0 + c.i0 - 1)),
+            _mm_add_epi32(px(down + c.i0), px(r1 + c.i0 - 1)),
+            _mm_add_epi32(px(r0 + c.i1 + 1), px(up + c.i1)),
+            _mm_add_epi32(px(down + c.i1), px(r1 + c.i1 + 1)),
+        };
+        for (int k = 0; k < 4; ++k) {
+            const __m128 gf =
+                _mm256_cvtpd_ps(_mm256_mul_pd(_mm256_cvtepi32_pd(g[k]), _mm256_set1_pd(w[k])));
+            const __m128 v = _mm_min_ps(_mm_max_ps(_mm_add_ps(b, gf), zero), top);
+            b = _mm_cvtepi32_ps(_mm_cvttps_epi32(v));
+        }
+        storepixel(_mm_cvttps_epi32(b), o);
     }
 }
 
@@ -386,7 +441,11 @@ Engine::Engine(const Chain& c) : c_(c) {
     if (!c_.reduce) {
         for (const Axis& a : cols_) {
             plain_.push_back(a.in && a.cell ? 1 : 0);
-            bcols_.push_back(BCol{{a.g, a.f, a.g, a.f}, a.c0 - c_.ox, a.c1 - c_.ox});
+            bcols_.push_back(BCol{{a.g, a.f, a.g, a.f},
+                                  {a.q0, a.q0, a.q1, a.q1},
+                                  a.c0 - c_.ox,
+                                  a.c1 - c_.ox,
+                                  a.ring});
         }
     }
     if (c_.code != SITriangular) return;
@@ -622,16 +681,20 @@ void Engine::rows(unsigned char* out, long rowbytes, int y0, int y1) const {
             const RowSet& rs = sets.front();
             const bool rowplain = rs.ay.in && rs.ay.cell;
             if (rowplain && c_.code == SIBilinear && hasavx2()) {
-                bilinearrun_avx2(rs.r0, rs.r1, rs.ay.f, rs.ay.g, bcols_.data(),
-                                 plain_.data(), w, o);
+                bilinearrun_avx2(rs.r0, rs.r1, rs.ay.f, rs.ay.g, bcols_.data(), plain_.data(), w,
+                                 o);
+            } else if (rowplain && c_.code == SISmoothBilinear && rs.ay.ring && hasavx2()) {
+                smoothrun_avx2(rs.up, rs.r0, rs.r1, rs.down, rs.ay.f, rs.ay.g, rs.ay.q0, rs.ay.q1,
+                               bcols_.data(), plain_.data(), w, o);
             } else if (rowplain && c_.code == SICubicBSpline && rs.ay.ring) {
                 splinerow(rs, *floatrows, o);
             }
             for (int x = 0; x < w; ++x, o += 4) {
                 if (rowplain && plain_[std::size_t(x)] &&
                     (c_.code == SIBilinear ? hasavx2()
-                                           : (c_.code == SICubicBSpline && rs.ay.ring &&
-                                              cols_[std::size_t(x)].ring))) {
+                                           : ((c_.code == SICubicBSpline ||
+                                               (c_.code == SISmoothBilinear && hasavx2())) &&
+                                              rs.ay.ring && cols_[std::size_t(x)].ring))) {
                     continue;
                 }
                 int rgb[3];
