@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ARGBVal.h"
+#include "Bitmap.h"
 #include "ContImageRef.h"
 #include "HSVPixel.h"
 #include "PixRect.h"
@@ -11,5 +12,4 @@
 #include "Pixel.h"
 #include "SICommon.h"
 #include "SamplePixRectNC.h"
-#include "Bitmap.h"
 #include "SnapshotRoad.h"

@@ -99,8 +99,12 @@ TEST(SampleRect, FactorsThatAreNoFactorsGiveEmptyOrBoundedResults) {
 
 TEST(SampleRect, LookupPicksTheSampler) {
     PixRectRW<ARGBVal> src(50, 50);
-    for (auto [xs, ys, want] : {std::tuple{1.0, 3.0, 'p'}, {3.0, 1.5, 'p'}, {2.0, 2.0, 'b'},
-                                {7.5, 2.0, 'b'}, {0.5, 4.0, 'p'}, {1.9, 8.0, 'p'}}) {
+    for (auto [xs, ys, want] : {std::tuple{1.0, 3.0, 'p'},
+                                {3.0, 1.5, 'p'},
+                                {2.0, 2.0, 'b'},
+                                {7.5, 2.0, 'b'},
+                                {0.5, 4.0, 'p'},
+                                {1.9, 8.0, 'p'}}) {
         Which w(src, xs, ys, SIInterpolated);
         w.pix(0, 0);
         EXPECT_EQ(w.last, want) << xs << " " << ys;
@@ -193,10 +197,9 @@ TEST(SampleRect, OtherPixelPairsConvert) {
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x) src.pixref(x, y) = ARGBVal(0, 200, 100, 0);
     // Grey of (200, 100, 0) is 119.
-    EXPECT_FLOAT_EQ((SamplePixRectNC<GreyPixel<float>, ARGBVal>(src, 2, 2, SIInterpolated)
-                         .pix(1, 1)
-                         .grey),
-                    119.0f);
+    EXPECT_FLOAT_EQ(
+        (SamplePixRectNC<GreyPixel<float>, ARGBVal>(src, 2, 2, SIInterpolated).pix(1, 1).grey),
+        119.0f);
     EXPECT_EQ((SamplePixRectNC<GreyPixel<unsigned char>, ARGBVal>(src, 0.5, 0.5, SINearest)
                    .pix(3, 3)
                    .grey),
@@ -209,15 +212,17 @@ TEST(SampleRect, OtherPixelPairsConvert) {
     EXPECT_EQ((SamplePixRectNC<ARGBVal, GreyPixel<float>>(g, 2, 2, SIInterpolated).pix(1, 0)),
               ARGBVal(255, 25, 25, 25));
     ContImageRef<GreyPixel<float>> c(g, SIBilinear);
-    EXPECT_FLOAT_EQ((SamplePixRectNC<GreyPixel<float>, GreyPixel<float>>(c, 0.5, 1.0, SIInterpolated)
-                         .pix(1, 0)
-                         .grey),
-                    5.0f);
+    EXPECT_FLOAT_EQ(
+        (SamplePixRectNC<GreyPixel<float>, GreyPixel<float>>(c, 0.5, 1.0, SIInterpolated)
+             .pix(1, 0)
+             .grey),
+        5.0f);
     PixRectRW<RGBPixel<float>> rgb(2, 2);
     rgb.pixref(1, 1).set(3.0f, 6.0f, 9.0f);
-    EXPECT_FLOAT_EQ(
-        (SamplePixRectNC<RGBPixel<float>, RGBPixel<float>>(rgb, 2, 2, SIInterpolated).pix(0, 0).blue),
-        2.25f);
+    EXPECT_FLOAT_EQ((SamplePixRectNC<RGBPixel<float>, RGBPixel<float>>(rgb, 2, 2, SIInterpolated)
+                         .pix(0, 0)
+                         .blue),
+                    2.25f);
 }
 
 TEST(SampleRect, InfiniteFactorsEndTheirLoops) {
