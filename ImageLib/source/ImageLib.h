@@ -2,6 +2,8 @@
 #pragma once
 
 #include "ARGBVal.h"
+#include "Bitmap.h"
+#include "ContImageRef.h"
 #include "HSVPixel.h"
 #include "PixRect.h"
 #include "PixRectRW.h"
@@ -9,3 +11,5 @@
 #include "PixRectWrap.h"
 #include "Pixel.h"
 #include "SICommon.h"
+#include "SamplePixRectNC.h"
+#include "SnapshotRoad.h"
