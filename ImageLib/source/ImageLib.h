@@ -4,6 +4,8 @@
 #include "ARGBVal.h"
 #include "HSVPixel.h"
 #include "PixRect.h"
+#include "PixRectC.h"
+#include "PixRectIterator.h"
 #include "PixRectKernel.h"
 #include "PixRectOps.h"
 #include "PixRectRW.h"
