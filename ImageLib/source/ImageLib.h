@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ARGBVal.h"
+#include "ContImageRef.h"
 #include "HSVPixel.h"
 #include "PixRect.h"
 #include "PixRectC.h"
@@ -13,4 +14,5 @@
 #include "PixRectWrap.h"
 #include "Pixel.h"
 #include "SICommon.h"
+#include "SamplePixRectNC.h"
 #include "Shape2D.h"
