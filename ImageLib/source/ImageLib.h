@@ -14,5 +14,6 @@
 #include "PixRectWrap.h"
 #include "Pixel.h"
 #include "SICommon.h"
+#include "SamplePixRect.h"
 #include "SamplePixRectNC.h"
 #include "Shape2D.h"
