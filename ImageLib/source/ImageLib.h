@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ARGBVal.h"
+#include "Bitmap.h"
 #include "ContImageRef.h"
 #include "HSVPixel.h"
 #include "PixRect.h"
@@ -17,3 +18,4 @@
 #include "SamplePixRect.h"
 #include "SamplePixRectNC.h"
 #include "Shape2D.h"
+#include "SnapshotRoad.h"
