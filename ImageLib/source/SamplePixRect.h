@@ -41,7 +41,7 @@ public:
 
 private:
     // The fill through the snapshot road, for the types and factors it
-    // reproduces bit for bit; false when it does not apply.
+    // reproduces bit for bit; false, writing nothing, when it does not apply.
     bool fastfill(const PixRect<S>& source, const sisamplecodes& code);
 };
 
@@ -67,6 +67,11 @@ SIerrorcode SamplePixRect<D, S>::makeFrom(const PixRect<S>& source, const sisamp
     return SIok;
 }
 
+// The snapshot chain's own pair as well, filled through the snapshot road where it can be.
+template <>
+bool SamplePixRect<ARGBVal, ARGBVal>::fastfill(const PixRect<ARGBVal>& source,
+                                               const sisamplecodes& code);
+extern template class SamplePixRect<ARGBVal, ARGBVal>;
 extern template class SamplePixRect<ARGBVal, GreyPixel<float>>;
 extern template class SamplePixRect<GreyPixel<unsigned char>, ARGBVal>;
 extern template class SamplePixRect<GreyPixel<unsigned char>, GreyPixel<unsigned char>>;

@@ -132,3 +132,23 @@ TEST(SamplePixRect, EmptyResultsHoldNoStorage) {
     SamplePixRect<GreyPixel<unsigned char>, GreyPixel<unsigned char>> none;
     EXPECT_EQ(none.pix(0, 0).grey, 0);
 }
+
+TEST(SamplePixRect, SnapshotChainReductionsTakeTheRoadAndMatchTheLazyReads) {
+    PixRectRW<ARGBVal> frame = pattern(0, 0, 40, 31);
+    for (int x = 0; x <= 40; ++x) frame.pixref(x, 7).alpha = static_cast<unsigned char>(x * 5);
+    PixRectRef<ARGBVal> region(frame, 3, 2, 38, 29);
+    for (siinterpcode m : {SIBilinear, SISmoothBilinear, SITriangular, SICubicBSpline}) {
+        ContImageRef<ARGBVal> cont(region, m);
+        for (sisamplecodes code : {SIInterpolated, SIScatter, SINearest}) {
+            for (auto f : {std::pair{2.0, 2.0}, {2.5, 3.25}, {4.0, 2.0}}) {
+                const SamplePixRectNC<ARGBVal, ARGBVal> lazy(cont, f.first, f.second, code);
+                // The road takes the interpolated and scattered reductions.
+                EXPECT_EQ(SnapshotRoad::recognises(lazy), code != SINearest);
+                expectlikelazy<ARGBVal, ARGBVal>(cont, f.first, f.second, code);
+            }
+        }
+        // Enlargements keep the continuous view's alpha: the samplers fill them.
+        expectlikelazy<ARGBVal, ARGBVal>(cont, 0.5, 0.75, SIInterpolated);
+        expectlikelazy<ARGBVal, ARGBVal>(cont, 1.5, 1.25, SIScatter);
+    }
+}
