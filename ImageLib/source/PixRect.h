@@ -102,6 +102,10 @@ public:
         boundschanged();
         return SIok;
     }
+    // Whole-raster measurements; geometry alone holds no pixels, so both are 0
+    // here and every raster with a read interface answers them from its pixels.
+    virtual double totalLum() const { return 0.0; }
+    virtual float averageHue() const { return 0.0f; }
     virtual SIerrorcode zeroorigin() { return shiftorigin(-lx_, -ly_); }
     virtual SIerrorcode centreorigin() {
         return shiftorigin(-lx_ - (hx_ - lx_ + 1) / 2, -ly_ - (hy_ - ly_ + 1) / 2);
@@ -163,7 +167,48 @@ public:
 
     virtual void printData() const;
     virtual void printDataLimited(int n) const;
+
+    // The sum of the pixels' grey values, read with pixNB row by row.
+    double totalLum() const override;
+    // The mean hue of the pixels on the 0..255 scale, summed in float.
+    float averageHue() const override;
+    // A new owned raster with these bounds and pixels (zoom 1, debug class 0),
+    // handed over as its PixRect part; the caller deletes it. Defined with the
+    // owned raster's whole-raster operations (PixRectOps.h).
+    PixRect<P>* duplicate() const;
 };
+
+namespace SIPixelMath {
+// The grey value a measurement counts for one pixel: the integer grey of the
+// colour bytes for ARGBVal, the stored grey otherwise (val for HSV pixels).
+template <class P> inline double greyof(const P& p) {
+    if constexpr (std::is_same_v<P, ARGBVal>) {
+        return double(p.intgrey());
+    } else if constexpr (std::is_same_v<P, RGBGrVal>) {
+        return double(p.grey);
+    } else {
+        return double(p.getgrey());
+    }
+}
+} // namespace SIPixelMath
+
+template <class P> double PixRect<P>::totalLum() const {
+    double sum = 0.0;
+    for (int y = this->ly_; y <= this->hy_; ++y) {
+        for (int x = this->lx_; x <= this->hx_; ++x) sum += SIPixelMath::greyof(pixNB(x, y));
+    }
+    return sum;
+}
+
+template <class P> float PixRect<P>::averageHue() const {
+    // A raster without pixels has no hue to average: 0 rather than 0 / 0.
+    if (this->width() < 1 || this->height() < 1) return 0.0f;
+    float sum = 0.0f;
+    for (int y = this->ly_; y <= this->hy_; ++y) {
+        for (int x = this->lx_; x <= this->hx_; ++x) sum += HSVPixel<float>(pixNB(x, y)).hue;
+    }
+    return sum / float(this->width()) / float(this->height());
+}
 
 template <class P> void PixRect<P>::printData() const {
     if constexpr (std::is_same_v<P, ARGBVal>) {

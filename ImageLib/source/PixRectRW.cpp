@@ -1,5 +1,8 @@
-// The owned-raster instances and the pixel conversions copyfrom is used with.
+// The owned-raster instances, with their whole-raster operations and kernel
+// filter, and the pixel conversions copyfrom is used with.
 #include "PixRectRW.h"
+#include "PixRectKernel.h"
+#include "PixRectOps.h"
 
 template class PixRectRW<ARGBVal>;
 template class PixRectRW<RGBGrVal>;

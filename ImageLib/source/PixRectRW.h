@@ -4,9 +4,27 @@
 
 #include "PixRect.h"
 
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <type_traits>
+
+// The alpha blend blendwithalpha applies; only the first method exists.
+enum sialphamethod : std::uint8_t {
+    SIAlphaSrc = 0, // the source laid over the target by the source's alpha
+};
+static_assert(sizeof(sialphamethod) == 1);
+
+// The weight table blendwithpeak reads (Shape2D.h).
+class Shape2D;
+
+// Pixel families the whole-raster operations are offered for.
+template <class P>
+concept SIArgbPixel = std::is_same_v<P, ARGBVal>;
+template <class P>
+concept SIRgbGrPixel = std::is_same_v<P, RGBGrVal>;
+template <class P>
+concept SIObjectPixel = std::is_base_of_v<SICommon, P>;
 
 // Pixel conversion used when one raster is copied into another.
 namespace SIPixelMath {
@@ -117,6 +135,70 @@ public:
 
     // Copies the overlap of the two bounds from src, converting pixels.
     template <class Q> SIerrorcode copyfrom(const PixRect<Q>& src);
+
+    // The src filtered with a 5 x 5 kernel normalised by its sum, kernel[dx + 2][dy + 2]
+    // weighting the neighbour (x + dx, y + dy); a border of three pixels stays zero.
+    // A kernel without a usable reciprocal of its sum (a sum of 0) is refused: the
+    // raster gets src's bounds but no storage. Defined in PixRectKernel.h.
+    PixRectRW(PixRectRW<P>& src, float (*kernel)[5]);
+
+    // Whole-raster operations, over every pixel, rows ly..hy and within a row
+    // lx..hx; the binary ones over the overlap of this raster and the source.
+    // Defined in PixRectOps.h.
+    SIerrorcode fillWith(const ARGBVal& v) requires SIArgbPixel<P>;
+    // ARGBVal: all four bytes added modulo 256. RGBGrVal: colour bytes added
+    // modulo 256 and the grey byte taken from p. Pixel objects: pixel += p.
+    SIerrorcode incrementby(const P& p);
+    PixRectRW& operator+=(const P& p) {
+        incrementby(p);
+        return *this;
+    }
+    // Colour bytes += the low byte of n; alpha stays.
+    SIerrorcode incrementby(const int& n) requires SIArgbPixel<P>;
+    // Colour bytes += p's channels, clamped to 0..255; alpha stays.
+    SIerrorcode incrementby(const RGBPixel<float>& p) requires SIArgbPixel<P>;
+    int incrementby(double d);
+    PixRectRW& operator+=(double d) {
+        incrementby(d);
+        return *this;
+    }
+    int multiplyby(double f) requires(!SIRgbGrPixel<P>);
+    PixRectRW& operator*=(double f) requires(!SIRgbGrPixel<P>) {
+        multiplyby(f);
+        return *this;
+    }
+    PixRectRW& operator/=(double f) requires(!SIRgbGrPixel<P>) {
+        multiplyby(1.0 / f);
+        return *this;
+    }
+    // Numbers the pixels 0, 1, 2, ... in walking order (grey, modulo 256 for bytes).
+    int fillwithcount() requires(!SIRgbGrPixel<P>);
+    // The pixel's grey from the low byte of v; SIfailed outside the bounds.
+    SIerrorcode set(int x, int y,
+                    const int& v) requires std::is_same_v<P, GreyPixel<unsigned char>>;
+
+    // ARGBVal <- ARGBVal: four bytes added modulo 256. RGBGrVal <- GreyPixel<float> or
+    // RGBPixel<float>: added with clamping, grey recomputed.
+    template <class Q>
+        SIerrorcode add(const PixRect<Q>& src) requires(SIArgbPixel<P>&& SIArgbPixel<Q>) ||
+        (SIRgbGrPixel<P> &&
+         (std::is_same_v<Q, GreyPixel<float>> || std::is_same_v<Q, RGBPixel<float>>));
+    SIerrorcode subtract(const PixRect<ARGBVal>& src) requires SIArgbPixel<P>;
+    // Each pixel keeps weight k against weight 1 for the source pixel.
+    SIerrorcode blendwith(const PixRect<ARGBVal>& src, float k) requires SIArgbPixel<P>;
+    SIerrorcode blendwithalpha(const PixRect<ARGBVal>& src,
+                               sialphamethod m) requires SIArgbPixel<P>;
+    // Per colour channel: moves half way to the source where they differ by less than limit.
+    SIerrorcode blendwithlimitrgb(const PixRect<ARGBVal>& src, int limit) requires SIArgbPixel<P>;
+    // Mixes pixels whose greys differ by less than limit, the target weighing more
+    // the more they differ; count is the number of pixels left alone.
+    SIerrorcode blendwithlimit(const PixRect<ARGBVal>& src, int limit,
+                               int& count) requires SIArgbPixel<P>;
+    // Mixes by the weights of shape, row and column counted from the overlap's
+    // top-left pixel. A shape smaller than the overlap is refused with SIfailed and
+    // nothing changes.
+    SIerrorcode blendwithpeak(const PixRect<ARGBVal>& src,
+                              const Shape2D& shape) requires SIArgbPixel<P>;
 
 protected:
     // Geometry setters that leave the bounds the row table was built for make the
