@@ -137,17 +137,19 @@ void MyObject::setCropping(QAbstractButton* sender) {
 }
 
 void MyObject::ResizeToFit(QObject*) {
-    const QSize minimum = myWindow->minimumSize();
     QScreen* screen = myWindow->screen();
     if (!screen) screen = QGuiApplication::primaryScreen();
     if (!screen) return;
+    // Sizes here are the window's frame, decoration included, as the screen's
+    // visible area is; the minimum is the client's (or what its controls need,
+    // if that is more) plus the decoration.
+    const QSize decoration = myWindow->frameGeometry().size() - myWindow->geometry().size();
+    const QSize minimum =
+        myWindow->minimumSize().expandedTo(myWindow->minimumSizeHint()) + decoration;
     const QRect v = screen->availableGeometry();
     const SizeArithmetic::FloatRect frame = SizeArithmetic::fitWindowToMovie(
         float(myView->moviewidth()), float(myView->movieheight()), float(minimum.width()),
         float(minimum.height()), {float(v.x()), float(v.y()), float(v.width()), float(v.height())});
-    // The frame includes the window manager's decoration; the client area is
-    // what is left of it.
-    const QSize decoration = myWindow->frameGeometry().size() - myWindow->geometry().size();
     myWindow->resize(qRound(frame.width) - decoration.width(),
                      qRound(frame.height) - decoration.height());
     myWindow->move(qRound(frame.x), qRound(frame.y));

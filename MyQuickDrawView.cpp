@@ -300,14 +300,14 @@ void MyQuickDrawView::paintEvent(QPaintEvent*) {
 void MyQuickDrawView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     if (!tracker_.active()) {
-        // The press that starts tracking does not supply the anchor. Until the
-        // drag ends every left-button event of the window comes here, as the
-        // tracking loop takes them all.
+        // The press that starts tracking does not supply the anchor. The drag
+        // then comes here by the toolkit's implicit grab; after a click without
+        // a drag, clicks on other controls still go to them (nothing is
+        // grabbed) and the next click in the view ends the tracking.
         tracker_.begin();
         siprintf("looking for %f,%f in %f,%f %f by %f\n", event->position().x(),
                  event->position().y(), double(x()), double(y()), double(width()),
                  double(height()));
-        if (isVisible()) grabMouse();
         return;
     }
     trackCrop(CropTracker::Event::Press, event->position());
@@ -332,11 +332,9 @@ void MyQuickDrawView::trackCrop(CropTracker::Event e, QPointF p) {
         if (e == CropTracker::Event::Drag) repaint();
         return;
     case CropTracker::Outcome::Released:
-        releaseMouse();
         cropReleased();
         return;
     case CropTracker::Outcome::LeftView:
-        releaseMouse();
         cropLeftView();
         return;
     case CropTracker::Outcome::Idle:

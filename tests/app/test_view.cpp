@@ -106,11 +106,16 @@ void TestView::dropFiles() {
     QCOMPARE(int(app.view->mpr->frameCount), 12);
     // A real drop through Qt's drop event.
     std::unique_ptr<QMimeData> next(filesData({second}));
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction | Qt::LinkAction, next.get(),
+                          Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(app.view, &enter);
+    QVERIFY(enter.isAccepted());
+    QCOMPARE(enter.dropAction(), Qt::LinkAction);
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction | Qt::LinkAction, next.get(), Qt::LeftButton,
                     Qt::NoModifier);
     QApplication::sendEvent(app.view, &drop);
+    QVERIFY2(app.view->moviewidth() == 96, qPrintable(app.status()));
     QVERIFY(drop.isAccepted());
-    QCOMPARE(app.view->moviewidth(), 96);
     QCOMPARE(app.obj->count("Slider max set to 5\n"), 1);
 }
 
