@@ -50,6 +50,7 @@ class TestSnapshot : public QObject {
 private slots:
     void initTestCase();
     void init();
+    void cleanup() { app.reset(); } // one interface (and dialog script) at a time
     void copyPathAtScaleOne();
     void scaleReduces();
     void explicitSizes();
