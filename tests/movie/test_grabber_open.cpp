@@ -1,9 +1,9 @@
 // Opening a frame source by dialog, the open dialog and its type list, the
 // time code and frame rate, and sources that end up without a movie.
+#include "../lib/SinkCapture.h"
 #include "GetOneFileWithPreview.h"
 #include "GrabberTestHelpers.h"
 #include "QTUtilities.h"
-#include "../lib/SinkCapture.h"
 
 #include <gtest/gtest.h>
 
