@@ -131,7 +131,8 @@ public:
     bool seekAndDecode(const std::vector<PacketInfo>& pictures, size_t index) {
         size_t key = index;
         while (key > 0 && !pictures[key].key) --key;
-        av_seek_frame(fmt, stream, pictures[key].dts, AVSEEK_FLAG_BACKWARD);
+        // MP4 indexes keyframes by their (shifted) presentation time.
+        av_seek_frame(fmt, stream, pictures[key].pts, AVSEEK_FLAG_BACKWARD);
         avcodec_flush_buffers(dec);
         while (decodeOne())
             if (lastPts >= pictures[index].pts) return lastPts == pictures[index].pts && convert();
