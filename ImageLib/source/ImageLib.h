@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ARGBVal.h"
+#include "ContImageRef.h"
 #include "HSVPixel.h"
 #include "PixRect.h"
 #include "PixRectRW.h"
@@ -9,3 +10,6 @@
 #include "PixRectWrap.h"
 #include "Pixel.h"
 #include "SICommon.h"
+#include "SamplePixRectNC.h"
+#include "Bitmap.h"
+#include "SnapshotRoad.h"

@@ -1,0 +1,785 @@
+// The direct road for the snapshot chain. Every step below is the chain's own
+// arithmetic (see ContImageRef.cpp and SamplePixRectNC.cpp) rearranged so that
+// what depends on one axis only is computed once per column or row.
+#include "SnapshotRoad.h"
+
+#include "ContImageRef.h"
+#include "PixRectRW.h"
+#include "PixRectRef.h"
+#include "PixRectWrap.h"
+#include "SamplePixRectNC.h"
+
+#include <immintrin.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <system_error>
+#include <thread>
+#include <typeinfo>
+#include <vector>
+
+namespace {
+
+// floor or ceil of v as an int; false when no int holds it.
+bool intpos(double v, int& out) {
+    if (!(v > -2147483649.0 && v < 2147483648.0)) return false;
+    out = int(v);
+    return true;
+}
+
+// The chain's pieces and its geometry in the continuous view's coordinates.
+struct Chain {
+    const SamplePixRectNC<ARGBVal, ARGBVal>* sample = nullptr;
+    const PixRectRW<ARGBVal>* base = nullptr;
+    int ox = 0, oy = 0;                 // view (x, y) is base (x - ox, y - oy)
+    int lx = 0, ly = 0, hx = 0, hy = 0; // the continuous view's bounds
+    siinterpcode code = SIBilinear;
+    bool identity = false; // factors (1, 1): the view is read at the result's positions
+    bool reduce = false;   // factors of 2 and more: footprint means
+};
+
+bool isbase(const PixRect<ARGBVal>& p) {
+    return typeid(p) == typeid(PixRectRW<ARGBVal>) || typeid(p) == typeid(PixRectWrap<ARGBVal>);
+}
+
+// The rectangle (lx, ly, hx, hy) less (dx, dy) lies within r's bounds.
+bool within(const Chain& c, int dx, int dy, const PixRectBase<ARGBVal>& r) {
+    return std::int64_t(c.lx) - dx >= r.lx() && std::int64_t(c.hx) - dx <= r.hx() &&
+           std::int64_t(c.ly) - dy >= r.ly() && std::int64_t(c.hy) - dy <= r.hy();
+}
+
+// Only the exact types are taken: a class deriving from one of them may read
+// differently. Every position the continuous view reads inside its bounds must
+// be a stored pixel of the base raster; a view that misses its source (or any
+// other geometry) goes the pixel-by-pixel road, whose reads are all checked.
+bool recognise(const PixRect<ARGBVal>& raster, Chain& c) {
+    if (typeid(raster) != typeid(SamplePixRectNC<ARGBVal, ARGBVal>)) return false;
+    const auto* s = dynamic_cast<const SamplePixRectNC<ARGBVal, ARGBVal>*>(&raster);
+    const PixRect<ARGBVal>* src = s ? s->src() : nullptr;
+    if (!src || typeid(*src) != typeid(ContImageRef<ARGBVal>)) return false;
+    const auto* cont = dynamic_cast<const ContImageRef<ARGBVal>*>(src);
+    if (!cont || cont->width() < 1 || cont->height() < 1) return false;
+
+    c.sample = s;
+    c.code = cont->gettype();
+    c.identity = s->xsl() == 1.0f && s->ysl() == 1.0f;
+    c.reduce = !c.identity && s->xsl() != 1.0f && s->xsl() >= 2.0f && s->ysl() >= 2.0f;
+    const sisamplecodes t = s->gettype();
+    if (!c.identity && t != SIInterpolated && !(c.reduce && t == SIScatter)) return false;
+
+    c.lx = cont->lx();
+    c.ly = cont->ly();
+    c.hx = cont->hx();
+    c.hy = cont->hy();
+    c.ox = cont->offsetx();
+    c.oy = cont->offsety();
+    const PixRect<ARGBVal>* view = cont->source();
+    if (!view) return false;
+    if (typeid(*view) == typeid(PixRectRef<ARGBVal>)) {
+        const auto* region = dynamic_cast<const PixRectRef<ARGBVal>*>(view);
+        if (!region || !within(c, c.ox, c.oy, *region)) return false;
+        const PixRect<ARGBVal>* b = region->source();
+        if (!b || !isbase(*b)) return false;
+        c.ox += region->offsetx();
+        c.oy += region->offsety();
+        view = b;
+    } else if (!isbase(*view)) {
+        return false;
+    }
+    c.base = dynamic_cast<const PixRectRW<ARGBVal>*>(view);
+    return c.base && c.base->hasstorage() && within(c, c.ox, c.oy, *c.base);
+}
+
+// One sample position along one axis, with everything that depends on it alone.
+struct Axis {
+    int t = 0;         // the position truncated toward zero
+    bool in = false;   // t inside the bounds: the view interpolates here
+    bool cell = false; // floor and ceil inside the bounds
+    bool ring = false; // the neighbours a method reads are inside the bounds too
+    int c0 = 0, c1 = 0;
+    double f = 0, g = 0;
+    double q0 = 0, q1 = 0; // smoothed bilinear side weights (x: times 0.25)
+    float w[4] = {0, 0, 0, 0};
+    int w0 = 0, w1 = 4; // the spline taps with a weight other than 0
+    int fid = 0;        // which of the distinct fractions f is
+};
+
+Axis makeaxis(double p, int lo, int hi, bool xaxis, siinterpcode code) {
+    Axis a;
+    a.in = SIPixelMath::truncpos(p, a.t) && a.t >= lo && a.t <= hi;
+    const double fl = std::floor(p);
+    a.cell = intpos(fl, a.c0) && intpos(std::ceil(p), a.c1) && a.c0 >= lo && a.c0 <= hi &&
+             a.c1 >= lo && a.c1 <= hi;
+    if (!a.cell) return a;
+    a.f = p - fl;
+    a.g = 1.0 - a.f;
+    if (code == SISmoothBilinear) {
+        const double s0 = (a.g + 0.5) * 0.5, s1 = (a.f + 0.5) * 0.5;
+        a.q0 = xaxis ? 0.25 * s0 : s0;
+        a.q1 = xaxis ? 0.25 * s1 : s1;
+        a.ring = std::int64_t(a.c0) - 1 >= lo && std::int64_t(a.c1) + 1 <= hi;
+    } else if (code == SICubicBSpline) {
+        for (int i = -1; i <= 2; ++i) {
+            a.w[i + 1] = xaxis ? cubic_bspline(-(i - a.f)) : cubic_bspline(double(float(i)) - a.f);
+        }
+        // A tap of weight 0 adds 0 to every channel: leaving it out changes nothing.
+        while (a.w0 < 4 && a.w[a.w0] == 0.0f) ++a.w0;
+        while (a.w1 > a.w0 && a.w[a.w1 - 1] == 0.0f) --a.w1;
+        a.ring = std::int64_t(a.c0) - 1 >= lo && std::int64_t(a.c0) + 2 <= hi;
+    }
+    return a;
+}
+
+// The triangle method's geometry for one pair of fractions: which value the
+// point takes and the two ratios, exactly as the continuous view computes them.
+struct Tri {
+    std::uint8_t kind = 0;     // 0 corner a, 1 centre, 2 B, 3 P, 4 R, 5 mix
+    std::uint8_t a = 0, b = 0; // corners: 0 p00, 1 p10, 2 p01, 3 p11
+    float t = 0, u = 0;
+};
+
+Tri trigeom(double fx, double fy) {
+    static const float PI = 3.14159274f;
+    static const float ROOT2 = 1.41421354f;
+    static const float k = 0.5f * ROOT2;
+    const double quarterpi = double(0.25f * PI);
+    const double halfpi = double(0.5f * PI);
+    const double gy = 1.0 - fy;
+    Tri r;
+    const bool fx01 = fx == 0.0 || fx == 1.0, fy01 = fy == 0.0 || fy == 1.0;
+    if (fx01 && fy01) {
+        r.kind = 0;
+        r.a = std::uint8_t((fx == 0.0 ? 0 : 1) + (fy == 0.0 ? 0 : 2));
+        return r;
+    }
+    if (fx == 0.5 && fy == 0.5) {
+        r.kind = 1;
+        return r;
+    }
+    const double rad0 = std::sqrt((fx - 0.5) * (fx - 0.5) + (fy - 0.5) * (fy - 0.5));
+    double d;
+    if (gy > fx) {
+        if (fx > fy) {
+            r.a = 1, r.b = 0, d = fx - 0.5;
+        } else {
+            r.a = 0, r.b = 2, d = 0.5 - fy;
+        }
+    } else {
+        if (fx > fy) {
+            r.a = 3, r.b = 1, d = fy - 0.5;
+        } else {
+            r.a = 2, r.b = 3, d = 0.5 - fx;
+        }
+    }
+    double theta = d < 0.0 ? quarterpi - std::asin(-d / rad0) : std::asin(d / rad0) + quarterpi;
+    const double rad = std::min(double(k), rad0);
+    if (theta < 0.0) theta = 0.0;
+    if (theta > halfpi) theta = halfpi;
+    const double across = std::max(0.0, rad * std::sin(theta));
+    const double along = std::max(0.0, rad * std::cos(theta));
+    if (along >= double(k)) {
+        r.kind = 2;
+        return r;
+    }
+    r.t = float(along / double(k));
+    if (across == 0.0) {
+        r.kind = 3;
+        return r;
+    }
+    const double u = across / (double(k) - along);
+    if (u >= 1.0) {
+        r.kind = 4;
+        return r;
+    }
+    r.kind = 5;
+    r.u = float(u);
+    return r;
+}
+
+inline unsigned char truncbyte(float v) {
+    return static_cast<unsigned char>(static_cast<int>(v));
+}
+
+// The sample positions of one result column or row, as the lazy resampler
+// reads them: pass-through, one clamped position, or the footprint's grid.
+std::vector<double> positions(const Chain& c, int r, bool xaxis) {
+    const auto& s = *c.sample;
+    const int lo = xaxis ? s.lx() : s.ly();
+    const int slo = xaxis ? c.lx : c.ly;
+    const int shi = xaxis ? c.hx : c.hy;
+    const float f = xaxis ? s.xsl() : s.ysl();
+    std::vector<double> ps;
+    if (c.identity) {
+        ps.push_back(double(r));
+    } else if (!c.reduce) {
+        double p;
+        if (!s.scaleinvariant()) {
+            p = (double(r) - lo) * f + slo;
+        } else {
+            p = (double(r) - lo) * f + slo - 0.5 + double(f * 0.5f);
+        }
+        ps.push_back(std::min<double>(shi, std::max<double>(slo, p)));
+    } else {
+        const float p0 = float(slo + (double(r) - lo) * f);
+        const float top = float(shi);
+        const std::int64_t most = std::int64_t(shi) - slo + 2;
+        for (std::int64_t j = 0; float(j) < f && j < most; ++j) {
+            const float p = p0 + float(j);
+            if (p > top) break;
+            ps.push_back(double(p));
+        }
+    }
+    return ps;
+}
+
+std::vector<double> distinctfractions(const std::vector<Axis>& axes) {
+    std::vector<double> fs;
+    for (const Axis& a : axes)
+        if (a.cell) fs.push_back(a.f);
+    std::sort(fs.begin(), fs.end());
+    fs.erase(std::unique(fs.begin(), fs.end()), fs.end());
+    return fs;
+}
+
+int fractionid(const std::vector<double>& fs, double f) {
+    return int(std::lower_bound(fs.begin(), fs.end(), f) - fs.begin());
+}
+
+// Per-column data of the bilinear methods: the weights (gx, fx, gx, fx) that the
+// row's (gy, gy, fy, fy) multiply into the corners' weights, the smoothed
+// method's side weights (qx0, qx0, qx1, qx1), and the two columns.
+struct BCol {
+    double wx[4];
+    double qx[4];
+    std::int32_t i0, i1;
+    bool ring;
+};
+
+inline std::uint32_t load32(const ARGBVal* p) {
+    std::uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+// A pixel's bytes as int lanes (alpha, red, green, blue).
+__attribute__((target("avx2"), always_inline)) inline __m128i px(const ARGBVal* p) {
+    return _mm_cvtepu8_epi32(_mm_cvtsi32_si128(int(load32(p))));
+}
+
+// A corner's channels times its weight in double, truncated toward zero.
+__attribute__((target("avx2"), always_inline)) inline __m128i corner(const ARGBVal* p, double w) {
+    return _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(px(p)), _mm256_set1_pd(w)));
+}
+
+// The bilinear colour of one pixel as int lanes (-, R, G, B), not yet reduced to
+// bytes: each corner's channel times its weight in double, truncated, summed.
+// An integral position has weight exactly 0 for the far corners (their
+// products are 0) and 1 - 0 = 1 for the near ones, so those corners' work is
+// left out: the same values.
+__attribute__((target("avx2"), always_inline)) inline __m128i
+bilinear4(const ARGBVal* r0, const ARGBVal* r1, const BCol& c, double fy, double gy) {
+    if (fy == 0.0) {
+        if (c.wx[1] == 0.0) return px(r0 + c.i0);
+        return _mm_add_epi32(corner(r0 + c.i0, c.wx[0]), corner(r0 + c.i1, c.wx[1]));
+    }
+    if (c.wx[1] == 0.0) {
+        return _mm_add_epi32(corner(r0 + c.i0, gy), corner(r1 + c.i0, fy));
+    }
+    const double g = c.wx[0], f = c.wx[1];
+    return _mm_add_epi32(_mm_add_epi32(corner(r0 + c.i0, g * gy), corner(r0 + c.i1, f * gy)),
+                         _mm_add_epi32(corner(r1 + c.i0, fy * g), corner(r1 + c.i1, f * fy)));
+}
+
+__attribute__((target("avx2"), always_inline)) inline void storepixel(__m128i v, unsigned char* o) {
+    const __m128i tobytes =
+        _mm_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    const int b =
+        _mm_cvtsi128_si32(_mm_or_si128(_mm_shuffle_epi8(v, tobytes), _mm_cvtsi32_si128(0xff)));
+    std::memcpy(o, &b, 4);
+}
+
+// Bilinear pixels of one row over the columns that interpolate.
+__attribute__((target("avx2"))) void bilinearrun_avx2(const ARGBVal* r0, const ARGBVal* r1,
+                                                      double fy, double gy, const BCol* cols,
+                                                      const unsigned char* plain, int n,
+                                                      unsigned char* o) {
+    for (int x = 0; x < n; ++x, o += 4) {
+        if (plain[x]) storepixel(bilinear4(r0, r1, cols[x], fy, gy), o);
+    }
+}
+
+// Smoothed bilinear pixels of one row over the columns whose ring lies inside:
+// the bilinear bytes times 0.75 (exact in float, then truncated), then the four
+// ring pairs, each pair's sum times its weight in double rounded to float,
+// added to the bytes in float, truncated and clamped, in the order G00, G01,
+// G10, G11.
+__attribute__((target("avx2"))) void smoothrun_avx2(const ARGBVal* up, const ARGBVal* r0,
+                                                    const ARGBVal* r1, const ARGBVal* down,
+                                                    double fy, double gy, double ay0, double ay1,
+                                                    const BCol* cols, const unsigned char* plain,
+                                                    int n, unsigned char* o) {
+    const __m256d ay = _mm256_setr_pd(ay0, ay1, ay0, ay1);
+    const __m128i ff = _mm_set1_epi32(0xff);
+    const __m128 zero = _mm_setzero_ps(), top = _mm_set1_ps(255.0f), three4 = _mm_set1_ps(0.75f);
+    for (int x = 0; x < n; ++x, o += 4) {
+        const BCol& c = cols[x];
+        if (!plain[x] || !c.ring) continue;
+        __m128 b = _mm_cvtepi32_ps(_mm_cvttps_epi32(
+            _mm_mul_ps(_mm_cvtepi32_ps(_mm_and_si128(bilinear4(r0, r1, c, fy, gy), ff)), three4)));
+        alignas(32) double w[4];
+        _mm256_store_pd(w, _mm256_mul_pd(_mm256_loadu_pd(c.qx), ay));
+        const __m128i g[4] = {
+            _mm_add_epi32(px(up + c.i0), px(r0 + c.i0 - 1)),
+            _mm_add_epi32(px(down + c.i0), px(r1 + c.i0 - 1)),
+            _mm_add_epi32(px(r0 + c.i1 + 1), px(up + c.i1)),
+            _mm_add_epi32(px(down + c.i1), px(r1 + c.i1 + 1)),
+        };
+        for (int k = 0; k < 4; ++k) {
+            const __m128 gf =
+                _mm256_cvtpd_ps(_mm256_mul_pd(_mm256_cvtepi32_pd(g[k]), _mm256_set1_pd(w[k])));
+            const __m128 v = _mm_min_ps(_mm_max_ps(_mm_add_ps(b, gf), zero), top);
+            b = _mm_cvtepi32_ps(_mm_cvttps_epi32(v));
+        }
+        storepixel(_mm_cvttps_epi32(b), o);
+    }
+}
+
+bool hasavx2() {
+    static const bool yes = __builtin_cpu_supports("avx2");
+    return yes;
+}
+
+// Source rows as floats, four channels a pixel from the view's low column, for
+// the spline's taps; rows are
+// kept by their position modulo 4, so the four rows a result row reads are all
+// held and the next result row mostly finds its rows converted already.
+class FloatRows {
+public:
+    FloatRows(int lx, int hx) : w_(std::size_t(std::int64_t(hx) - lx + 1)) {
+        data_.resize(w_ * 16);
+    }
+    const float* get(int y, const ARGBVal* r) {
+        const int slot = y & 3;
+        float* d = data_.data() + std::size_t(slot) * w_ * 4;
+        if (!held_[slot] || key_[slot] != y) {
+            for (std::size_t i = 0; i < w_; ++i) {
+                d[4 * i] = float(r[i].alpha);
+                d[4 * i + 1] = float(r[i].red);
+                d[4 * i + 2] = float(r[i].green);
+                d[4 * i + 3] = float(r[i].blue);
+            }
+            key_[slot] = y;
+            held_[slot] = true;
+        }
+        return d;
+    }
+
+private:
+    std::size_t w_;
+    std::vector<float> data_;
+    int key_[4] = {0, 0, 0, 0};
+    bool held_[4] = {false, false, false, false};
+};
+
+class Engine {
+public:
+    explicit Engine(const Chain& c);
+    // Result rows y0 (inclusive) to y1 (exclusive), counted from the result's top.
+    void rows(unsigned char* out, long rowbytes, int y0, int y1) const;
+
+private:
+    // One vertical sample with the rows it reads; null rows lie outside the view.
+    struct RowSet {
+        Axis ay;
+        const ARGBVal* r0 = nullptr;                                // row floor(y)
+        const ARGBVal* r1 = nullptr;                                // row ceil(y)
+        const ARGBVal* t[4] = {nullptr, nullptr, nullptr, nullptr}; // rows floor(y) - 1 ... + 2
+        const ARGBVal* up = nullptr;                                // row floor(y) - 1
+        const ARGBVal* down = nullptr;                              // row ceil(y) + 1
+    };
+    const ARGBVal* row(std::int64_t y) const {
+        if (y < c_.ly || y > c_.hy) return nullptr;
+        return c_.base->rowptr(int(y) - c_.oy);
+    }
+    ARGBVal at(const ARGBVal* r, std::int64_t x) const {
+        if (!r || x < c_.lx || x > c_.hx) return ARGBVal();
+        return r[x - c_.ox];
+    }
+    RowSet rowset(double py) const;
+    void sample(const Axis& ax, const RowSet& rs, int* rgb) const;
+    void bilinear(const Axis& ax, const RowSet& rs, int* rgb) const;
+    void smooth(const Axis& ax, const RowSet& rs, int* rgb) const;
+    void triangular(const Axis& ax, const RowSet& rs, int* rgb) const;
+    void spline(const Axis& ax, const RowSet& rs, int* rgb) const;
+
+    Chain c_;
+    void splinerow(const RowSet& rs, FloatRows& fr, unsigned char* o) const;
+
+    std::vector<Axis> cols_;           // every column sample, result column after column
+    std::vector<BCol> bcols_;          // enlargement: per result column, the bilinear data
+    std::vector<unsigned char> plain_; // enlargement: the column's cell lies inside
+    std::vector<int> colstart_; // result column i's samples: [colstart_[i], colstart_[i + 1])
+    std::vector<Tri> tri_;      // triangle geometry per pair of fraction ids, when tabled
+    std::vector<double> fys_;   // the distinct row fractions, when tabled
+    std::size_t nfx_ = 0;
+};
+
+Engine::Engine(const Chain& c) : c_(c) {
+    const auto& s = *c_.sample;
+    colstart_.reserve(std::size_t(s.width()) + 1);
+    for (int x = s.lx(); x <= s.hx(); ++x) {
+        colstart_.push_back(int(cols_.size()));
+        for (double p : positions(c_, x, true))
+            cols_.push_back(makeaxis(p, c_.lx, c_.hx, true, c_.code));
+    }
+    colstart_.push_back(int(cols_.size()));
+    if (!c_.reduce) {
+        for (const Axis& a : cols_) {
+            plain_.push_back(a.in && a.cell ? 1 : 0);
+            bcols_.push_back(BCol{{a.g, a.f, a.g, a.f},
+                                  {a.q0, a.q0, a.q1, a.q1},
+                                  a.c0 - c_.ox,
+                                  a.c1 - c_.ox,
+                                  a.ring});
+        }
+    }
+    if (c_.code != SITriangular) return;
+    std::vector<Axis> rowsamples;
+    for (int y = s.ly(); y <= s.hy(); ++y)
+        for (double p : positions(c_, y, false))
+            rowsamples.push_back(makeaxis(p, c_.ly, c_.hy, false, c_.code));
+    const std::vector<double> fxs = distinctfractions(cols_);
+    std::vector<double> fys = distinctfractions(rowsamples);
+    // Tabled when the pairs are few against the samples: the fractions of simple
+    // factors repeat, so an enlargement by 2 needs four entries.
+    const double pairs = double(fxs.size()) * double(fys.size());
+    if (pairs < 1.0 || pairs * 4.0 > double(cols_.size()) * double(rowsamples.size()) ||
+        pairs > double(1 << 20)) {
+        return;
+    }
+    for (Axis& a : cols_)
+        if (a.cell) a.fid = fractionid(fxs, a.f);
+    nfx_ = fxs.size();
+    tri_.resize(std::size_t(pairs));
+    for (std::size_t j = 0; j < fys.size(); ++j)
+        for (std::size_t i = 0; i < fxs.size(); ++i) tri_[j * nfx_ + i] = trigeom(fxs[i], fys[j]);
+    fys_ = std::move(fys);
+}
+
+Engine::RowSet Engine::rowset(double py) const {
+    RowSet rs;
+    rs.ay = makeaxis(py, c_.ly, c_.hy, false, c_.code);
+    const Axis& a = rs.ay;
+    if (!a.cell) return rs;
+    rs.r0 = row(a.c0);
+    rs.r1 = row(a.c1);
+    rs.up = row(std::int64_t(a.c0) - 1);
+    rs.down = row(std::int64_t(a.c1) + 1);
+    for (int j = 0; j < 4; ++j) rs.t[j] = row(std::int64_t(a.c0) - 1 + j);
+    if (!tri_.empty()) rs.ay.fid = fractionid(fys_, a.f);
+    return rs;
+}
+
+inline void channels(const ARGBVal& p, int* rgb) {
+    rgb[0] = p.red;
+    rgb[1] = p.green;
+    rgb[2] = p.blue;
+}
+
+void Engine::bilinear(const Axis& ax, const RowSet& rs, int* rgb) const {
+    const ARGBVal p00 = rs.r0[ax.c0 - c_.ox], p10 = rs.r0[ax.c1 - c_.ox];
+    const ARGBVal p01 = rs.r1[ax.c0 - c_.ox], p11 = rs.r1[ax.c1 - c_.ox];
+    const Axis& ay = rs.ay;
+    const double w00 = ax.g * ay.g, w10 = ax.f * ay.g, w01 = ay.f * ax.g, w11 = ax.f * ay.f;
+    rgb[0] = std::uint8_t(int(p00.red * w00) + int(p10.red * w10) + int(p01.red * w01) +
+                          int(p11.red * w11));
+    rgb[1] = std::uint8_t(int(p00.green * w00) + int(p10.green * w10) + int(p01.green * w01) +
+                          int(p11.green * w11));
+    rgb[2] = std::uint8_t(int(p00.blue * w00) + int(p10.blue * w10) + int(p01.blue * w01) +
+                          int(p11.blue * w11));
+}
+
+void Engine::smooth(const Axis& ax, const RowSet& rs, int* rgb) const {
+    bilinear(ax, rs, rgb);
+    float b[3];
+    for (int i = 0; i < 3; ++i) b[i] = float(int(rgb[i] * 0.75));
+    const Axis& ay = rs.ay;
+    const std::int64_t x0 = ax.c0, x1 = ax.c1;
+    ARGBVal ring[8];
+    if (ax.ring && ay.ring) {
+        const auto* r0 = rs.r0 - c_.ox;
+        const auto* r1 = rs.r1 - c_.ox;
+        ring[0] = rs.up[x0 - c_.ox], ring[1] = r0[x0 - 1];
+        ring[2] = rs.down[x0 - c_.ox], ring[3] = r1[x0 - 1];
+        ring[4] = r0[x1 + 1], ring[5] = rs.up[x1 - c_.ox];
+        ring[6] = rs.down[x1 - c_.ox], ring[7] = r1[x1 + 1];
+    } else {
+        ring[0] = at(rs.up, x0), ring[1] = at(rs.r0, x0 - 1);
+        ring[2] = at(rs.down, x0), ring[3] = at(rs.r1, x0 - 1);
+        ring[4] = at(rs.r0, x1 + 1), ring[5] = at(rs.up, x1);
+        ring[6] = at(rs.down, x1), ring[7] = at(rs.r1, x1 + 1);
+    }
+    // G00, G01, G10, G11, each clamped into the byte before the next.
+    const double w[4] = {ax.q0 * ay.q0, ax.q0 * ay.q1, ax.q1 * ay.q0, ax.q1 * ay.q1};
+    for (int k = 0; k < 4; ++k) {
+        const ARGBVal& a = ring[2 * k];
+        const ARGBVal& c = ring[2 * k + 1];
+        const float gs[3] = {float(float(a.red) + float(c.red)),
+                             float(float(a.green) + float(c.green)),
+                             float(float(a.blue) + float(c.blue))};
+        for (int i = 0; i < 3; ++i) {
+            const float g = float(double(gs[i]) * w[k]);
+            const float v = b[i] + g;
+            b[i] = float(SIPixelMath::clampbyte(double(v)));
+        }
+    }
+    for (int i = 0; i < 3; ++i) rgb[i] = int(b[i]);
+}
+
+void Engine::triangular(const Axis& ax, const RowSet& rs, int* rgb) const {
+    const ARGBVal p[4] = {rs.r0[ax.c0 - c_.ox], rs.r0[ax.c1 - c_.ox], rs.r1[ax.c0 - c_.ox],
+                          rs.r1[ax.c1 - c_.ox]};
+    const Tri t =
+        tri_.empty() ? trigeom(ax.f, rs.ay.f) : tri_[std::size_t(rs.ay.fid) * nfx_ + ax.fid];
+    if (t.kind == 0) {
+        channels(p[t.a], rgb);
+        return;
+    }
+    if (t.kind == 2) {
+        channels(p[t.b], rgb);
+        return;
+    }
+    const auto ch = [](const ARGBVal& v, int i) {
+        return float(i == 0 ? v.red : i == 1 ? v.green : v.blue);
+    };
+    for (int i = 0; i < 3; ++i) {
+        // The centre: the corners added in the order p00, p01, p10, p11.
+        const float m = (((ch(p[0], i) + ch(p[2], i)) + ch(p[1], i)) + ch(p[3], i)) * 0.25f;
+        float v;
+        if (t.kind == 1) {
+            v = m;
+        } else {
+            const float bv = ch(p[t.b], i);
+            const float pv = (bv - m) * t.t + m;
+            if (t.kind == 3) {
+                v = pv;
+            } else {
+                const float av = ch(p[t.a], i);
+                const float rv = (bv - av) * t.t + av;
+                v = t.kind == 4 ? rv : (rv - pv) * t.u + pv;
+            }
+        }
+        rgb[i] = truncbyte(v);
+    }
+}
+
+void Engine::spline(const Axis& ax, const RowSet& rs, int* rgb) const {
+    const Axis& ay = rs.ay;
+    __m128 acc = _mm_setzero_ps();
+    const __m128i zero = _mm_setzero_si128();
+    const bool inner = ax.ring && ay.ring;
+    const std::int64_t xb = std::int64_t(ax.c0) - 1;
+    for (int j = ay.w0; j < ay.w1; ++j) {
+        const ARGBVal* r = rs.t[j];
+        const float wy = ay.w[j];
+        for (int i = ax.w0; i < ax.w1; ++i) {
+            const ARGBVal px = inner ? r[xb + i - c_.ox] : at(r, xb + i);
+            std::uint32_t bits;
+            static_assert(sizeof bits == sizeof px);
+            std::memcpy(&bits, &px, sizeof bits);
+            const __m128i v =
+                _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int(bits)), zero), zero);
+            // The weight is the float product; each tap is rounded to float
+            // before it is added, as the accumulator does.
+            acc = _mm_add_ps(acc, _mm_mul_ps(_mm_cvtepi32_ps(v), _mm_set1_ps(ax.w[i] * wy)));
+        }
+    }
+    alignas(16) int out[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(out), _mm_cvttps_epi32(acc));
+    rgb[0] = std::uint8_t(out[1]);
+    rgb[1] = std::uint8_t(out[2]);
+    rgb[2] = std::uint8_t(out[3]);
+}
+
+void Engine::sample(const Axis& ax, const RowSet& rs, int* rgb) const {
+    // Outside the view's bounds (truncated): black. A cell that leaves the
+    // bounds: the stored pixel at the truncated position.
+    if (!ax.in || !rs.ay.in) {
+        rgb[0] = rgb[1] = rgb[2] = 0;
+        return;
+    }
+    if (!ax.cell || !rs.ay.cell) {
+        channels(at(row(rs.ay.t), ax.t), rgb);
+        return;
+    }
+    switch (c_.code) {
+    case SIBilinear:
+        return bilinear(ax, rs, rgb);
+    case SISmoothBilinear:
+        return smooth(ax, rs, rgb);
+    case SITriangular:
+        return triangular(ax, rs, rgb);
+    case SICubicBSpline:
+        return spline(ax, rs, rgb);
+    default:
+        rgb[0] = rgb[1] = rgb[2] = 0;
+        return;
+    }
+}
+
+// Spline pixels of one row whose taps all lie inside the view, from float rows:
+// for each tap row, the column weights times the row weight (the float
+// products), then each tap's channels times its weight added in tap order.
+// Columns whose spline weight is 0 add 0 and change nothing.
+void Engine::splinerow(const RowSet& rs, FloatRows& fr, unsigned char* o) const {
+    const Axis& ay = rs.ay;
+    const float* rowf[4];
+    for (int j = ay.w0; j < ay.w1; ++j) rowf[j] = fr.get(ay.c0 - 1 + j, rs.t[j] - c_.ox + c_.lx);
+    const int w = int(plain_.size());
+    for (int x = 0; x < w; ++x, o += 4) {
+        const Axis& ax = cols_[std::size_t(x)];
+        if (!plain_[std::size_t(x)] || !ax.ring) continue;
+        const __m128 wx = _mm_loadu_ps(ax.w);
+        __m128 acc = _mm_setzero_ps();
+        const std::int64_t xb = (std::int64_t(ax.c0) - 1 - c_.lx) * 4;
+        for (int j = ay.w0; j < ay.w1; ++j) {
+            const __m128 wv = _mm_mul_ps(wx, _mm_set1_ps(ay.w[j]));
+            const float* p = rowf[j] + xb;
+            acc = _mm_add_ps(acc, _mm_mul_ps(_mm_loadu_ps(p), _mm_shuffle_ps(wv, wv, 0x00)));
+            acc = _mm_add_ps(acc, _mm_mul_ps(_mm_loadu_ps(p + 4), _mm_shuffle_ps(wv, wv, 0x55)));
+            acc = _mm_add_ps(acc, _mm_mul_ps(_mm_loadu_ps(p + 8), _mm_shuffle_ps(wv, wv, 0xaa)));
+            acc = _mm_add_ps(acc, _mm_mul_ps(_mm_loadu_ps(p + 12), _mm_shuffle_ps(wv, wv, 0xff)));
+        }
+        alignas(16) int out[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(out), _mm_cvttps_epi32(acc));
+        o[0] = 255;
+        o[1] = std::uint8_t(out[1]);
+        o[2] = std::uint8_t(out[2]);
+        o[3] = std::uint8_t(out[3]);
+    }
+}
+
+void Engine::rows(unsigned char* out, long rowbytes, int y0, int y1) const {
+    const auto& s = *c_.sample;
+    const int w = s.width();
+    std::vector<std::int64_t> acc;
+    std::vector<RowSet> sets;
+    if (c_.reduce) acc.resize(std::size_t(w) * 3);
+    std::unique_ptr<FloatRows> floatrows;
+    if (!c_.reduce && c_.code == SICubicBSpline)
+        floatrows = std::make_unique<FloatRows>(c_.lx, c_.hx);
+    for (int yi = y0; yi < y1; ++yi) {
+        unsigned char* o = out + std::int64_t(yi) * rowbytes;
+        sets.clear();
+        for (double p : positions(c_, s.ly() + yi, false)) sets.push_back(rowset(p));
+        if (!c_.reduce) {
+            const RowSet& rs = sets.front();
+            const bool rowplain = rs.ay.in && rs.ay.cell;
+            if (rowplain && c_.code == SIBilinear && hasavx2()) {
+                bilinearrun_avx2(rs.r0, rs.r1, rs.ay.f, rs.ay.g, bcols_.data(), plain_.data(), w,
+                                 o);
+            } else if (rowplain && c_.code == SISmoothBilinear && rs.ay.ring && hasavx2()) {
+                smoothrun_avx2(rs.up, rs.r0, rs.r1, rs.down, rs.ay.f, rs.ay.g, rs.ay.q0, rs.ay.q1,
+                               bcols_.data(), plain_.data(), w, o);
+            } else if (rowplain && c_.code == SICubicBSpline && rs.ay.ring) {
+                splinerow(rs, *floatrows, o);
+            }
+            for (int x = 0; x < w; ++x, o += 4) {
+                if (rowplain && plain_[std::size_t(x)] &&
+                    (c_.code == SIBilinear ? hasavx2()
+                                           : ((c_.code == SICubicBSpline ||
+                                               (c_.code == SISmoothBilinear && hasavx2())) &&
+                                              rs.ay.ring && cols_[std::size_t(x)].ring))) {
+                    continue;
+                }
+                int rgb[3];
+                sample(cols_[std::size_t(colstart_[x])], rs, rgb);
+                o[0] = 255;
+                o[1] = std::uint8_t(rgb[0]);
+                o[2] = std::uint8_t(rgb[1]);
+                o[3] = std::uint8_t(rgb[2]);
+            }
+            continue;
+        }
+        // Footprint means: whole-number sums of the samples taken, times 1 / n.
+        std::fill(acc.begin(), acc.end(), 0);
+        for (const RowSet& rs : sets) {
+            for (int x = 0; x < w; ++x) {
+                std::int64_t* a = &acc[std::size_t(x) * 3];
+                for (int k = colstart_[x]; k < colstart_[x + 1]; ++k) {
+                    int rgb[3];
+                    sample(cols_[std::size_t(k)], rs, rgb);
+                    a[0] += rgb[0];
+                    a[1] += rgb[1];
+                    a[2] += rgb[2];
+                }
+            }
+        }
+        for (int x = 0; x < w; ++x, o += 4) {
+            const std::int64_t n =
+                std::int64_t(colstart_[x + 1] - colstart_[x]) * std::int64_t(sets.size());
+            const std::int64_t* a = &acc[std::size_t(x) * 3];
+            const double inv = n > 0 ? 1.0 / double(n) : 0.0;
+            o[0] = 255;
+            o[1] = SIPixelMath::wrapbyte(double(a[0]) * inv);
+            o[2] = SIPixelMath::wrapbyte(double(a[1]) * inv);
+            o[3] = SIPixelMath::wrapbyte(double(a[2]) * inv);
+        }
+    }
+}
+
+} // namespace
+
+namespace SnapshotRoad {
+
+bool recognises(const PixRect<ARGBVal>& raster) {
+    Chain c;
+    return recognise(raster, c);
+}
+
+bool fill(const PixRect<ARGBVal>& raster, unsigned char* out, long rowbytes, int threads) {
+    Chain c;
+    if (!out || !recognise(raster, c)) return false;
+    const int h = c.sample->height();
+    if (h < 1 || c.sample->width() < 1) return true;
+    const Engine engine(c);
+    // Rows are independent: each thread fills a band of them, this one the first.
+    const int n = std::max(1, std::min(threads, h));
+    const auto band = [&](int i) {
+        engine.rows(out, rowbytes, int(std::int64_t(h) * i / n),
+                    int(std::int64_t(h) * (i + 1) / n));
+    };
+    std::atomic<bool> failed{false};
+    std::vector<std::thread> helpers;
+    helpers.reserve(std::size_t(n));
+    int started = 1;
+    try {
+        for (; started < n; ++started) {
+            helpers.emplace_back([&band, &failed, started] {
+                try {
+                    band(started);
+                } catch (...) {
+                    failed = true;
+                }
+            });
+        }
+    } catch (const std::system_error&) {
+        // No more threads to be had: this thread takes the remaining bands.
+    }
+    try {
+        band(0);
+        for (int i = started; i < n; ++i) band(i);
+    } catch (...) {
+        failed = true;
+    }
+    for (auto& t : helpers) t.join();
+    if (failed) throw std::bad_alloc();
+    return true;
+}
+
+} // namespace SnapshotRoad

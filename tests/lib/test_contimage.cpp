@@ -1,0 +1,157 @@
+// Continuous views: the spline kernel, the four methods' defined values, edge
+// behaviour and the other pixel types.
+#include "ContImageRef.h"
+#include "PixRectRW.h"
+#include "SinkCapture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+// A w x h raster of one pixel value.
+PixRectRW<ARGBVal> uniform(int w, int h, ARGBVal v) {
+    PixRectRW<ARGBVal> r(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) r.pixref(x, y) = v;
+    return r;
+}
+} // namespace
+
+TEST(CubicBSpline, KernelValues) {
+    EXPECT_EQ(cubic_bspline(0.0), 0.6666667f);
+    for (double s : {-1.0, 1.0}) {
+        EXPECT_EQ(cubic_bspline(0.5 * s), 0.47916669f);
+        EXPECT_EQ(cubic_bspline(1.0 * s), 0.16666667f);
+        EXPECT_EQ(cubic_bspline(1.5 * s), 0.020833334f);
+        EXPECT_EQ(cubic_bspline(2.0 * s), 0.0f);
+    }
+    EXPECT_EQ(cubic_bspline(std::nan("")), 0.0f);
+}
+
+TEST(ContImage, CellsLeavingTheBoundsGiveTheStoredPixel) {
+    PixRectRW<ARGBVal> r(4, 3);
+    r.pixref(3, 1) = ARGBVal(7, 1, 2, 3);
+    r.pixref(0, 0) = ARGBVal(9, 4, 5, 6);
+    for (int code = 0; code < 8; ++code) {
+        ContImageRef<ARGBVal> c(r, siinterpcode(code));
+        // Beyond the last column: the pixel at (hx, trunc y), alpha included.
+        EXPECT_EQ(c.pixdd(3.5, 1.2), ARGBVal(7, 1, 2, 3)) << code;
+        // -0.5 passes the bounds test, its floor lies outside: pixel (0, 0).
+        EXPECT_EQ(c.pixdd(-0.5, 0), ARGBVal(9, 4, 5, 6)) << code;
+        EXPECT_EQ(c.pixdd(-1.0, 0), ARGBVal()) << code;
+        EXPECT_EQ(c.pix(4, 0), ARGBVal()) << code;
+    }
+}
+
+TEST(ContImage, BilinearBytesAndAlpha) {
+    PixRectRW<ARGBVal> r(3, 3);
+    r.pixref(0, 0) = ARGBVal(0, 100, 0, 0);
+    r.pixref(1, 0) = ARGBVal(0, 201, 0, 0);
+    ContImageRef<ARGBVal> c(r, SIBilinear);
+    EXPECT_EQ(c.pixdd(0.5, 0), ARGBVal(255, 150, 0, 0));
+    // Alpha is 255 plus the four corners' alpha bytes, modulo 256.
+    // Each corner's product is truncated before the sum: 4 x trunc(50 / 4) = 48.
+    PixRectRW<ARGBVal> o = uniform(3, 3, ARGBVal(255, 40, 50, 60));
+    ContImageRef<ARGBVal> co(o, SIBilinear);
+    EXPECT_EQ(co.pixdd(0.5, 0.5), ARGBVal(251, 40, 48, 60));
+    EXPECT_EQ(co.pix(1, 1), ARGBVal(251, 40, 50, 60));
+    // Integral positions interpolate even on the last column; fractional ones there do not.
+    EXPECT_EQ(c.pix(2, 2).alpha, 255);
+    EXPECT_EQ(c.pixdd(2.5, 2).alpha, 0);
+}
+
+TEST(ContImage, SmoothedBilinearBrightensInsideAndDarkensAtEdges) {
+    PixRectRW<ARGBVal> r = uniform(8, 8, ARGBVal(255, 100, 100, 100));
+    ContImageRef<ARGBVal> c(r, SISmoothBilinear);
+    EXPECT_EQ(c.pixdd(3.5, 3.5).red, 123);
+    EXPECT_EQ(c.pixdd(3, 4).green, 124);
+    // Ring pixels outside the view count as black.
+    EXPECT_LT(c.pixdd(0.5, 3.5).blue, 123);
+    // Bright areas are held at 255.
+    PixRectRW<ARGBVal> w = uniform(8, 8, ARGBVal(255, 250, 250, 250));
+    EXPECT_EQ(ContImageRef<ARGBVal>(w, SISmoothBilinear).pixdd(3.5, 3.5).red, 255);
+}
+
+TEST(ContImage, TriangularCornersCentreAndEdges) {
+    PixRectRW<ARGBVal> r(3, 3);
+    r.pixref(0, 0) = ARGBVal(3, 0, 40, 200);
+    r.pixref(1, 0) = ARGBVal(255, 0, 80, 100);
+    r.pixref(0, 1) = ARGBVal(255, 0, 120, 0);
+    r.pixref(1, 1) = ARGBVal(255, 255, 160, 20);
+    ContImageRef<ARGBVal> c(r, SITriangular);
+    EXPECT_EQ(c.pixdd(0, 0), ARGBVal(3, 0, 40, 200)); // a corner as it is, alpha too
+    EXPECT_EQ(c.pixdd(0.5, 0.5), ARGBVal(255, 63, 100, 80));
+    // Half the centre plus a quarter of each top corner, up to one unit lower.
+    const ARGBVal p = c.pixdd(0.5, 0.25);
+    EXPECT_EQ(p.alpha, 255);
+    EXPECT_NEAR(p.red, 0.5 * 63.75, 1.0);
+    EXPECT_NEAR(p.green, 0.5 * 100 + 0.25 * 40 + 0.25 * 80, 1.0);
+    EXPECT_NEAR(p.blue, 0.5 * 80 + 0.25 * 200 + 0.25 * 100, 1.0);
+    // Along the top edge the value runs linearly between the two corners.
+    EXPECT_NEAR(c.pixdd(0.25, 0).green, 50, 1.0);
+}
+
+TEST(ContImage, SplineWeighsTheNeighbourhood) {
+    PixRectRW<ARGBVal> r(5, 5);
+    r.pixref(2, 2) = ARGBVal(255, 120, 60, 0);
+    ContImageRef<ARGBVal> c(r, SICubicBSpline);
+    // At integral positions rows and columns weigh 1/6, 2/3, 1/6.
+    EXPECT_EQ(c.pixdd(2, 2).red, 53);  // 120 * 4/9 = 53.3
+    EXPECT_EQ(c.pixdd(1, 2).red, 13);  // 120 * 1/9
+    EXPECT_EQ(c.pixdd(1, 1).red, 3);   // 120 * 1/36
+    EXPECT_EQ(c.pixdd(2, 2).alpha, 255);
+    EXPECT_EQ(c.pixdd(2.5, 2).green, 19); // 60 x 0.47916669 x 0.6666667
+}
+
+TEST(ContImage, UnknownCodeIsOpaqueBlackInside) {
+    PixRectRW<ARGBVal> r = uniform(4, 4, ARGBVal(9, 90, 90, 90));
+    ContImageRef<ARGBVal> c(r, siinterpcode(7));
+    EXPECT_EQ(c.gettype(), 7);
+    EXPECT_EQ(c.pix(1, 1), ARGBVal(255, 0, 0, 0));
+    EXPECT_EQ(c.pixdd(3, 1.5), ARGBVal(255, 0, 0, 0)); // an integral last column is inside
+    EXPECT_EQ(c.pixdd(3.5, 1.5), ARGBVal(9, 90, 90, 90));
+    ContImageRef<ARGBVal> again(c, SIBilinear);
+    EXPECT_EQ(again.pixdd(1.5, 1.5), ARGBVal((255 + 36) & 255, 88, 88, 88));
+}
+
+TEST(ContImage, OtherPixelTypes) {
+    PixRectRW<GreyPixel<float>> g(3, 3);
+    g.pixref(0, 0).grey = 10.0f;
+    g.pixref(1, 0).grey = 20.0f;
+    EXPECT_FLOAT_EQ(ContImageRef<GreyPixel<float>>(g, SIBilinear).pixdd(0.5, 0).grey, 15.0f);
+    EXPECT_FLOAT_EQ(ContImageRef<GreyPixel<float>>(g, SITriangular).pixdd(1, 0).grey, 20.0f);
+    PixRectRW<GreyPixel<unsigned char>> u(6, 6);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 6; ++x) u.pixref(x, y).grey = 90;
+    // Byte pixels truncate every weighted tap: four taps of 20.66 remain, 80.
+    EXPECT_EQ(ContImageRef<GreyPixel<unsigned char>>(u, SICubicBSpline).pixdd(2.5, 2.5).grey, 80);
+    // 67, then the ring groups 25.3, 8.4, 8.4 and 2.8 added one by one, truncating.
+    EXPECT_EQ(ContImageRef<GreyPixel<unsigned char>>(u, SISmoothBilinear).pixdd(2, 2).grey, 110);
+    PixRectRW<RGBPixel<float>> c(3, 3);
+    c.pixref(1, 1).set(30.0f, 60.0f, 90.0f);
+    const RGBPixel<float> m = ContImageRef<RGBPixel<float>>(c, SITriangular).pixdd(0.5, 0.5);
+    EXPECT_FLOAT_EQ(m.green, 15.0f);
+    EXPECT_FLOAT_EQ(ContImageRef<RGBPixel<float>>(c, siinterpcode(9)).pixdd(0.5, 0.5).red, 0.0f);
+}
+
+TEST(ContImage, ViewMissingItsSourceReadsBlack) {
+    PixRectRW<ARGBVal> frame = uniform(10, 10, ARGBVal(255, 200, 200, 200));
+    PixRectRef<ARGBVal> region(frame, 40, 40, 60, 60); // collapses to (40, 40, 40, 40)
+    // Every read there is of a position outside the frame: black colour (the
+    // methods still make it opaque), and no memory beyond the frame is read.
+    const auto black = [](ARGBVal p) { return p.red == 0 && p.green == 0 && p.blue == 0; };
+    for (int code = 0; code < 4; ++code) {
+        ContImageRef<ARGBVal> c(region, siinterpcode(code));
+        EXPECT_TRUE(black(c.pixNB(40, 40))) << code;
+        EXPECT_TRUE(black(c.pixdd(40.5, 40.5))) << code;
+        EXPECT_TRUE(black(c.pixNB(41, 39))) << code;
+        EXPECT_EQ(c.interpPix(1e300, -1e300), ARGBVal()) << code;
+    }
+}
+
+TEST(ContImage, PrintInfo) {
+    PixRectRW<ARGBVal> r(2, 2);
+    ContImageRef<ARGBVal> c(r, SIBilinear);
+    SinkCapture cap;
+    c.printInfo();
+    EXPECT_EQ(SinkCapture::text().rfind("ContImageRef :PixRectRef<PixType> sx=0 sy=0:", 0), 0u);
+}
