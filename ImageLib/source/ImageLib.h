@@ -12,4 +12,5 @@
 #include "SICommon.h"
 #include "SamplePixRectNC.h"
 #include "Bitmap.h"
+#include "Bitmapio.h"
 #include "SnapshotRoad.h"
