@@ -2,6 +2,8 @@
 #pragma once
 
 #include "ARGBVal.h"
+#include "Bitmap.h"
+#include "Bitmapio.h"
 #include "ContImageRef.h"
 #include "HSVPixel.h"
 #include "PixRect.h"
@@ -11,6 +13,4 @@
 #include "Pixel.h"
 #include "SICommon.h"
 #include "SamplePixRectNC.h"
-#include "Bitmap.h"
-#include "Bitmapio.h"
 #include "SnapshotRoad.h"

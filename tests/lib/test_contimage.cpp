@@ -95,9 +95,9 @@ TEST(ContImage, SplineWeighsTheNeighbourhood) {
     r.pixref(2, 2) = ARGBVal(255, 120, 60, 0);
     ContImageRef<ARGBVal> c(r, SICubicBSpline);
     // At integral positions rows and columns weigh 1/6, 2/3, 1/6.
-    EXPECT_EQ(c.pixdd(2, 2).red, 53);  // 120 * 4/9 = 53.3
-    EXPECT_EQ(c.pixdd(1, 2).red, 13);  // 120 * 1/9
-    EXPECT_EQ(c.pixdd(1, 1).red, 3);   // 120 * 1/36
+    EXPECT_EQ(c.pixdd(2, 2).red, 53); // 120 * 4/9 = 53.3
+    EXPECT_EQ(c.pixdd(1, 2).red, 13); // 120 * 1/9
+    EXPECT_EQ(c.pixdd(1, 1).red, 3);  // 120 * 1/36
     EXPECT_EQ(c.pixdd(2, 2).alpha, 255);
     EXPECT_EQ(c.pixdd(2.5, 2).green, 19); // 60 x 0.47916669 x 0.6666667
 }

@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <random>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -99,4 +100,42 @@ TEST(SnapshotRoad, MatchesTheChainsOwnReadsOnRandomCases) {
     // Most cases are ones the road takes; the rest went pixel by pixel.
     EXPECT_GT(cases, 1000);
     EXPECT_GT(fast, cases / 2);
+}
+
+TEST(SnapshotRoad, LargerFramesAtTheSnapshotFactors) {
+    std::mt19937 rng(7);
+    std::vector<ARGBVal> frame = randomframe(rng, 160, 90);
+    PixRectWrap<ARGBVal> wrap(frame.data(), 160, 90, SIAllLines);
+    PixRectRef<ARGBVal> region(wrap, 3, 2, 150, 88);
+    for (int code = 0; code < 4; ++code) {
+        ContImageRef<ARGBVal> cont(region, siinterpcode(code));
+        for (auto [xs, ys] : {std::pair{0.5, 0.5}, {0.8, 0.8}, {2.5, 2.5}, {2.0, 3.0}}) {
+            SamplePixRectNC<ARGBVal, ARGBVal> s(cont, xs, ys, SIInterpolated);
+            ASSERT_TRUE(SnapshotRoad::recognises(s));
+            Bitmap bm(s);
+            EXPECT_EQ(bitmapbytes(bm), literalbytes(s)) << code << " " << xs << "," << ys;
+        }
+    }
+}
+
+TEST(SnapshotRoad, RegionMissingTheFrameReadsBlack) {
+    std::vector<ARGBVal> frame(std::size_t(12) * 10, ARGBVal(255, 200, 150, 100));
+    PixRectWrap<ARGBVal> wrap(frame.data(), 12, 10, SIAllLines);
+    // A crop wholly outside the frame collapses to one pixel outside it.
+    PixRectRef<ARGBVal> region(wrap, 30, 40, 50, 60);
+    ASSERT_FALSE(region.insidesource());
+    for (int code = 0; code < 4; ++code) {
+        ContImageRef<ARGBVal> cont(region, siinterpcode(code));
+        for (double f : {0.25, 1.0}) {
+            SamplePixRectNC<ARGBVal, ARGBVal> s(cont, f, f, SIInterpolated);
+            EXPECT_FALSE(SnapshotRoad::recognises(s));
+            Bitmap bm(s);
+            ASSERT_NE(bm.data, nullptr);
+            for (int i = 0; i < bm.dataSize; i += 4) {
+                EXPECT_EQ(bm.data[i + 1], 0);
+                EXPECT_EQ(bm.data[i + 2], 0);
+                EXPECT_EQ(bm.data[i + 3], 0);
+            }
+        }
+    }
 }
