@@ -3,6 +3,7 @@
 
 #include "ARGBVal.h"
 #include "Bitmap.h"
+#include "Bitmapio.h"
 #include "ContImageRef.h"
 #include "GetOneFileWithPreview.h"
 #include "HSVPixel.h"
