@@ -12,14 +12,6 @@ add_library(moviesnap_appcore STATIC
 target_include_directories(moviesnap_appcore PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_compile_options(moviesnap_appcore PRIVATE ${MOVIESNAP_WARNINGS})
 
-# The widgets need the frame source of the image library.
-file(READ ${CMAKE_CURRENT_SOURCE_DIR}/ImageLib/source/ImageLib.h MOVIESNAP_UMBRELLA)
-if(NOT MOVIESNAP_UMBRELLA MATCHES "MoviePixRect")
-    message(STATUS "moviesnap-qt: the image library has no MoviePixRect yet; "
-                   "building the application's arithmetic only")
-    return()
-endif()
-
 set(APP_UI_FILES
     ${CMAKE_CURRENT_SOURCE_DIR}/resources/MainWindow.ui
     ${CMAKE_CURRENT_SOURCE_DIR}/resources/WaitPanel.ui
