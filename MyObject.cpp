@@ -223,6 +223,8 @@ void MyObject::shuttleMove(QObject*) {
     myView->update();
 }
 
+// The position slider runs from 0 (its minimum in the interface definition,
+// as the shuttle arithmetic and the first-frame command assume) to the count.
 void MyObject::setSliderRange(int n) {
     {
         const QSignalBlocker block(slider);
