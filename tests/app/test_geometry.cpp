@@ -1,10 +1,8 @@
-// The application's arithmetic: scale positions and result sizes, the window
-// fitted to a movie against the worked examples, the crop cut to the frame and
-// the crop drag's event sequence. The drawn rectangle and the crop mapping are
-// tested through the real view (test_view).
-#include "CropTracker.h"
+// The controller's arithmetic: scale positions and result sizes, and the
+// window fitted to a movie against the worked examples. The drawn rectangle,
+// the crop mapping and the crop drag's event sequence are tested through the
+// real view (test_view).
 #include "SizeArithmetic.h"
-#include "ViewGeometry.h"
 
 #include <QtTest>
 
@@ -28,9 +26,6 @@ private slots:
     void resultSizes();
     void windowFit_data();
     void windowFit();
-    void cropLimitedToFrame();
-    void trackerDrag();
-    void trackerClickWithoutDrag();
 };
 
 void TestGeometry::scaleTable_data() {
@@ -106,71 +101,6 @@ void TestGeometry::windowFit() {
     // The window moves to the visible area's origin corner.
     QCOMPARE(r.x, 0.0f);
     QCOMPARE(r.y, 25.0f);
-}
-
-void TestGeometry::cropLimitedToFrame() {
-    using ViewGeometry::limitCropToFrame;
-    // Inside: unchanged.
-    FloatRect c = limitCropToFrame({10, 10, 100, 50}, 640, 480);
-    QVERIFY(c.x == 10 && c.y == 10 && c.width == 100 && c.height == 50);
-    // Reaching out at the top-left and bottom-right: cut to the frame.
-    c = limitCropToFrame({-20, -10, 100, 50}, 640, 480);
-    QVERIFY(c.x == 0 && c.y == 0 && c.width == 80 && c.height == 40);
-    c = limitCropToFrame({600, 450, 100, 50}, 640, 480);
-    QVERIFY(c.x == 600 && c.y == 450 && c.width == 40 && c.height == 30);
-    // Zero area (a click) and wholly outside (a drag in the margin): whole frame.
-    c = limitCropToFrame({200, 100, 0, 0}, 640, 480);
-    QVERIFY(c.x == 0 && c.y == 0 && c.width == 640 && c.height == 480);
-    c = limitCropToFrame({-90, 10, 60, 50}, 640, 480);
-    QVERIFY(c.x == 0 && c.y == 0 && c.width == 640 && c.height == 480);
-    // Less than a pixel across is no area either.
-    c = limitCropToFrame({5, 5, 0.5f, 40}, 640, 480);
-    QVERIFY(c.width == 640 && c.height == 480);
-}
-
-void TestGeometry::trackerDrag() {
-    CropTracker t;
-    using E = CropTracker::Event;
-    using O = CropTracker::Outcome;
-    t.begin();
-    QVERIFY(t.active() && !t.hasAnchor());
-    // The first event after the press is the anchor, not the press itself.
-    QCOMPARE(t.feed(E::Drag, 233, 50, 800, 400), O::Tracking);
-    QVERIFY(t.hasAnchor());
-    QCOMPARE(t.feed(E::Drag, 300, 80, 800, 400), O::Tracking);
-    QCOMPARE(t.feed(E::Drag, 333, 100, 800, 400), O::Tracking);
-    QCOMPARE(t.feed(E::Release, 333, 100, 800, 400), O::Released);
-    QVERIFY(!t.active());
-    QCOMPARE(t.anchorX(), 233.0f);
-    QCOMPARE(t.anchorY(), 50.0f);
-    QCOMPARE(t.extentX(), 100.0f);
-    QCOMPARE(t.extentY(), 50.0f);
-}
-
-void TestGeometry::trackerClickWithoutDrag() {
-    CropTracker t;
-    using E = CropTracker::Event;
-    using O = CropTracker::Outcome;
-    t.begin();
-    // The release of a plain click becomes the anchor; tracking goes on.
-    QCOMPARE(t.feed(E::Release, 50, 60, 800, 400), O::Tracking);
-    QVERIFY(t.active());
-    // The next click moves the anchor, its release ends tracking there.
-    QCOMPARE(t.feed(E::Press, 200, 120, 800, 400), O::Tracking);
-    QCOMPARE(t.feed(E::Release, 200, 120, 800, 400), O::Released);
-    QCOMPARE(t.anchorX(), 200.0f);
-    QCOMPARE(t.anchorY(), 120.0f);
-    QCOMPARE(t.extentX(), 0.0f);
-    QCOMPARE(t.extentY(), 0.0f);
-    // A press keeps the extents of an earlier drag.
-    t.begin();
-    t.feed(E::Drag, 10, 10, 800, 400);
-    t.feed(E::Drag, 40, 30, 800, 400);
-    t.feed(E::Press, 300, 200, 800, 400);
-    QCOMPARE(t.feed(E::Release, 300, 200, 800, 400), O::Released);
-    QCOMPARE(t.anchorX(), 300.0f);
-    QCOMPARE(t.extentX(), 30.0f);
-    QCOMPARE(t.extentY(), 20.0f);
 }
 
 QTEST_APPLESS_MAIN(TestGeometry)
