@@ -9,6 +9,7 @@
 #include "MyQuickDrawView.h"
 #include "MyWindow.h"
 #include "Navigation.h"
+#include "ScriptedDialogs.h"
 #include "TestMovies.h"
 
 #include <QApplication>
@@ -45,28 +46,6 @@ public:
             if (l == "<<\n" && --depth < 0) return false;
         }
         return true;
-    }
-};
-
-// Answers the open and save dialogs from queues; an empty queue cancels.
-class ScriptedDialogs : public NavDialogProvider {
-public:
-    std::deque<std::optional<std::string>> openAnswers, saveAnswers;
-    int openAsked = 0, saveAsked = 0;
-    std::optional<std::string> getOpenPath(const NavFileRequest&) override {
-        return next(openAnswers, openAsked);
-    }
-    std::optional<std::string> getSavePath(const NavFileRequest&) override {
-        return next(saveAnswers, saveAsked);
-    }
-
-private:
-    static std::optional<std::string> next(std::deque<std::optional<std::string>>& q, int& asked) {
-        ++asked;
-        if (q.empty()) return std::nullopt;
-        std::optional<std::string> a = q.front();
-        q.pop_front();
-        return a;
     }
 };
 

@@ -124,7 +124,7 @@ void TestController::snapshotModeFollowsTheFields() {
     c->snapFrame(app.ui.main.snapButton);
     QCOMPARE(app.obj->count(">>-[MyQuickDrawView saveFrame:width:height:interp:]"), 2);
     // No movie: no dialog was asked for.
-    QCOMPARE(app.dialogs->saveAsked, 0);
+    QCOMPARE(int(app.dialogs->saves.size()), 0);
 }
 
 void TestController::interpolationCodes() {
@@ -204,7 +204,7 @@ void TestController::keyboardShortcuts() {
     QVERIFY(keyed(Qt::Key_S, Qt::ControlModifier, ">>-[MyQuickDrawView saveFrame:scale:interp:]"));
     // Ctrl+O opens the dialog (answered: cancel).
     QVERIFY(keyed(Qt::Key_O, Qt::ControlModifier, ">>-[MyObject openDocument:]"));
-    QCOMPARE(app.dialogs->openAsked, 1);
+    QCOMPARE(int(app.dialogs->opens.size()), 1);
     // In a size field the arrows move the cursor, not the movie.
     QVERIFY(
         !keyed(Qt::Key_Left, Qt::NoModifier, ">>-[MyObject previousFrame:]", app.obj->ResultXSize));

@@ -94,7 +94,7 @@ void TestSnapshot::copyPathAtScaleOne() {
     PaintWatch watch;
     app->obj->waitPanel->installEventFilter(&watch);
     const std::string path = save(*app, "copy.jpg");
-    QCOMPARE(app->dialogs->saveAsked, 1);
+    QCOMPARE(int(app->dialogs->saves.size()), 1);
     QImage jpeg(QString::fromStdString(path));
     QCOMPARE(jpeg.size(), QSize(640, 480));
     const int diff = maxDifference(jpeg, *app->view->mpr->allLines);
@@ -206,13 +206,13 @@ void TestSnapshot::qualityIsPassedOn() {
 void TestSnapshot::cancelledSaveDialog() {
     // Copy path: no panel, the status bar says it.
     app->obj->snapFrame(nullptr);
-    QCOMPARE(app->dialogs->saveAsked, 1);
+    QCOMPARE(int(app->dialogs->saves.size()), 1);
     QVERIFY(!app->obj->saveErrorPanel->isVisible());
     QCOMPARE(app->status(), QString("The snapshot was not saved."));
     // Resample path: the error panel comes up.
     app->obj->ScaleFactor->setValue(8);
     app->obj->snapFrame(nullptr);
-    QCOMPARE(app->dialogs->saveAsked, 2);
+    QCOMPARE(int(app->dialogs->saves.size()), 2);
     QVERIFY(app->obj->saveErrorPanel->isVisible());
     QVERIFY(!app->obj->waitPanel->isVisible());
     // A folder that does not exist fails the same way.
@@ -232,7 +232,7 @@ void TestSnapshot::refusedSizes() {
     app->obj->ResultXSize->setText("100");
     app->obj->ResultYSize->setText("");
     app->obj->snapFrame(nullptr);
-    QCOMPARE(app->dialogs->saveAsked, 0);
+    QCOMPARE(int(app->dialogs->saves.size()), 0);
     QVERIFY(!app->obj->saveErrorPanel->isVisible());
     // A scale that shrinks a small crop to nothing is refused as well.
     app->obj->cropSwitch->click();
@@ -240,7 +240,7 @@ void TestSnapshot::refusedSizes() {
     app->obj->ScaleFactor->setValue(0);
     QCOMPARE(app->obj->ResultXSize->text(), QString("0"));
     app->obj->snapFrame(nullptr);
-    QCOMPARE(app->dialogs->saveAsked, 0);
+    QCOMPARE(int(app->dialogs->saves.size()), 0);
 }
 
 void TestSnapshot::logStaysEmpty() {

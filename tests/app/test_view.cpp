@@ -90,7 +90,7 @@ void TestView::cancelledOpenWithAMovieShown() {
     // Stepping and saving without a movie do nothing.
     app.obj->nextFrame(nullptr);
     app.obj->snapFrame(nullptr);
-    QCOMPARE(app.dialogs->saveAsked, 0);
+    QCOMPARE(int(app.dialogs->saves.size()), 0);
 }
 
 void TestView::dropFiles() {
