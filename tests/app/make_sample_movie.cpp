@@ -1,6 +1,6 @@
 // make-sample-movie: writes the small movie the README's main command opens,
 // ten seconds of 640 x 480 at 25 frames a second whose pictures carry their
-// own frame number.
+// own frame number over a moving colour scene.
 #include "TestMovies.h"
 
 #include <cstdio>
@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
     options.height = 480;
     options.frames = 250;
     options.gop = 25;
+    options.content = testmovies::Content::scene;
     std::string error;
     if (!testmovies::writeMovie(argv[1], options, &error)) {
         std::fprintf(stderr, "make-sample-movie: %s\n", error.c_str());

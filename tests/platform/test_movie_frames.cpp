@@ -47,6 +47,11 @@ std::vector<Case> cases() {
     odd.height = 49;
     odd.encoder = "mpeg4"; // x264 wants even sizes in 4:2:0
     c.push_back({"OddSizeMpeg4Mkv", "odd.mkv", odd});
+    MovieOptions scene = make("libx264", 20, 8, 2); // the sample movie's colour scene
+    scene.width = 160;
+    scene.height = 120;
+    scene.content = testmovies::Content::scene;
+    c.push_back({"ColourSceneMp4", "scene.mp4", scene});
     return c;
 }
 

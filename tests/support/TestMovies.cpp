@@ -45,8 +45,62 @@ std::string avError(int code) {
     return text;
 }
 
+// A scene to look at: hues sweeping across, brightness rising down the
+// picture, a bright disc crossing it; the number's blocks stand on it as grey
+// squares centred on the cells, large enough to cover what readFrameNumber
+// averages, so that the number still reads back.
+void paintScene(AVFrame* f, int number) {
+    const int w = f->width, h = f->height;
+    const double pi = 3.14159265358979;
+    const double discX = w * (0.15 + 0.7 * ((number % 100) / 99.0)), discY = h * 0.62;
+    const double discR = h * 0.12;
+    const int sqx = w / (gridSide * 5) + 4, sqy = h / (gridSide * 5) + 4;
+    auto inSquare = [&](int x, int y, int& cell) {
+        int cx = std::min(gridSide - 1, x * gridSide / w);
+        int cy = std::min(gridSide - 1, y * gridSide / h);
+        int mx = int((cx + 0.5) * w / gridSide), my = int((cy + 0.5) * h / gridSide);
+        cell = cy * gridSide + cx;
+        return std::abs(x - mx) <= sqx && std::abs(y - my) <= sqy;
+    };
+    auto inDisc = [&](double x, double y) {
+        return (x - discX) * (x - discX) + (y - discY) * (y - discY) <= discR * discR;
+    };
+    for (int y = 0; y < h; ++y) {
+        uint8_t* row = f->data[0] + long(y) * f->linesize[0];
+        for (int x = 0; x < w; ++x) {
+            int cell = 0;
+            if (inSquare(x, y, cell))
+                row[x] = cellBit(number, cell) ? light : dark;
+            else if (inDisc(x, y))
+                row[x] = 225;
+            else
+                row[x] = uint8_t(50 + 150 * y / std::max(1, h - 1));
+        }
+    }
+    for (int y = 0; y < (h + 1) / 2; ++y) {
+        uint8_t* cbRow = f->data[1] + long(y) * f->linesize[1];
+        uint8_t* crRow = f->data[2] + long(y) * f->linesize[2];
+        for (int x = 0; x < (w + 1) / 2; ++x) {
+            int cell = 0;
+            double a = 2 * pi * (2.0 * x / w + number / 125.0);
+            uint8_t cb = uint8_t(128 + 90 * std::cos(a)), cr = uint8_t(128 + 90 * std::sin(a));
+            if (inSquare(2 * x, 2 * y, cell) || inSquare(2 * x + 1, 2 * y + 1, cell)) {
+                cb = cr = 128;
+            } else if (inDisc(2 * x + 0.5, 2 * y + 0.5)) {
+                cb = 90, cr = 200;
+            }
+            cbRow[x] = cb;
+            crRow[x] = cr;
+        }
+    }
+}
+
 // Paints picture `number` into a YUV 4:2:0 frame.
 void paint(AVFrame* f, const MovieOptions& o, int number) {
+    if (o.content == Content::scene) {
+        paintScene(f, number);
+        return;
+    }
     const int w = f->width, h = f->height;
     for (int y = 0; y < h; ++y) {
         uint8_t* row = f->data[0] + long(y) * f->linesize[0];

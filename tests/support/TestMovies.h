@@ -16,6 +16,7 @@ enum class Content {
     numbers, // the frame number as a 4 x 4 grid of blocks (12 bits and a 4-bit check)
     flat,    // every pixel the Y, Cb, Cr of `flat`
     fields,  // even rows white, odd rows black (a picture of two different fields)
+    scene,   // a moving colour scene with the number's blocks as small squares on top
 };
 
 struct MovieOptions {
