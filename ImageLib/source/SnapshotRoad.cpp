@@ -4,6 +4,7 @@
 #include "SnapshotRoad.h"
 
 #include "ContImageRef.h"
+#include "FixedRows.h"
 #include "PixRectRW.h"
 #include "PixRectRef.h"
 #include "PixRectWrap.h"
@@ -250,108 +251,8 @@ int fractionid(const std::vector<double>& fs, double f) {
     return int(std::lower_bound(fs.begin(), fs.end(), f) - fs.begin());
 }
 
-// Per-column data of the bilinear methods: the weights (gx, fx, gx, fx) that the
-// row's (gy, gy, fy, fy) multiply into the corners' weights, the smoothed
-// method's side weights (qx0, qx0, qx1, qx1), and the two columns.
-struct BCol {
-    double wx[4];
-    double qx[4];
-    std::int32_t i0, i1;
-    bool ring;
-};
-
-inline std::uint32_t load32(const ARGBVal* p) {
-    std::uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-
-// A pixel's bytes as int lanes (alpha, red, green, blue).
-__attribute__((target("avx2"), always_inline)) inline __m128i px(const ARGBVal* p) {
-    return _mm_cvtepu8_epi32(_mm_cvtsi32_si128(int(load32(p))));
-}
-
-// A corner's channels times its weight in double, truncated toward zero.
-__attribute__((target("avx2"), always_inline)) inline __m128i corner(const ARGBVal* p, double w) {
-    return _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(px(p)), _mm256_set1_pd(w)));
-}
-
-// The bilinear colour of one pixel as int lanes (-, R, G, B), not yet reduced to
-// bytes: each corner's channel times its weight in double, truncated, summed.
-// An integral position has weight exactly 0 for the far corners (their
-// products are 0) and 1 - 0 = 1 for the near ones, so those corners' work is
-// left out: the same values.
-__attribute__((target("avx2"), always_inline)) inline __m128i
-bilinear4(const ARGBVal* r0, const ARGBVal* r1, const BCol& c, double fy, double gy) {
-    if (fy == 0.0) {
-        if (c.wx[1] == 0.0) return px(r0 + c.i0);
-        return _mm_add_epi32(corner(r0 + c.i0, c.wx[0]), corner(r0 + c.i1, c.wx[1]));
-    }
-    if (c.wx[1] == 0.0) {
-        return _mm_add_epi32(corner(r0 + c.i0, gy), corner(r1 + c.i0, fy));
-    }
-    const double g = c.wx[0], f = c.wx[1];
-    return _mm_add_epi32(_mm_add_epi32(corner(r0 + c.i0, g * gy), corner(r0 + c.i1, f * gy)),
-                         _mm_add_epi32(corner(r1 + c.i0, fy * g), corner(r1 + c.i1, f * fy)));
-}
-
-__attribute__((target("avx2"), always_inline)) inline void storepixel(__m128i v, unsigned char* o) {
-    const __m128i tobytes =
-        _mm_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
-    const int b =
-        _mm_cvtsi128_si32(_mm_or_si128(_mm_shuffle_epi8(v, tobytes), _mm_cvtsi32_si128(0xff)));
-    std::memcpy(o, &b, 4);
-}
-
-// Bilinear pixels of one row over the columns that interpolate.
-__attribute__((target("avx2"))) void bilinearrun_avx2(const ARGBVal* r0, const ARGBVal* r1,
-                                                      double fy, double gy, const BCol* cols,
-                                                      const unsigned char* plain, int n,
-                                                      unsigned char* o) {
-    for (int x = 0; x < n; ++x, o += 4) {
-        if (plain[x]) storepixel(bilinear4(r0, r1, cols[x], fy, gy), o);
-    }
-}
-
-// Smoothed bilinear pixels of one row over the columns whose ring lies inside:
-// the bilinear bytes times 0.75 (exact in float, then truncated), then the four
-// ring pairs, each pair's sum times its weight in double rounded to float,
-// added to the bytes in float, truncated and clamped, in the order G00, G01,
-// G10, G11.
-__attribute__((target("avx2"))) void smoothrun_avx2(const ARGBVal* up, const ARGBVal* r0,
-                                                    const ARGBVal* r1, const ARGBVal* down,
-                                                    double fy, double gy, double ay0, double ay1,
-                                                    const BCol* cols, const unsigned char* plain,
-                                                    int n, unsigned char* o) {
-    const __m256d ay = _mm256_setr_pd(ay0, ay1, ay0, ay1);
-    const __m128i ff = _mm_set1_epi32(0xff);
-    const __m128 zero = _mm_setzero_ps(), top = _mm_set1_ps(255.0f), three4 = _mm_set1_ps(0.75f);
-    for (int x = 0; x < n; ++x, o += 4) {
-        const BCol& c = cols[x];
-        if (!plain[x] || !c.ring) continue;
-        __m128 b = _mm_cvtepi32_ps(_mm_cvttps_epi32(
-            _mm_mul_ps(_mm_cvtepi32_ps(_mm_and_si128(bilinear4(r0, r1, c, fy, gy), ff)), three4)));
-        alignas(32) double w[4];
-        _mm256_store_pd(w, _mm256_mul_pd(_mm256_loadu_pd(c.qx), ay));
-        const __m128i g[4] = {
-            _mm_add_epi32(px(up + c.i0), px(r0 + c.i0 - 1)),
-            _mm_add_epi32(px(down + c.i0), px(r1 + c.i0 - 1)),
-            _mm_add_epi32(px(r0 + c.i1 + 1), px(up + c.i1)),
-            _mm_add_epi32(px(down + c.i1), px(r1 + c.i1 + 1)),
-        };
-        for (int k = 0; k < 4; ++k) {
-            const __m128 gf =
-                _mm256_cvtpd_ps(_mm256_mul_pd(_mm256_cvtepi32_pd(g[k]), _mm256_set1_pd(w[k])));
-            const __m128 v = _mm_min_ps(_mm_max_ps(_mm_add_ps(b, gf), zero), top);
-            b = _mm_cvtepi32_ps(_mm_cvttps_epi32(v));
-        }
-        storepixel(_mm_cvttps_epi32(b), o);
-    }
-}
-
 bool hasavx2() {
-    static const bool yes = __builtin_cpu_supports("avx2");
-    return yes;
+    return FixedRows::Plan::available();
 }
 
 // Source rows as floats, four channels a pixel from the view's low column, for
@@ -420,8 +321,9 @@ private:
     Chain c_;
     void splinerow(const RowSet& rs, FloatRows& fr, unsigned char* o) const;
 
-    std::vector<Axis> cols_;           // every column sample, result column after column
-    std::vector<BCol> bcols_;          // enlargement: per result column, the bilinear data
+    std::vector<Axis> cols_;                 // every column sample, result column after column
+    std::unique_ptr<FixedRows::Plan> fixed_; // enlargement by a bilinear method: the row kernels
+    std::vector<int> rest_; // enlargement: the columns a row kernel leaves to the pixel road
     std::vector<unsigned char> plain_; // enlargement: the column's cell lies inside
     std::vector<int> colstart_; // result column i's samples: [colstart_[i], colstart_[i + 1])
     std::vector<Tri> tri_;      // triangle geometry per pair of fraction ids, when tabled
@@ -439,14 +341,23 @@ Engine::Engine(const Chain& c) : c_(c) {
     }
     colstart_.push_back(int(cols_.size()));
     if (!c_.reduce) {
+        std::vector<FixedRows::Col> fc;
         for (const Axis& a : cols_) {
             plain_.push_back(a.in && a.cell ? 1 : 0);
-            bcols_.push_back(BCol{{a.g, a.f, a.g, a.f},
-                                  {a.q0, a.q0, a.q1, a.q1},
-                                  a.c0 - c_.ox,
-                                  a.c1 - c_.ox,
-                                  a.ring});
+            FixedRows::Col k;
+            k.i0 = a.c0 - c_.ox;
+            k.i1 = a.c1 - c_.ox;
+            if (a.cell) k.g = a.g, k.f = a.f, k.q0 = a.q0, k.q1 = a.q1;
+            k.plain = plain_.back() != 0;
+            k.ring = a.ring;
+            fc.push_back(k);
         }
+        if ((c_.code == SIBilinear || c_.code == SISmoothBilinear) && hasavx2()) {
+            fixed_ = std::make_unique<FixedRows::Plan>(fc, c_.lx - c_.ox, c_.hx - c_.ox,
+                                                       c_.code == SISmoothBilinear);
+        }
+        for (std::size_t x = 0; x < fc.size(); ++x)
+            if (!fc[x].plain || (c_.code != SIBilinear && !fc[x].ring)) rest_.push_back(int(x));
     }
     if (c_.code != SITriangular) return;
     std::vector<Axis> rowsamples;
@@ -671,6 +582,8 @@ void Engine::rows(unsigned char* out, long rowbytes, int y0, int y1) const {
     std::vector<RowSet> sets;
     if (c_.reduce) acc.resize(std::size_t(w) * 3);
     std::unique_ptr<FloatRows> floatrows;
+    std::unique_ptr<FixedRows::WeightCache> weights;
+    if (fixed_) weights = fixed_->cache();
     if (!c_.reduce && c_.code == SICubicBSpline)
         floatrows = std::make_unique<FloatRows>(c_.lx, c_.hx);
     for (int yi = y0; yi < y1; ++yi) {
@@ -680,29 +593,32 @@ void Engine::rows(unsigned char* out, long rowbytes, int y0, int y1) const {
         if (!c_.reduce) {
             const RowSet& rs = sets.front();
             const bool rowplain = rs.ay.in && rs.ay.cell;
-            if (rowplain && c_.code == SIBilinear && hasavx2()) {
-                bilinearrun_avx2(rs.r0, rs.r1, rs.ay.f, rs.ay.g, bcols_.data(), plain_.data(), w,
-                                 o);
-            } else if (rowplain && c_.code == SISmoothBilinear && rs.ay.ring && hasavx2()) {
-                smoothrun_avx2(rs.up, rs.r0, rs.r1, rs.down, rs.ay.f, rs.ay.g, rs.ay.q0, rs.ay.q1,
-                               bcols_.data(), plain_.data(), w, o);
+            // A row the row kernels take leaves only the columns they skip.
+            bool done = false;
+            if (rowplain && fixed_ && (c_.code == SIBilinear || rs.ay.ring)) {
+                FixedRows::Rows fr;
+                fr.up = rs.up, fr.r0 = rs.r0, fr.r1 = rs.r1, fr.down = rs.down;
+                fr.fy = rs.ay.f, fr.gy = rs.ay.g, fr.ay0 = rs.ay.q0, fr.ay1 = rs.ay.q1;
+                if (c_.code == SIBilinear) {
+                    fixed_->bilinear(fr, *weights, o);
+                } else {
+                    fixed_->smooth(fr, *weights, o);
+                }
+                done = true;
             } else if (rowplain && c_.code == SICubicBSpline && rs.ay.ring) {
                 splinerow(rs, *floatrows, o);
+                done = true;
             }
-            for (int x = 0; x < w; ++x, o += 4) {
-                if (rowplain && plain_[std::size_t(x)] &&
-                    (c_.code == SIBilinear ? hasavx2()
-                                           : ((c_.code == SICubicBSpline ||
-                                               (c_.code == SISmoothBilinear && hasavx2())) &&
-                                              rs.ay.ring && cols_[std::size_t(x)].ring))) {
-                    continue;
-                }
+            const std::size_t nrest = done ? rest_.size() : std::size_t(w);
+            for (std::size_t i = 0; i < nrest; ++i) {
+                const int x = done ? rest_[i] : int(i);
                 int rgb[3];
                 sample(cols_[std::size_t(colstart_[x])], rs, rgb);
-                o[0] = 255;
-                o[1] = std::uint8_t(rgb[0]);
-                o[2] = std::uint8_t(rgb[1]);
-                o[3] = std::uint8_t(rgb[2]);
+                unsigned char* p = o + std::size_t(x) * 4;
+                p[0] = 255;
+                p[1] = std::uint8_t(rgb[0]);
+                p[2] = std::uint8_t(rgb[1]);
+                p[3] = std::uint8_t(rgb[2]);
             }
             continue;
         }

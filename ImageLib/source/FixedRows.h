@@ -1,0 +1,94 @@
+// FixedRows: whole result rows of the bilinear and smoothed bilinear methods for
+// the snapshot road, eight pixels at a time in exact integer arithmetic, with
+// the double-precision per-pixel form for the few pixels integers cannot settle.
+#pragma once
+
+#include "ARGBVal.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace FixedRows {
+
+// One result column's sample: the two source columns of its cell (indices into
+// a source row), its fractions g = 1 - f and f, the smoothed method's side
+// weights (each already times 0.25), whether its cell lies inside the view
+// (plain) and whether the ring around the cell does too.
+struct Col {
+    std::int32_t i0 = 0, i1 = 0;
+    double g = 1, f = 0;
+    double q0 = 0, q1 = 0;
+    bool plain = false, ring = false;
+};
+
+// The rows of one result row: the cell's rows r0 (floor) and r1 (ceil), the ring's
+// rows up (r0's predecessor) and down (r1's successor), and the row's fractions
+// and side weights. up and down are read by the smoothed method only.
+struct Rows {
+    const ARGBVal *up = nullptr, *r0 = nullptr, *r1 = nullptr, *down = nullptr;
+    double fy = 0, gy = 1, ay0 = 0, ay1 = 0;
+};
+
+class Plan;
+
+// The fixed-point weights of a few recent row fractions, one cache per thread:
+// an enlargement by a simple factor has few distinct row fractions, and each
+// one's weights are worked out once.
+class WeightCache {
+public:
+    explicit WeightCache(const Plan& p) : plan_(p) {}
+    // The corners' weights g·gy, f·gy, fy·g, f·fy, then (smoothed method) the
+    // ring groups' q0·ay0, q0·ay1, q1·ay0, q1·ay1, each an array of stride()
+    // entries, as floor(w × 2^24).
+    const std::uint32_t* get(const Rows& rs);
+    std::size_t stride() const;
+
+private:
+    static constexpr int slots = 4;
+    const Plan& plan_;
+    std::vector<std::uint32_t> data_[slots];
+    double key_[slots] = {0, 0, 0, 0};
+    bool held_[slots] = {false, false, false, false};
+    int next_ = 0;
+};
+
+class Plan {
+public:
+    // cols: the result's columns left to right; a source row may be read at
+    // indices lo..hi (inclusive); smooth: plan for the smoothed method.
+    Plan(const std::vector<Col>& cols, std::int32_t lo, std::int32_t hi, bool smooth);
+    ~Plan();
+    Plan(const Plan&) = delete;
+    Plan& operator=(const Plan&) = delete;
+
+    // True when the integer kernels can run here (the processor has AVX2).
+    static bool available();
+
+    std::unique_ptr<WeightCache> cache() const;
+
+    // The bilinear colour of every plain column of one row (4 bytes a pixel:
+    // 255, red, green, blue); other columns are left alone. Needs available().
+    void bilinear(const Rows& rs, WeightCache& wc, unsigned char* out) const;
+    // The smoothed bilinear colour of every column that is plain and has its ring
+    // inside; rs.up and rs.down must be rows of the view. Needs available().
+    void smooth(const Rows& rs, WeightCache& wc, unsigned char* out) const;
+
+    // The number of groups of eight settled in integers and of groups that
+    // needed the double form since construction (for tests of the fallback).
+    std::int64_t exactgroups() const;
+    std::int64_t fallbackgroups() const;
+
+    struct Group;
+
+private:
+    friend class WeightCache;
+    std::vector<Col> cols_;
+    std::vector<Group> groups_;
+    std::vector<double> g_, f_, q0_, q1_; // per column, padded to whole groups
+    bool smooth_;
+    mutable std::atomic<std::int64_t> exact_{0}, fallback_{0};
+};
+
+} // namespace FixedRows
