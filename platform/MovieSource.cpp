@@ -206,7 +206,7 @@ bool MovieSource::reopen() {
     return true;
 }
 
-bool MovieSource::seekTo(long keyIndex) {
+bool MovieSource::seekTo(long keyIndex, bool byPts) {
     av_packet_unref(pkt);
     packetPending = false;
     if (!fmt) return reopen();
@@ -214,9 +214,14 @@ bool MovieSource::seekTo(long keyIndex) {
     drained = false;
     haveLandedKey = false;
     lastOut = -1;
-    // Seek by decode time, which is never later than the keyframe's
-    // presentation time: the demuxer lands on that keyframe or an earlier one.
-    int64_t ts = samples[keyIndex].seekTs;
+    // Demuxers index keyframes by presentation time (MP4 with its composition
+    // shift, Matroska) or by decode time (MPEG streams). Seeking by the
+    // keyframe's presentation time lands on it in both kinds, or on a later
+    // keyframe in a stream of very short GOPs, which decodeTo reports as late.
+    // Seeking by its decode time, which is never later than its presentation
+    // time, lands on it or an earlier keyframe: sure, but in MP4 with B-frames
+    // a whole GOP too early, so it is only the second try.
+    int64_t ts = byPts ? samples[keyIndex].pts : samples[keyIndex].seekTs;
     int r = av_seek_frame(fmt, stream, ts, AVSEEK_FLAG_BACKWARD);
     if (r < 0) r = avformat_seek_file(fmt, stream, std::numeric_limits<int64_t>::min(), ts, ts, 0);
     if (r < 0) return reopen(); // the demuxer cannot seek: start again from the top
@@ -317,19 +322,27 @@ const AVFrame* MovieSource::picture(long index, OSErr* err) {
     }
     long key = samples.keyAtOrBefore(index);
     // Forward: decoding on from where the decoder stands costs no more than
-    // seeking to the keyframe and decoding from there.
-    if (live && !drained && lastOut >= 0 && lastOut < index && index - lastOut <= index - key + 1) {
+    // seeking to the keyframe and decoding from there. At the end of the file
+    // (drained) the decoder still gives back the pictures it holds.
+    if (live && lastOut >= 0 && lastOut < index && index - lastOut <= index - key + 1) {
         if (decodeTo(index, false) == Outcome::found) return shown;
         if (const AVFrame* f = cache.find(index)) return f;
     }
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        if (!seekTo(key)) break;
+    // The first try seeks by presentation time unless that has missed before
+    // in this movie; a miss tries the same keyframe by decode time.
+    const bool tryPts = !ptsSeekMisses;
+    for (int attempt = tryPts ? 0 : 1; attempt < 9; ++attempt) {
+        if (!seekTo(key, attempt == 0)) break;
         Outcome o = decodeTo(index, true);
         if (o == Outcome::found) return shown;
+        if (attempt == 0) { // landed after the keyframe, or past the picture
+            ptsSeekMisses = true;
+            continue;
+        }
         if (o == Outcome::missing) break;
         // Landed after the target: start from the keyframe before, and at
         // last from the very beginning.
-        if (key == 0 && attempt > 0) {
+        if (key == 0 && attempt > 1) {
             if (!reopen() || decodeTo(index, true) != Outcome::found) break;
             return shown;
         }

@@ -59,7 +59,7 @@ private:
     MovieSource() = default;
     OSErr openDemuxer();
     OSErr scanPackets();
-    bool seekTo(long keyIndex);
+    bool seekTo(long keyIndex, bool byPts);
     bool reopen();
     enum class Outcome { found, late, missing };
     Outcome decodeTo(long index, bool afterSeek);
@@ -87,5 +87,6 @@ private:
     long lastOut = -1;
     int64_t landedKeyPts = 0;
     bool haveLandedKey = false;
+    bool ptsSeekMisses = false; // seeking by presentation time missed once: use decode times
     Counters stats;
 };

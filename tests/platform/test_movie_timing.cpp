@@ -99,6 +99,34 @@ TEST(MovieTiming, SteppingCostsOnePicture) {
     EXPECT_GE(after.cacheHits, 40);
 }
 
+// A jump decodes from the keyframe before it, not from a GOP earlier (MP4
+// indexes keyframes by their shifted presentation time), and stepping onto
+// the last pictures takes what the decoder still holds at the end of the file.
+TEST(MovieTiming, JumpsStartAtTheirKeyframeAndTheEndNeedsNoSeek) {
+    testmovies::TempFolder dir;
+    MovieOptions o;
+    o.frames = 48;
+    o.gop = 24;
+    o.bFrames = 2;
+    for (const char* name : {"jump.mp4", "jump.mkv"}) {
+        std::string error, path = dir.file(name);
+        ASSERT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
+        OpenedMovie m(path);
+        ASSERT_EQ(m.result, noErr);
+        std::vector<TimeValue> times = m.sampleTimes();
+        ASSERT_EQ(times.size(), 48u);
+        MovieDecodeCounters before, after;
+        GetMovieDecodeCounters(m.movie, &before);
+        ASSERT_EQ(m.frameAt(times[30]), 30) << name;
+        GetMovieDecodeCounters(m.movie, &after);
+        EXPECT_LE(after.picturesDecoded - before.picturesDecoded, 7 + 4) << name;
+        for (int i = 31; i < 48; ++i) ASSERT_EQ(m.frameAt(times[size_t(i)]), i) << name;
+        GetMovieDecodeCounters(m.movie, &before);
+        EXPECT_EQ(before.seeks, after.seeks) << name;
+        EXPECT_LE(before.picturesDecoded - after.picturesDecoded, 17 + 4) << name;
+    }
+}
+
 TEST(MovieTiming, FrameRateOfMpegAndOthers) {
     testmovies::TempFolder dir;
     MovieOptions o;

@@ -1,0 +1,94 @@
+// MoviePixRect: the movie frame source. It holds one movie, renders its current
+// frame into a 32-bit ARGB buffer of its own and presents that buffer as
+// rasters of all, even and odd rows; it steps, jumps, and reckons frame
+// numbers, frame rate and time code.
+#pragma once
+
+#include "ARGBVal.h"
+#include "Memory.h"
+#include "MovieTiming.h"
+#include "Movies.h"
+#include "PixRectWrap.h"
+#include "PlatformImage.h"
+#include "QDOffscreen.h"
+#include "SICommon.h"
+
+#include <cstdint>
+
+class MoviePixRect : public SICommon {
+public:
+    // Takes ownership of an opened movie and sets it up. When no frame buffer
+    // can be had for it, the movie is disposed of and `movie` is null.
+    MoviePixRect(Movie theMovie, unsigned long pixelFormat);
+    // Asks the user for a movie or single-image file and opens it; `movie`
+    // stays null when no file was chosen or it did not open.
+    explicit MoviePixRect(unsigned long pixelFormat);
+    ~MoviePixRect();
+    MoviePixRect(const MoviePixRect&) = delete;
+    MoviePixRect& operator=(const MoviePixRect&) = delete;
+
+    void initmovie();
+    void makeGWorldForMovie();
+
+    // Renders the frame at the current movie time into the frame buffer.
+    void drawFrame();
+    // Step to the next or previous visual sample, wrapping to the start at
+    // either end; both answer the new movie time. The caller renders.
+    int nextFrame();
+    int previousFrame();
+    // Moves to frame n (clamped to the frame count); the caller renders.
+    void setFrameNumber(unsigned int n);
+    // On: whole interlaced frames (the default); off: one field, interpolated.
+    void setInterlaceFlag(bool on);
+
+    // Refresh before display: the decompression sequence over the world is
+    // begun once, then run on every call.
+    void drawRect();
+    OSErr initDecompressSeq(GWorldPtr srcGWorld, GWorldPtr unused);
+    long decompress();
+
+    // A new display image of the world, owned by the caller; null without one.
+    NSImage* makeNSImage();
+
+    // Timing (MovieTiming.cpp).
+    int countMovieFrames();
+    int getTime(short& hours, short& minutes, short& seconds, short& frames);
+    void normalizeMovieRect();
+
+    int printInfo() const override;
+
+    // The frame number of movie time t and the movie time of frame n, through
+    // the estimate frameDuration, both truncated toward zero. A movie of one
+    // visual sample or none has frameDuration 0: every time is frame 0 and
+    // every frame time 0.
+    unsigned int frameattime(double t) const;
+    TimeValue timeofframe(unsigned int n) const;
+
+    uint32_t pixelFormat = 0;
+    GWorldPtr gworld = nullptr;
+    Movie movie = nullptr;
+    int32_t currentTime = 0;
+    double frameDuration = 0;
+    int32_t lastFrameTime = 0;
+    uint32_t currentFrame = 0;
+    uint32_t frameCount = 0;
+    uint32_t frameDataSize = 0;
+    PixRectWrap<ARGBVal>* allLines = nullptr;
+    PixRectWrap<ARGBVal>* evenLines = nullptr;
+    PixRectWrap<ARGBVal>* oddLines = nullptr;
+    ImageSequence decompSeq = 0;
+    int32_t timeScale = 0;
+    int32_t sampleCount = 0;
+    ARGBVal* frameBuffer = nullptr;
+    int16_t fps = 0;
+    Handle fileURL = nullptr;
+    bool needDecompInit = true;
+
+    // The largest frame side a buffer is made for, as the movie toolbox's own limit.
+    static constexpr int maxFrameSide = 16384;
+
+private:
+    void initfields(unsigned long format);
+    // Back to the first frame: time 0, frame 0.
+    void rewind();
+};

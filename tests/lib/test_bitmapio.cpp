@@ -1,0 +1,462 @@
+// Bitmaps to JPEG files and back from image files: the quality table, what the
+// written file decodes to, safe replacement under failures, loading, dialogs.
+#include "Bitmapio.h"
+#include "ImageCompression.h"
+#include "Memory.h"
+#include "Navigation.h"
+#include "ScratchFolder.h"
+#include "SinkCapture.h"
+#include "TestImages.h"
+
+#include <gtest/gtest.h>
+#include <turbojpeg.h>
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// A raster with smooth colour and some texture, alpha varying (a saved file is opaque).
+PixRectRW<ARGBVal> texture(int w, int h) {
+    PixRectRW<ARGBVal> r(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            r.pixrefNB(x, y) = ARGBVal(uint8_t(x * 7), uint8_t(x * 255 / w), uint8_t(y * 255 / h),
+                                       uint8_t(((x / 4 + y / 4) % 2) * 60 + 90));
+    return r;
+}
+
+struct Decoded {
+    int width = 0, height = 0, subsamp = -1;
+    std::vector<unsigned char> rgb;
+};
+
+Decoded decode(const std::string& path) {
+    auto bytes = ReadFileBytes(path);
+    Decoded d;
+    tjhandle tj = tjInitDecompress();
+    int colorspace = 0;
+    if (tjDecompressHeader3(tj, bytes.data(), bytes.size(), &d.width, &d.height, &d.subsamp,
+                            &colorspace) == 0) {
+        d.rgb.resize(size_t(d.width) * d.height * 3);
+        if (tjDecompress2(tj, bytes.data(), bytes.size(), d.rgb.data(), d.width, 0, d.height,
+                          TJPF_RGB, TJFLAG_ACCURATEDCT) != 0)
+            d.rgb.clear();
+    }
+    tjDestroy(tj);
+    return d;
+}
+
+// The largest and the mean difference between the bitmap's colours and the decoded ones.
+struct Difference {
+    int largest = 0;
+    double mean = 0;
+};
+Difference difference(const Bitmap& bm, const Decoded& d) {
+    Difference r;
+    long sum = 0;
+    for (int i = 0; i < bm.width * bm.height; ++i)
+        for (int c = 0; c < 3; ++c) {
+            const int e = std::abs(int(bm.data[i * 4 + 1 + c]) - int(d.rgb[i * 3 + c]));
+            r.largest = std::max(r.largest, e);
+            sum += e;
+        }
+    r.mean = double(sum) / (3.0 * bm.width * bm.height);
+    return r;
+}
+
+// What FCompressImage itself makes of the bitmap at a codec quality.
+std::vector<unsigned char> compressorBytes(const Bitmap& bm, CodecQ q) {
+    Rect bounds{0, 0, int16_t(bm.height), int16_t(bm.width)};
+    GWorldPtr world = nullptr;
+    NewGWorldFromPtr(&world, k32ARGBPixelFormat, &bounds, nullptr, nullptr, 0,
+                     reinterpret_cast<Ptr>(bm.data), bm.bytesPerRow);
+    std::vector<unsigned char> out(1 << 20);
+    Handle desc = NewHandle(86);
+    OSErr err = FCompressImage(GetGWorldPixMap(world), &bounds, 32, q, kJPEGCodecType, anyCodec,
+                               nullptr, 0, long(out.size()), nullptr, nullptr,
+                               reinterpret_cast<ImageDescriptionHandle>(desc), Ptr(out.data()));
+    EXPECT_EQ(err, noErr);
+    out.resize(size_t((*reinterpret_cast<ImageDescriptionHandle>(desc))->dataSize));
+    DisposeHandle(desc);
+    DisposeGWorld(world);
+    return out;
+}
+
+// Runs `body` in a child process and answers its exit status.
+template <class F> int inChild(F body) {
+    pid_t pid = fork();
+    if (pid == 0) _exit(body());
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 255;
+}
+
+// A child process holding an fcntl write lock on `path` while in scope.
+class LockHolder {
+public:
+    explicit LockHolder(const std::string& path) {
+        int ready[2], release[2];
+        if (pipe(ready) != 0 || pipe(release) != 0) std::abort();
+        pid_ = fork();
+        if (pid_ == 0) {
+            close(ready[0]);
+            close(release[1]);
+            int fd = open(path.c_str(), O_RDWR);
+            struct flock fl {};
+            fl.l_type = F_WRLCK;
+            char c = fd >= 0 && fcntl(fd, F_SETLK, &fl) == 0 ? 'y' : 'n';
+            (void)!write(ready[1], &c, 1);
+            (void)!read(release[0], &c, 1);
+            _exit(0);
+        }
+        close(ready[1]);
+        close(release[0]);
+        char c = 'n';
+        (void)!read(ready[0], &c, 1);
+        close(ready[0]);
+        release_ = release[1];
+        locked = c == 'y';
+    }
+    ~LockHolder() {
+        close(release_);
+        waitpid(pid_, nullptr, 0);
+    }
+    bool locked = false;
+
+private:
+    pid_t pid_ = -1;
+    int release_ = -1;
+};
+
+class ScriptedDialogs : public NavDialogProvider {
+public:
+    std::deque<std::optional<std::string>> answers;
+    std::vector<NavFileRequest> opens, saves;
+    std::optional<std::string> getOpenPath(const NavFileRequest& r) override {
+        opens.push_back(r);
+        return next();
+    }
+    std::optional<std::string> getSavePath(const NavFileRequest& r) override {
+        saves.push_back(r);
+        return next();
+    }
+
+private:
+    std::optional<std::string> next() {
+        if (answers.empty()) return std::nullopt;
+        auto a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+};
+
+class BitmapioFiles : public testing::Test {
+protected:
+    void SetUp() override { previous = SetNavDialogProvider(script); }
+    void TearDown() override { SetNavDialogProvider(previous); }
+    std::shared_ptr<ScriptedDialogs> script = std::make_shared<ScriptedDialogs>();
+    std::shared_ptr<NavDialogProvider> previous;
+    ScratchFolder dir;
+    const std::vector<unsigned char> oldBytes = std::vector<unsigned char>(5000, 'o');
+};
+
+} // namespace
+
+TEST(BitmapioQuality, TableAtEveryBoundaryAndTheFileIsTheCompressorsBytes) {
+    const std::pair<int, CodecQ> table[] = {{0, 0x400},  {1, 0x3FF},       {24, 0x3FF}, {25, 0x300},
+                                            {49, 0x300}, {50, 0x200},      {74, 0x200}, {75, 0x100},
+                                            {89, 0x100}, {90, 0},          {100, 0},    {-5, 0x3FF},
+                                            {-1, 0x3FF}, {INT_MIN, 0x3FF}, {INT_MAX, 0}};
+    ScratchFolder dir;
+    Bitmapio bm(texture(24, 16));
+    for (auto [arg, codec] : table) {
+        SCOPED_TRACE(arg);
+        EXPECT_EQ(QTJPEG_CodecQuality(arg), codec);
+        const std::string path = dir.file("q.jpg");
+        ASSERT_EQ(bm.saveToFile(path.c_str(), arg), 1);
+        EXPECT_EQ(ReadFileBytes(path), compressorBytes(bm, codec));
+    }
+    FSSpec spec;
+    FnameToFSSpec(dir.file("q.jpg").c_str(), &spec, 0);
+    FInfo info;
+    ASSERT_EQ(FSpGetFInfo(&spec, &info), noErr);
+    if (info.fdType != 0) { // where the file system keeps types at all
+        EXPECT_EQ(info.fdType, FOUR_CHAR_CODE("JPEG"));
+        EXPECT_EQ(info.fdCreator, FOUR_CHAR_CODE("ogle"));
+    }
+}
+
+TEST(BitmapioSave, WrittenFileDecodesToTheBitmapWithinTheQualitysTolerance) {
+    ScratchFolder dir;
+    Bitmapio bm(texture(97, 61)); // odd sizes: partial blocks on both edges
+    // Quality argument, mean and largest difference allowed. Lossless keeps
+    // even this texture; the texture's sharp edges ring at the lower qualities.
+    struct Tolerance {
+        int quality;
+        double mean;
+        int largest;
+    };
+    const Tolerance tolerances[] = {{0, 0.2, 1}, {10, 2.5, 16}, {30, 3.5, 24},
+                                    {60, 9, 56}, {80, 11, 96},  {95, 16, 96}};
+    for (auto [q, mean, largest] : tolerances) {
+        SCOPED_TRACE(q);
+        ASSERT_EQ(bm.saveToFile(dir.file("d.jpg").c_str(), q), 1);
+        Decoded d = decode(dir.file("d.jpg"));
+        ASSERT_EQ(d.width, 97);
+        ASSERT_EQ(d.height, 61);
+        ASSERT_FALSE(d.rgb.empty());
+        EXPECT_EQ(d.subsamp, q < 50 ? TJSAMP_444 : TJSAMP_420);
+        const Difference e = difference(bm, d);
+        EXPECT_LE(e.mean, mean);
+        EXPECT_LE(e.largest, largest);
+    }
+}
+
+TEST(BitmapioSave, LosslessSettingKeepsFlatColourExactly) {
+    ScratchFolder dir;
+    PixRectRW<ARGBVal> flat(-3, 2, 36, 25);
+    for (int y = 2; y <= 25; ++y)
+        for (int x = -3; x <= 36; ++x) flat.pixref(x, y) = ARGBVal(255, 200, 30, 91);
+    Bitmapio bm(flat);
+    ASSERT_EQ(bm.saveToFile(dir.file("flat.jpg").c_str(), 0), 1);
+    Decoded d = decode(dir.file("flat.jpg"));
+    ASSERT_EQ(d.width, 40);
+    ASSERT_EQ(d.height, 24);
+    EXPECT_EQ(difference(bm, d).largest, 0);
+}
+
+TEST_F(BitmapioFiles, ReplacesAnExistingFileKeepingItsPermissionsAndLeavingNothingElse) {
+    const std::string path = dir.file("shot.jpg");
+    WriteFileBytes(path, std::vector<unsigned char>(300000, 'x')); // longer than the JPEG
+    chmod(path.c_str(), 0640);
+    Bitmapio bm(texture(64, 48));
+    ASSERT_EQ(bm.saveToFile(path.c_str(), 50), 1);
+    EXPECT_EQ(ReadFileBytes(path), compressorBytes(bm, 0x200)); // ends after the JPEG
+    struct stat st {};
+    stat(path.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"shot.jpg"});
+}
+
+TEST_F(BitmapioFiles, FailedWritesLeaveTheOldFileAndNoPartialFile) {
+    const std::string folder = dir.file("locked"), path = folder + "/shot.jpg";
+    mkdir(folder.c_str(), 0755);
+    WriteFileBytes(path, oldBytes);
+    chmod(dir.path().c_str(), 0755);
+    chmod(folder.c_str(), 0555);
+    Bitmapio bm(texture(256, 256));
+    // An unwritable folder: as another user when the tests run as root.
+    EXPECT_EQ(inChild([&] {
+                  if (getuid() == 0 && setuid(65534) != 0) return 2;
+                  return bm.saveToFile(path.c_str(), 10);
+              }),
+              0);
+    chmod(folder.c_str(), 0755);
+    // A disk that fills up part way: no file may grow past 4 kB.
+    EXPECT_EQ(inChild([&] {
+                  signal(SIGXFSZ, SIG_IGN);
+                  struct rlimit lim {
+                      4096, 4096
+                  };
+                  setrlimit(RLIMIT_FSIZE, &lim);
+                  return bm.saveToFile(path.c_str(), 0);
+              }),
+              0);
+    EXPECT_EQ(ReadFileBytes(path), oldBytes);
+    std::vector<std::string> left;
+    for (auto& e : std::filesystem::directory_iterator(folder)) left.push_back(e.path().filename());
+    EXPECT_EQ(left, std::vector<std::string>{"shot.jpg"}) << "a temporary file was left behind";
+}
+
+TEST_F(BitmapioFiles, BusyTargetFailsAndStaysAsItWas) {
+    const std::string path = dir.file("busy.jpg");
+    WriteFileBytes(path, oldBytes);
+    LockHolder lock(path);
+    ASSERT_TRUE(lock.locked);
+    Bitmapio bm(texture(32, 32));
+    EXPECT_EQ(bm.saveToFile(path.c_str(), 50), 0);
+    // The compression's own replacement refuses too, with the file-busy result.
+    Rect bounds{0, 0, 32, 32};
+    GWorldPtr world = nullptr;
+    NewGWorldFromPtr(&world, k32ARGBPixelFormat, &bounds, nullptr, nullptr, 0,
+                     reinterpret_cast<Ptr>(bm.data), bm.bytesPerRow);
+    FSSpec spec;
+    FnameToFSSpec(path.c_str(), &spec, 0);
+    EXPECT_EQ(QTJPEG_SaveJPEG(world, spec, 50), fBsyErr);
+    EXPECT_EQ(QTJPEG_SaveJPEG(nullptr, spec, 50), paramErr);
+    DisposeGWorld(world);
+    EXPECT_EQ(ReadFileBytes(path), oldBytes);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"busy.jpg"});
+}
+
+TEST_F(BitmapioFiles, EmptyBitmapOrUnusablePathReportsAndFailsWithoutEndingTheProcess) {
+    SinkCapture sink;
+    PixRectRW<ARGBVal> none(0, 0, -1, -1); // a typed width of 0
+    Bitmapio empty(none);
+    EXPECT_EQ(empty.saveToFile(dir.file("e.jpg").c_str(), 50), 0);
+    EXPECT_EQ(sink.text(), "no bitmap buffer available");
+    Bitmapio bm(texture(8, 8));
+    EXPECT_EQ(bm.saveToFile(dir.file("no/such/folder.jpg").c_str(), 50), 0);
+    EXPECT_TRUE(dir.entries().empty());
+}
+
+TEST(BitmapioError, MessageIsAnArgumentNotAFormatAndIsCutAt1022) {
+    SinkCapture sink;
+    error("%s", "100% %n %s done");
+    EXPECT_EQ(sink.text(), "100% %n %s done");
+    sink.text().clear();
+    error("error creating new gworld - %d", -50);
+    EXPECT_EQ(sink.text(), "error creating new gworld - -50");
+    sink.text().clear();
+    error("%s", std::string(3000, 'a').c_str());
+    EXPECT_EQ(sink.text(), std::string(1022, 'a'));
+}
+
+TEST(BitmapioProcs, FlushWritesOrSkipsAtTheMark) {
+    ScratchFolder dir;
+    FSSpec spec;
+    FnameToFSSpec(dir.file("f").c_str(), &spec, 0);
+    ASSERT_EQ(FSpCreate(&spec, 0, 0, -1), noErr);
+    int16_t ref = 0;
+    ASSERT_EQ(FSpOpenDF(&spec, fsRdWrPerm, &ref), noErr);
+    char abc[] = "abc", xy[] = "xy";
+    EXPECT_EQ(QTJPEG_DataUnloadProc(abc, 3, ref), noErr);
+    EXPECT_EQ(QTJPEG_DataUnloadProc(nullptr, 4, ref), noErr);
+    EXPECT_EQ(QTJPEG_DataUnloadProc(xy, 2, ref), noErr);
+    FSClose(ref);
+    EXPECT_EQ(ReadFileBytes(spec.path),
+              (std::vector<unsigned char>{'a', 'b', 'c', 0, 0, 0, 0, 'x', 'y'}));
+    EXPECT_NE(QTJPEG_DataUnloadProc(abc, 3, ref), noErr); // closed
+}
+
+TEST(BitmapioProcs, ReadProcedureRefillsKeepingTheUnreadTail) {
+    ScratchFolder dir;
+    std::vector<unsigned char> bytes(100000);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = uint8_t(i * 31 + i / 256);
+    WriteFileBytes(dir.file("r"), bytes);
+    FSSpec spec;
+    FnameToFSSpec(dir.file("r").c_str(), &spec, 0);
+    std::vector<char> buffer(QTJPEG_ReadBufferSize);
+    QTJPEG_ReadRecord rec{0, 100000, buffer.data(), buffer.data()};
+    ASSERT_EQ(FSpOpenDF(&spec, fsRdPerm, &rec.refNum), noErr);
+    const long refcon = reinterpret_cast<long>(&rec);
+    char* cursor = buffer.data();
+    size_t offset = 0; // of the cursor in the file
+    const long steps[] = {1000, 100, 7000, 30000, 32768, 2000, 17000, 5000, 5132};
+    for (long n : steps) {
+        char* before = cursor;
+        const int32_t left = rec.bytesLeft;
+        const bool buffered = before + n < rec.bufferEnd;
+        ASSERT_EQ(QTJPEG_DataLoadingProc(&cursor, n, refcon), noErr) << n;
+        if (buffered) {
+            EXPECT_EQ(cursor, before);
+            EXPECT_EQ(rec.bytesLeft, left);
+        }
+        ASSERT_LE(cursor + n, rec.bufferEnd);
+        ASSERT_EQ(0, std::memcmp(cursor, bytes.data() + offset, size_t(n))) << offset;
+        cursor += n;
+        offset += size_t(n);
+    }
+    EXPECT_EQ(offset, bytes.size());
+    EXPECT_EQ(rec.bytesLeft, 0);
+    // A request that still fits before the end touches nothing.
+    cursor = buffer.data();
+    char* end = rec.bufferEnd;
+    EXPECT_EQ(QTJPEG_DataLoadingProc(&cursor, end - cursor - 1, refcon), noErr);
+    EXPECT_EQ(cursor, buffer.data());
+    EXPECT_EQ(rec.bufferEnd, end);
+    EXPECT_EQ(QTJPEG_DataLoadingProc(&cursor, QTJPEG_ReadBufferSize + 1, refcon), paramErr);
+    FSClose(rec.refNum);
+}
+
+TEST_F(BitmapioFiles, ReadsPngTiffAndJpegIntoTheBitmap) {
+    TestRaster src = GradientRaster(37, 23, true);
+    const std::pair<TestImageFormat, const char*> kinds[] = {{TestImageFormat::PNG, "a.png"},
+                                                             {TestImageFormat::TIFF, "a.tiff"},
+                                                             {TestImageFormat::JPEG, "a.jpg"}};
+    for (auto [format, name] : kinds) {
+        SCOPED_TRACE(name);
+        WriteTestImage(dir.file(name), src, format);
+        Bitmapio bm;
+        ASSERT_EQ(bm.initFromAFile(dir.file(name).c_str()), kBitmapioLoaded);
+        ASSERT_EQ(bm.width, 37);
+        ASSERT_EQ(bm.height, 23);
+        EXPECT_EQ(bm.bytesPerRow, 148);
+        EXPECT_EQ(bm.dataSize, 148 * 23);
+        const bool exact = format != TestImageFormat::JPEG;
+        EXPECT_EQ(bm.alphaInfo, exact ? 4 : 6); // JPEG has no alpha
+        int worst = 0;
+        for (int y = 0; y < 23; ++y)
+            for (int x = 0; x < 37; ++x) {
+                const unsigned char* p = bm.data + y * bm.bytesPerRow + x * 4;
+                const uint8_t* s = src.at(x, y);
+                EXPECT_EQ(p[0], exact ? s[3] : 255);
+                for (int c = 0; c < 3; ++c) worst = std::max(worst, std::abs(p[1 + c] - s[c]));
+            }
+        EXPECT_LE(worst, exact ? 0 : 8);
+        CGImageRef image = bm.makeCGImage();
+        ASSERT_NE(image, nullptr);
+        EXPECT_EQ(CGDataProviderGetBytePtr(CGImageGetDataProvider(image)), bm.data); // no copy
+        EXPECT_EQ(CGImageGetWidth(image), 37u);
+        EXPECT_EQ(CGImageGetAlphaInfo(image),
+                  exact ? kCGImageAlphaFirst : kCGImageAlphaNoneSkipFirst);
+        CGImageRelease(image);
+    }
+}
+
+TEST_F(BitmapioFiles, CorruptTruncatedOrMissingFilesFailCleanlyAndLeaveTheBitmap) {
+    auto png = EncodeTestImage(GradientRaster(40, 30), TestImageFormat::PNG);
+    WriteFileBytes(dir.file("cut.png"), std::vector<unsigned char>(png.begin(), png.begin() + 60));
+    std::vector<unsigned char> noise(4000);
+    for (size_t i = 0; i < noise.size(); ++i) noise[i] = uint8_t(i * 131 + 7);
+    WriteFileBytes(dir.file("noise.jpg"), noise);
+    Bitmapio bm(texture(5, 4));
+    const std::vector<unsigned char> before(bm.data, bm.data + bm.dataSize);
+    for (const char* name : {"cut.png", "noise.jpg", "absent.png"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(bm.initFromAFile(dir.file(name).c_str()), kBitmapioNoImporter);
+        ASSERT_EQ(bm.width, 5);
+        EXPECT_EQ(std::vector<unsigned char>(bm.data, bm.data + bm.dataSize), before);
+    }
+    EXPECT_TRUE(script->opens.empty());
+}
+
+TEST_F(BitmapioFiles, ScriptedDialogsSaveLoadAndCancel) {
+    Bitmapio bm(texture(30, 20));
+    script->answers = {dir.file("picked.jpg"), std::nullopt};
+    EXPECT_EQ(bm.saveToFile(nullptr, 50), 1);
+    ASSERT_EQ(script->saves.size(), 1u);
+    EXPECT_EQ(script->saves[0].defaultName, "untitled.jpg");
+    EXPECT_EQ(ReadFileBytes(dir.file("picked.jpg")), compressorBytes(bm, 0x200));
+    EXPECT_EQ(bm.saveToFile(nullptr, 50), 0); // dismissed
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"picked.jpg"});
+
+    // Loading: the chosen file, then a dismissed dialog, which loads nothing.
+    Bitmapio in;
+    script->answers = {dir.file("picked.jpg"), std::nullopt};
+    EXPECT_EQ(in.initFromAFile(nullptr), kBitmapioLoaded);
+    EXPECT_EQ(in.width, 30);
+    EXPECT_EQ(in.initFromAFile(nullptr), kBitmapioNoFile);
+    EXPECT_EQ(in.width, 30); // unchanged
+    FSSpec spec{"unfilled"};
+    EXPECT_FALSE(Bitmapio::GetImageFileSpec(&spec));
+    EXPECT_FALSE(Bitmapio::GetSaveFileSpec(&spec));
+    EXPECT_EQ(spec.path, "unfilled");
+    // A path that cannot be a file specification asks the user instead.
+    script->answers = {dir.file("picked.jpg")};
+    EXPECT_EQ(in.initFromAFile(dir.file("no/such/x.jpg").c_str()), kBitmapioLoaded);
+    EXPECT_EQ(script->opens.size(), 4u);
+}

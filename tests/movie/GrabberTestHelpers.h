@@ -1,0 +1,74 @@
+// Helpers of the frame-source tests: generated movies opened into a frame
+// source, the frame number its buffer shows, and a scripted open dialog.
+#pragma once
+
+#include "MoviePixRect.h"
+#include "MovieTestHelpers.h"
+#include "Navigation.h"
+
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Writes a movie into `dir`; the path, or an empty string with the reason in `error`.
+inline std::string writeTestMovie(const testmovies::TempFolder& dir, const std::string& name,
+                                  const testmovies::MovieOptions& o, std::string* error) {
+    std::string path = dir.file(name);
+    return testmovies::writeMovie(path, o, error) ? path : std::string();
+}
+
+// A frame source over the movie at `path` (null when it does not open).
+inline std::unique_ptr<MoviePixRect> grab(const std::string& path) {
+    Movie m = nullptr;
+    if (OpenMovieFromPath(path.c_str(), &m) != noErr) return nullptr;
+    return std::make_unique<MoviePixRect>(m, 32);
+}
+
+// The number painted into the frame the source last rendered; -1 unreadable.
+inline int shownNumber(const MoviePixRect& g) {
+    if (!g.allLines) return -1;
+    const int w = g.allLines->width(), h = g.allLines->height();
+    return testmovies::readFrameNumber(reinterpret_cast<const uint8_t*>(g.frameBuffer), w, h,
+                                       long(w) * 4);
+}
+
+// The picture shown at movie time t: the last sample starting at or before it.
+inline int pictureAt(const std::vector<TimeValue>& times, TimeValue t) {
+    int shown = 0;
+    for (size_t i = 0; i < times.size(); ++i)
+        if (times[i] <= t) shown = int(i);
+    return shown;
+}
+
+// Answers open dialogs from a script (a path, or nothing for a cancel) and
+// keeps the requests; installed while in scope.
+class ScriptedOpen : public NavDialogProvider {
+public:
+    explicit ScriptedOpen(std::deque<std::optional<std::string>> a) : answers(std::move(a)) {}
+    std::optional<std::string> getOpenPath(const NavFileRequest& r) override {
+        requests.push_back(r);
+        if (answers.empty()) return std::nullopt;
+        auto a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    std::optional<std::string> getSavePath(const NavFileRequest&) override { return {}; }
+    std::deque<std::optional<std::string>> answers;
+    std::vector<NavFileRequest> requests;
+};
+
+class ScriptedDialogScope {
+public:
+    explicit ScriptedDialogScope(std::deque<std::optional<std::string>> answers)
+        : script(std::make_shared<ScriptedOpen>(std::move(answers))),
+          previous(SetNavDialogProvider(script)) {}
+    ~ScriptedDialogScope() { SetNavDialogProvider(previous); }
+    ScriptedDialogScope(const ScriptedDialogScope&) = delete;
+    ScriptedDialogScope& operator=(const ScriptedDialogScope&) = delete;
+    std::shared_ptr<ScriptedOpen> script;
+
+private:
+    std::shared_ptr<NavDialogProvider> previous;
+};

@@ -1,0 +1,209 @@
+// Opening a frame source by dialog, the open dialog and its type list, the
+// time code and frame rate, and sources that end up without a movie.
+#include "../lib/SinkCapture.h"
+#include "GetOneFileWithPreview.h"
+#include "GrabberTestHelpers.h"
+#include "QTUtilities.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using testmovies::MovieOptions;
+
+namespace {
+
+std::string smallMovie(const testmovies::TempFolder& dir, const char* name = "small.mp4") {
+    MovieOptions o;
+    o.frames = 6;
+    o.timeBaseDen = 30;
+    std::string error, path = writeTestMovie(dir, name, o, &error);
+    EXPECT_FALSE(path.empty()) << error;
+    return path;
+}
+
+TEST(OpenDialog, ChosenPathOpensTheMovieAndNamesItsFile) {
+    testmovies::TempFolder dir;
+    const std::string path = smallMovie(dir, "a b.mp4");
+    ScriptedDialogScope dialogs({path});
+    MoviePixRect g(32);
+    ASSERT_NE(g.movie, nullptr);
+    EXPECT_EQ(std::string(*g.fileURL), "file://" + dir.path() + "/a%20b.mp4");
+    EXPECT_EQ(g.frameCount, 6u);
+    EXPECT_EQ(g.fps, 30);
+    EXPECT_EQ(shownNumber(g), 0);
+    g.nextFrame();
+    g.drawFrame();
+    EXPECT_EQ(shownNumber(g), 1);
+
+    ASSERT_EQ(dialogs.script->requests.size(), 1u);
+    const NavFileRequest& r = dialogs.script->requests[0];
+    EXPECT_EQ(r.title, "Find a File");
+    EXPECT_TRUE(r.allowAllFiles); // the type pop-up is offered
+    EXPECT_TRUE(r.accepts("x.mov") && r.accepts("x.MP4") && r.accepts("x.png"));
+    EXPECT_FALSE(r.accepts("x.txt"));
+}
+
+TEST(OpenDialog, CancelOrUnopenableFileLeavesNoMovie) {
+    testmovies::TempFolder dir;
+    std::string text = dir.file("notes.mov");
+    ASSERT_TRUE(testmovies::writeRandom(text, 4096, 3));
+    std::string empty = dir.file("empty.mp4");
+    ASSERT_TRUE(testmovies::writeBytes(empty, {}));
+    std::string sound = dir.file("sound.wav");
+    ASSERT_TRUE(testmovies::writeSoundOnly(sound));
+    ScriptedDialogScope dialogs({std::nullopt, text, empty, sound, dir.file("gone.mp4")});
+    for (int i = 0; i < 5; ++i) {
+        MoviePixRect g(32);
+        EXPECT_EQ(g.movie, nullptr) << i;
+        EXPECT_EQ(g.allLines, nullptr);
+        EXPECT_EQ(g.nextFrame(), g.currentTime);
+        g.setFrameNumber(3);
+        g.setInterlaceFlag(false);
+        g.drawFrame();
+        g.drawRect();
+        EXPECT_EQ(g.decompSeq, 0);
+        EXPECT_EQ(g.makeNSImage(), nullptr);
+        if (i == 0) {
+            EXPECT_EQ(**g.fileURL, 0) << "a cancel names no file";
+        }
+    }
+    EXPECT_EQ(dialogs.script->requests.size(), 5u);
+}
+
+TEST(OpenDialog, ResultsAndTheTypeList) {
+    FSSpec spec{"untouched"};
+    unsigned long types[2] = {FOUR_CHAR_CODE("MooV"), FOUR_CHAR_CODE("qtif")};
+    {
+        ScriptedDialogScope dialogs({});
+        EXPECT_EQ(GetOneFileWithPreview(2, types, nullptr, nullptr), paramErr);
+        EXPECT_TRUE(dialogs.script->requests.empty()) << "no dialog without an output";
+        EXPECT_EQ(GetOneFileWithPreview(2, types, &spec, nullptr), userCanceledErr);
+        EXPECT_EQ(spec.path, "untouched");
+        Movie m = reinterpret_cast<Movie>(&spec);
+        EXPECT_EQ(QTUSimpleGetMovieOrImage(&m, nullptr), userCanceledErr);
+        EXPECT_EQ(m, nullptr);
+    }
+
+    Handle h = CreateOpenHandle(FOUR_CHAR_CODE("????"), 2, types);
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(GetHandleSize(h), 20);
+    const auto* list = reinterpret_cast<const NavTypeList*>(*h);
+    EXPECT_EQ(list->componentSignature, FOUR_CHAR_CODE("????"));
+    EXPECT_EQ(list->osTypeCount, 2);
+    OSType listed[2];
+    std::memcpy(listed, *h + 8, 8);
+    EXPECT_EQ(listed[0], FOUR_CHAR_CODE("MooV"));
+    EXPECT_EQ(listed[1], FOUR_CHAR_CODE("qtif"));
+    DisposeHandle(h);
+    EXPECT_EQ(CreateOpenHandle(FOUR_CHAR_CODE("????"), 0, types), nullptr);
+    EXPECT_EQ(CreateOpenHandle(FOUR_CHAR_CODE("????"), -3, types), nullptr);
+    EXPECT_EQ(CreateOpenHandle(FOUR_CHAR_CODE("????"), 2, nullptr), nullptr);
+}
+
+TEST(TimeCode, HoursMinutesSecondsFrames) {
+    testmovies::TempFolder dir;
+    MovieOptions o;
+    o.frames = 4;
+    std::string error, path = writeTestMovie(dir, "pal.mkv", o, &error);
+    ASSERT_FALSE(path.empty()) << error;
+    auto g = grab(path);
+    ASSERT_TRUE(g && g->movie);
+    short h, m, s, f;
+    g->fps = 0;
+    g->currentFrame = 3 * 3600 * 25 + 61 * 25 + 7;
+    EXPECT_EQ(g->getTime(h, m, s, f), 1);
+    EXPECT_EQ(g->fps, 25) << "the rate is refreshed";
+    EXPECT_EQ((std::vector<int>{h, m, s, f}), (std::vector<int>{3, 1, 1, 7}));
+    g->currentFrame = 24;
+    g->getTime(h, m, s, f);
+    EXPECT_EQ((std::vector<int>{h, m, s, f}), (std::vector<int>{0, 0, 0, 24}));
+    g->currentFrame = 25;
+    g->getTime(h, m, s, f);
+    EXPECT_EQ((std::vector<int>{h, m, s, f}), (std::vector<int>{0, 0, 1, 0}));
+
+    // No rate (no movie): the frame number as frames, nothing divided by 0.
+    ScriptedDialogScope dialogs({});
+    MoviePixRect none(32);
+    none.fps = 12;
+    none.currentFrame = 1234;
+    EXPECT_EQ(none.getTime(h, m, s, f), 1);
+    EXPECT_EQ(none.fps, 0);
+    EXPECT_EQ((std::vector<int>{h, m, s, f}), (std::vector<int>{0, 0, 0, 1234}));
+    short rate = 9;
+    EXPECT_EQ(GetMovieFPS(nullptr, &rate), 0);
+    EXPECT_EQ(rate, 0);
+}
+
+TEST(TimeCode, FrameRateOfMpegVideoIsTheCodedRate) {
+    testmovies::TempFolder dir;
+    MovieOptions o;
+    o.encoder = "mpeg2video";
+    o.frames = 6;
+    o.timeBaseDen = 30;
+    std::string error, path = writeTestMovie(dir, "ntsc.ts", o, &error);
+    ASSERT_FALSE(path.empty()) << error;
+    auto g = grab(path);
+    ASSERT_TRUE(g && g->movie);
+    short rate = 0;
+    EXPECT_EQ(GetMovieFPS(g->movie, &rate), 0);
+    EXPECT_EQ(rate, 30);
+    EXPECT_EQ(g->fps, 30);
+}
+
+// A movie whose box gives no frame buffer counts as not opened: no movie, no
+// rasters for anybody to read.
+TEST(GrabberFailures, NoFrameBufferMeansNoMovie) {
+    testmovies::TempFolder dir;
+    const std::string path = smallMovie(dir);
+    const Rect boxes[] = {{0, 0, 0, 64}, {0, 0, 48, 0}, {20, 0, 10, 64}, {0, 0, 20000, 64}};
+    for (const Rect& box : boxes) {
+        Movie m = nullptr;
+        ASSERT_EQ(OpenMovieFromPath(path.c_str(), &m), noErr);
+        SetMovieBox(m, &box);
+        SinkCapture sink;
+        MoviePixRect g(m, 32);
+        EXPECT_EQ(sink.text(), "makeGWorldForMovie: No framedata \n\r");
+        EXPECT_EQ(g.movie, nullptr);
+        EXPECT_EQ(g.allLines, nullptr);
+        EXPECT_EQ(g.evenLines, nullptr);
+        EXPECT_EQ(g.frameCount, 0u);
+        EXPECT_EQ(g.nextFrame(), 0);
+    }
+}
+
+// A world that cannot be made (an unsupported pixel format) is reported; the
+// views still stand over a black buffer and the refresh set-up fails once.
+TEST(GrabberFailures, WorldRefusedAndRefreshSetUp) {
+    testmovies::TempFolder dir;
+    const std::string path = smallMovie(dir);
+    Movie m = nullptr;
+    ASSERT_EQ(OpenMovieFromPath(path.c_str(), &m), noErr);
+    SinkCapture sink;
+    MoviePixRect g(m, 16);
+    EXPECT_NE(sink.text().find("makeGWorldForMovie: NewGWorld 0 FromPtr "), std::string::npos);
+    EXPECT_NE(sink.text().find(" Err=ffffffce\n\r"), std::string::npos);
+    ASSERT_NE(g.movie, nullptr);
+    ASSERT_NE(g.allLines, nullptr);
+    EXPECT_EQ(g.allLines->pix(10, 10).alpha, 0);
+    EXPECT_EQ(g.makeNSImage(), nullptr);
+    sink.text().clear();
+    g.drawRect();
+    g.drawRect();
+    EXPECT_EQ(sink.text(), "initDecompressSeq makedesc err=-50, err\n\r");
+    EXPECT_EQ(g.decompSeq, 0);
+
+    auto good = grab(path);
+    ASSERT_TRUE(good && good->movie);
+    EXPECT_TRUE(good->needDecompInit);
+    good->drawRect();
+    const ImageSequence first = good->decompSeq;
+    EXPECT_NE(first, 0);
+    EXPECT_FALSE(good->needDecompInit);
+    EXPECT_EQ(good->frameDataSize, 64u * 4 * 48);
+    good->drawRect();
+    EXPECT_EQ(good->decompSeq, first) << "the sequence is begun once";
+    EXPECT_EQ(good->decompress(), 0);
+}
+
+} // namespace
