@@ -9,3 +9,10 @@ add_library(moviesnap_cli STATIC
 target_include_directories(moviesnap_cli PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/tools)
 target_compile_options(moviesnap_cli PRIVATE ${MOVIESNAP_WARNINGS})
 target_link_libraries(moviesnap_cli PUBLIC ImageLib platform Threads::Threads)
+
+# The run itself needs the frame source and the bitmap files of the library.
+target_sources(moviesnap_cli PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tools/Run.cpp)
+
+add_executable(moviesnap ${CMAKE_CURRENT_SOURCE_DIR}/tools/main.cpp)
+target_compile_options(moviesnap PRIVATE ${MOVIESNAP_WARNINGS})
+target_link_libraries(moviesnap PRIVATE moviesnap_cli)
