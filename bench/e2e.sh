@@ -41,17 +41,23 @@ for gop in 50 250; do
     fi
 done
 
-# Median wall time in milliseconds of running "$@" $reps times (after one warm-up).
+# Median wall-clock and median CPU (user + system) milliseconds of running
+# "$@" $reps times after one warm-up, as "wall cpu". On a shared machine the CPU
+# time is the steadier of the two.
+TIMEFORMAT="%3R %3U %3S"
 median_ms() {
     "$@" >/dev/null 2>&1
-    local times=() i t0 t1
+    local walls=() cpus=() i line real user sys
     for ((i = 0; i < reps; i++)); do
-        t0=$EPOCHREALTIME
-        "$@" >/dev/null 2>&1
-        t1=$EPOCHREALTIME
-        times+=("$(awk -v a="$t0" -v b="$t1" 'BEGIN {printf "%.3f", (b - a) * 1000}')")
+        line=$({ time "$@" >/dev/null 2>&1; } 2>&1)
+        read -r real user sys <<<"$line"
+        walls+=("$(awk -v r="$real" 'BEGIN {printf "%.1f", r * 1000}')")
+        cpus+=("$(awk -v u="$user" -v s="$sys" 'BEGIN {printf "%.1f", (u + s) * 1000}')")
     done
-    printf '%s\n' "${times[@]}" | sort -g | awk '{a[NR]=$1} END {printf "%.1f", a[int((NR+1)/2)]}'
+    local mw mc
+    mw=$(printf '%s\n' "${walls[@]}" | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
+    mc=$(printf '%s\n' "${cpus[@]}" | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
+    echo "$mw $mc"
 }
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
@@ -60,7 +66,19 @@ seconds() { awk -v n="$1" -v f="$fps" 'BEGIN {printf "%.6f", n / f}'; }
 # ffmpeg's JPEGs at its best quality scale, as ours are at the default quality.
 ffq=(-q:v 2)
 
-printf '%-34s %10s %12s %12s %8s %8s\n' case ours_ms ffmpeg_fast ffmpeg_exact r_fast r_exact
+# One line: the case, wall and CPU ms of ours and of each peer road, and the ratios.
+row() { # name ours fast exact   (each "wall cpu" or "-")
+    local name=$1 ow oc fw fc ew ec
+    read -r ow oc <<<"$2"
+    read -r fw fc <<<"${3/-/- -}"
+    read -r ew ec <<<"${4/-/- -}"
+    r() { if [[ $2 == - ]]; then echo -; else ratio "$1" "$2"; fi; }
+    printf '%-30s %8s %8s | %8s %8s | %8s %8s | %6s %6s | %6s %6s\n' "$name" "$ow" "$oc" "$fw" \
+        "$fc" "$ew" "$ec" "$(r "$ow" "$fw")" "$(r "$oc" "$fc")" "$(r "$ow" "$ew")" "$(r "$oc" "$ec")"
+}
+
+printf '%-30s %8s %8s | %8s %8s | %8s %8s | %6s %6s | %6s %6s\n' case ours_ms cpu_ms fast_ms \
+    cpu_ms exact_ms cpu_ms r_fast cpu r_exact cpu
 for gop in 50 250; do
     movie="$media/hd_gop$gop.mp4"
     for n in $still $middle; do
@@ -70,23 +88,20 @@ for gop in 50 250; do
             -update 1 "$work/fast.jpg")
         exact=$(median_ms ffmpeg -v error -y -i "$movie" -vf "select=eq(n\,$n)" -vsync 0 \
             -frames:v 1 "${ffq[@]}" -update 1 "$work/exact.jpg")
-        printf '%-34s %10s %12s %12s %8s %8s\n' "gop$gop still frame $n" "$ours" "$fast" \
-            "$exact" "$(ratio "$ours" "$fast")" "$(ratio "$ours" "$exact")"
+        row "gop$gop still frame $n" "$ours" "$fast" "$exact"
     done
 
     rm -rf "$work/b" && mkdir -p "$work/b"
     ours=$(median_ms "$snap" "$movie" --every 25 -q -o "$work/b/o_%05d.jpg")
     theirs=$(median_ms ffmpeg -v error -y -i "$movie" -vf "select=not(mod(n\,25))" -vsync 0 \
         "${ffq[@]}" "$work/b/f_%05d.jpg")
-    printf '%-34s %10s %12s %12s %8s %8s\n' "gop$gop batch every 25th" "$ours" "-" "$theirs" \
-        "-" "$(ratio "$ours" "$theirs")"
+    row "gop$gop batch every 25th" "$ours" "-" "$theirs"
 
     t=$(seconds "$still")
     ours=$(median_ms "$snap" "$movie" --frame "$still" --scale 10 --interp bspline \
         -o "$work/big.jpg")
     theirs=$(median_ms ffmpeg -v error -y -ss "$t" -i "$movie" -frames:v 1 \
         -vf "scale=3840:2160:flags=bicubic" "${ffq[@]}" -update 1 "$work/bigf.jpg")
-    printf '%-34s %10s %12s %12s %8s %8s\n' "gop$gop 2x bspline frame $still" "$ours" "$theirs" \
-        "-" "$(ratio "$ours" "$theirs")" "-"
+    row "gop$gop 2x bspline frame $still" "$ours" "$theirs" "-"
 done
-echo "targets: a frame-accurate still <= 1.0 x ffmpeg's fast road (r_fast); batches <= 0.8 x ffmpeg's (r_exact)"
+echo "targets: a frame-accurate still <= 1.0 x ffmpeg's fast road (r_fast); a batch <= 0.8 x ffmpeg's (r_exact)"

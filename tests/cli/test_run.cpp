@@ -34,7 +34,6 @@ TEST(Run, OverlappedBatchWritesTheSameFilesAsSequential) {
     const std::vector<std::vector<std::string>> roads = {
         {"--scale", "11", "--interp", "bspline"},
         {"--size", "50x70", "--interp", "triangular", "--crop", "7,3,60,40"},
-        {"--scale", "7", "--interp", "bilinear", "--quality", "80"},
         {"--no-interlace"},
     };
     RunSettings sequential;
