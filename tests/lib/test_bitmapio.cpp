@@ -2,9 +2,11 @@
 // written file decodes to, safe replacement under failures, loading, dialogs.
 #include "Bitmapio.h"
 #include "ImageCompression.h"
+#include "LockHolder.h"
 #include "Memory.h"
 #include "Navigation.h"
 #include "ScratchFolder.h"
+#include "ScriptedDialogs.h"
 #include "SinkCapture.h"
 #include "TestImages.h"
 
@@ -103,65 +105,6 @@ template <class F> int inChild(F body) {
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 255;
 }
-
-// A child process holding an fcntl write lock on `path` while in scope.
-class LockHolder {
-public:
-    explicit LockHolder(const std::string& path) {
-        int ready[2], release[2];
-        if (pipe(ready) != 0 || pipe(release) != 0) std::abort();
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(ready[0]);
-            close(release[1]);
-            int fd = open(path.c_str(), O_RDWR);
-            struct flock fl {};
-            fl.l_type = F_WRLCK;
-            char c = fd >= 0 && fcntl(fd, F_SETLK, &fl) == 0 ? 'y' : 'n';
-            (void)!write(ready[1], &c, 1);
-            (void)!read(release[0], &c, 1);
-            _exit(0);
-        }
-        close(ready[1]);
-        close(release[0]);
-        char c = 'n';
-        (void)!read(ready[0], &c, 1);
-        close(ready[0]);
-        release_ = release[1];
-        locked = c == 'y';
-    }
-    ~LockHolder() {
-        close(release_);
-        waitpid(pid_, nullptr, 0);
-    }
-    bool locked = false;
-
-private:
-    pid_t pid_ = -1;
-    int release_ = -1;
-};
-
-class ScriptedDialogs : public NavDialogProvider {
-public:
-    std::deque<std::optional<std::string>> answers;
-    std::vector<NavFileRequest> opens, saves;
-    std::optional<std::string> getOpenPath(const NavFileRequest& r) override {
-        opens.push_back(r);
-        return next();
-    }
-    std::optional<std::string> getSavePath(const NavFileRequest& r) override {
-        saves.push_back(r);
-        return next();
-    }
-
-private:
-    std::optional<std::string> next() {
-        if (answers.empty()) return std::nullopt;
-        auto a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-};
 
 class BitmapioFiles : public testing::Test {
 protected:
@@ -285,7 +228,7 @@ TEST_F(BitmapioFiles, BusyTargetFailsAndStaysAsItWas) {
     const std::string path = dir.file("busy.jpg");
     WriteFileBytes(path, oldBytes);
     LockHolder lock(path);
-    ASSERT_TRUE(lock.locked);
+    ASSERT_TRUE(lock.locked());
     Bitmapio bm(texture(32, 32));
     EXPECT_EQ(bm.saveToFile(path.c_str(), 50), 0);
     // The compression's own replacement refuses too, with the file-busy result.

@@ -4,7 +4,7 @@
 
 #include "MoviePixRect.h"
 #include "MovieTestHelpers.h"
-#include "Navigation.h"
+#include "ScriptedDialogs.h"
 
 #include <deque>
 #include <memory>
@@ -41,34 +41,3 @@ inline int pictureAt(const std::vector<TimeValue>& times, TimeValue t) {
         if (times[i] <= t) shown = int(i);
     return shown;
 }
-
-// Answers open dialogs from a script (a path, or nothing for a cancel) and
-// keeps the requests; installed while in scope.
-class ScriptedOpen : public NavDialogProvider {
-public:
-    explicit ScriptedOpen(std::deque<std::optional<std::string>> a) : answers(std::move(a)) {}
-    std::optional<std::string> getOpenPath(const NavFileRequest& r) override {
-        requests.push_back(r);
-        if (answers.empty()) return std::nullopt;
-        auto a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    std::optional<std::string> getSavePath(const NavFileRequest&) override { return {}; }
-    std::deque<std::optional<std::string>> answers;
-    std::vector<NavFileRequest> requests;
-};
-
-class ScriptedDialogScope {
-public:
-    explicit ScriptedDialogScope(std::deque<std::optional<std::string>> answers)
-        : script(std::make_shared<ScriptedOpen>(std::move(answers))),
-          previous(SetNavDialogProvider(script)) {}
-    ~ScriptedDialogScope() { SetNavDialogProvider(previous); }
-    ScriptedDialogScope(const ScriptedDialogScope&) = delete;
-    ScriptedDialogScope& operator=(const ScriptedDialogScope&) = delete;
-    std::shared_ptr<ScriptedOpen> script;
-
-private:
-    std::shared_ptr<NavDialogProvider> previous;
-};

@@ -36,8 +36,8 @@ TEST(OpenDialog, ChosenPathOpensTheMovieAndNamesItsFile) {
     g.drawFrame();
     EXPECT_EQ(shownNumber(g), 1);
 
-    ASSERT_EQ(dialogs.script->requests.size(), 1u);
-    const NavFileRequest& r = dialogs.script->requests[0];
+    ASSERT_EQ(dialogs.script->opens.size(), 1u);
+    const NavFileRequest& r = dialogs.script->opens[0];
     EXPECT_EQ(r.title, "Find a File");
     EXPECT_TRUE(r.allowAllFiles); // the type pop-up is offered
     EXPECT_TRUE(r.accepts("x.mov") && r.accepts("x.MP4") && r.accepts("x.png"));
@@ -68,16 +68,16 @@ TEST(OpenDialog, CancelOrUnopenableFileLeavesNoMovie) {
             EXPECT_EQ(**g.fileURL, 0) << "a cancel names no file";
         }
     }
-    EXPECT_EQ(dialogs.script->requests.size(), 5u);
+    EXPECT_EQ(dialogs.script->opens.size(), 5u);
 }
 
 TEST(OpenDialog, ResultsAndTheTypeList) {
     FSSpec spec{"untouched"};
     unsigned long types[2] = {FOUR_CHAR_CODE("MooV"), FOUR_CHAR_CODE("qtif")};
     {
-        ScriptedDialogScope dialogs({});
+        ScriptedDialogScope dialogs;
         EXPECT_EQ(GetOneFileWithPreview(2, types, nullptr, nullptr), paramErr);
-        EXPECT_TRUE(dialogs.script->requests.empty()) << "no dialog without an output";
+        EXPECT_TRUE(dialogs.script->opens.empty()) << "no dialog without an output";
         EXPECT_EQ(GetOneFileWithPreview(2, types, &spec, nullptr), userCanceledErr);
         EXPECT_EQ(spec.path, "untouched");
         Movie m = reinterpret_cast<Movie>(&spec);
@@ -123,7 +123,7 @@ TEST(TimeCode, HoursMinutesSecondsFrames) {
     EXPECT_EQ((std::vector<int>{h, m, s, f}), (std::vector<int>{0, 0, 1, 0}));
 
     // No rate (no movie): the frame number as frames, nothing divided by 0.
-    ScriptedDialogScope dialogs({});
+    ScriptedDialogScope dialogs;
     MoviePixRect none(32);
     none.fps = 12;
     none.currentFrame = 1234;

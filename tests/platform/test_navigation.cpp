@@ -2,6 +2,7 @@
 #include "Navigation.h"
 #include "Resources.h"
 #include "ScratchFolder.h"
+#include "ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -9,29 +10,6 @@
 #include <deque>
 
 namespace {
-
-// Answers dialogs from a script: a path, or nothing for a cancel. Keeps what it was asked.
-class ScriptedDialogs : public NavDialogProvider {
-public:
-    std::deque<std::optional<std::string>> answers;
-    std::vector<NavFileRequest> opens, saves;
-    std::optional<std::string> getOpenPath(const NavFileRequest& r) override {
-        opens.push_back(r);
-        return next();
-    }
-    std::optional<std::string> getSavePath(const NavFileRequest& r) override {
-        saves.push_back(r);
-        return next();
-    }
-
-private:
-    std::optional<std::string> next() {
-        if (answers.empty()) return std::nullopt;
-        auto a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-};
 
 class Navigation : public testing::Test {
 protected:

@@ -1,0 +1,578 @@
+// MyQuickDrawView: the movie view.
+#include "MyQuickDrawView.h"
+
+#include "AssertionFailure.h"
+#include "MyObject.h"
+#include "Trace.h"
+#include "ViewGeometry.h"
+
+#include "Movies.h"
+#include "PlatformImageQt.h"
+
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QUrl>
+#include <QWindow>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+constexpr unsigned long kPixelFormat32 = 32; // 32-bit ARGB frames
+
+// The file names a drag offers: its local files, in order.
+QStringList fileNamesOf(const QMimeData* data) {
+    QStringList names;
+    if (!data || !data->hasUrls()) return names;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) names << url.toLocalFile();
+    return names;
+}
+
+// Closes the wait panel when a snapshot leaves its building step by any road.
+class WaitPanelScope {
+public:
+    explicit WaitPanelScope(QWidget* panel) : panel_(panel) {}
+    ~WaitPanelScope() { close(); }
+    void close() {
+        if (panel_) panel_->hide();
+        panel_ = nullptr;
+    }
+
+private:
+    QWidget* panel_;
+};
+
+// Why a movie file did not open, in a user's words.
+QString reasonForOpenResult(OSErr result) {
+    switch (result) {
+    case fnfErr:
+        return QObject::tr("there is no such file");
+    case permErr:
+        return QObject::tr("it may not be read");
+    case noVideoTrackInMovieErr:
+        return QObject::tr("it holds sound but no pictures");
+    case noCodecErr:
+        return QObject::tr("its pictures are in a format that cannot be decoded");
+    case memFullErr:
+        return QObject::tr("its pictures are too large");
+    default:
+        return QObject::tr("it is not a movie or image file");
+    }
+}
+
+} // namespace
+
+MyQuickDrawView::MyQuickDrawView(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    setMouseTracking(false);
+}
+
+// The frame source is freed at termination; a view destroyed without it (a
+// test tearing its window down) frees it here so nothing leaks.
+MyQuickDrawView::~MyQuickDrawView() {
+    destroyFrameSource();
+}
+
+void MyQuickDrawView::awakeFromNib() {
+    Trace::enter(myObject, "-[MyQuickDrawView awakeFromNib]");
+    setAcceptDrops(true);
+    mpr = nullptr;
+    zoom = 1.0f;
+    clipOrigin = {};
+    clipSize = {};
+    cropping = false;
+    Trace::leave(myObject);
+}
+
+void MyQuickDrawView::destroyFrameSource() {
+    tracker_.cancel();
+    delete mpr;
+    mpr = nullptr;
+}
+
+// ---------------------------------------------------------------- drag and drop
+
+int MyQuickDrawView::draggingEntered(const QMimeData* data, Qt::DropActions sourceAllows) {
+    Trace::enter(myObject, "-[MyQuickDrawView draggingEntered:]");
+    if (!fileNamesOf(data).isEmpty()) {
+        if (sourceAllows & Qt::LinkAction) return NSDragOperationLink;
+        if (sourceAllows & Qt::CopyAction) return NSDragOperationCopy;
+    }
+    Trace::leave(myObject);
+    return NSDragOperationLink;
+}
+
+bool MyQuickDrawView::performDragOperation(const QMimeData* data) {
+    bool loaded = false;
+    const QStringList names = fileNamesOf(data);
+    if (!names.isEmpty()) {
+        // Only the first file is taken; further files are ignored.
+        const QByteArray path = QFile::encodeName(names.first());
+        loaded = pickupMovieFile(path.constData());
+    }
+    myObject->ResizeToFit(this);
+    myObject->resetScaleSlider();
+    return loaded;
+}
+
+bool MyQuickDrawView::acceptDrop(const QMimeData* data) {
+    try {
+        return performDragOperation(data);
+    } catch (const AssertionFailure& failure) {
+        // The open is abandoned before the title or the frame source is
+        // touched; the user learns which file it was.
+        const QStringList names = fileNamesOf(data);
+        myObject->showStatus(tr("Could not open %1: %2 (%3).")
+                                 .arg(names.isEmpty() ? QString() : names.first(),
+                                      reasonForOpenResult(lastOpenResult_),
+                                      QString::fromUtf8(failure.what())));
+        return false;
+    }
+}
+
+void MyQuickDrawView::dragEnterEvent(QDragEnterEvent* event) {
+    const int op = draggingEntered(event->mimeData(), event->possibleActions());
+    const Qt::DropAction action = op == NSDragOperationCopy ? Qt::CopyAction : Qt::LinkAction;
+    if (event->possibleActions() & action) {
+        event->setDropAction(action);
+        event->accept();
+    } else {
+        // Answered Link for data without file names: the drop is still taken
+        // (it refits the window and resets the scale), under the action the
+        // source can do.
+        event->acceptProposedAction();
+    }
+}
+
+void MyQuickDrawView::dragMoveEvent(QDragMoveEvent* event) {
+    event->accept();
+}
+
+void MyQuickDrawView::dropEvent(QDropEvent* event) {
+    if (acceptDrop(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+// ---------------------------------------------------------------- loading
+
+Movie MyQuickDrawView::createQTMovieFromFilePath(const char* path) {
+    static const char* const kMethod = "-[MyQuickDrawView createQTMovieFromFilePath:]";
+    Trace::enter(myObject, kMethod);
+    if (!path) handleFailureInMethod(kMethod, "MyQuickDrawView", 309, "nil movie file path");
+    // The file URL, then the movie object made from it (not by reference).
+    Movie movie = nullptr;
+    lastOpenResult_ = noErr;
+    const QUrl url = QUrl::fromLocalFile(QFile::decodeName(path));
+    bool madeMovieObject = false;
+    if (url.isValid()) {
+        lastOpenResult_ = OpenMovieFromPath(path, &movie);
+        madeMovieObject = lastOpenResult_ == noErr;
+        if (movie) SetMovieActive(movie, true);
+    }
+    if (!path) handleFailureInMethod(kMethod, "MyQuickDrawView", 325, "nil filePath");
+    if (!madeMovieObject) handleFailureInMethod(kMethod, "MyQuickDrawView", 326, "nil theNSMovie");
+    if (!movie) handleFailureInMethod(kMethod, "MyQuickDrawView", 327, "null qtmovie");
+    Trace::leave(myObject);
+    return movie;
+}
+
+bool MyQuickDrawView::pickupMovieFile(const char* path) {
+    Trace::enter(myObject, "-[MyQuickDrawView pickupMovieFile:]");
+    if (path) {
+        Movie movie = createQTMovieFromFilePath(path);
+        window()->setWindowTitle(QFile::decodeName(path));
+        Trace::enter(myObject, "Making from filePath");
+        destroyFrameSource();
+        mpr = new MoviePixRect(movie, kPixelFormat32);
+    } else {
+        Trace::enter(myObject, "Making from a selection");
+        destroyFrameSource();
+        window()->setWindowTitle(QStringLiteral("No movie file"));
+        mpr = new MoviePixRect(kPixelFormat32);
+        if (!mpr->movie) {
+            destroyFrameSource();
+        } else {
+            window()->setWindowTitle(QString::fromUtf8(*mpr->fileURL));
+        }
+    }
+    if (!mpr) {
+        Trace::leave(myObject);
+        return false;
+    }
+    Trace::enter(myObject, "Made a MoviePixRect");
+    const int n = int(mpr->frameCount);
+    if (n <= 0 || !mpr->allLines) {
+        Trace::leave(myObject);
+        return false;
+    }
+    const int width = moviewidth();
+    const int height = movieheight();
+    myObject->setSliderRange(n);
+    myObject->SetSizeLabel(width, height);
+    clipOrigin = {0, 0};
+    clipSize = {float(width), float(height)};
+
+    // The time code of frame n is the movie's duration.
+    mpr->setFrameNumber(unsigned(n));
+    short hours = 0, minutes = 0, seconds = 0, frames = 0;
+    mpr->getTime(hours, minutes, seconds, frames);
+    mpr->currentTime = 0;
+    mpr->currentFrame = 0;
+    GoToBeginningOfMovie(mpr->movie);
+    myObject->MovieStats->setText(QString::asprintf("DUR:%d:%d:%d:%d SZ:%dx%d %d fps", hours,
+                                                    minutes, seconds, frames, width, height,
+                                                    int(mpr->fps)));
+    firstFrame();
+    drawFrame();
+    update();
+    Trace::leave(myObject);
+    return true;
+}
+
+// ---------------------------------------------------------------- drawing
+
+void MyQuickDrawView::drawFrame() {
+    Trace::enter(myObject, "[MyQuickDrawView: drawFrame]");
+    if (mpr) {
+        mpr->drawFrame();
+        short hours = 0, minutes = 0, seconds = 0, frames = 0;
+        mpr->getTime(hours, minutes, seconds, frames);
+        myObject->frameNumber->setText(
+            QString::asprintf("%d:%d:%d:%d", hours, minutes, seconds, frames));
+    }
+    Trace::leave(myObject);
+}
+
+void MyQuickDrawView::paintEvent(QPaintEvent*) {
+    Trace::enter(myObject, "-[MyQuickDrawView drawRect:]");
+    QPainter painter(this);
+    if (mpr) {
+        mpr->drawRect();
+        bool drawn = false;
+        if (NSImage* image = mpr->makeNSImage()) {
+            const NSSize size = image->size();
+            const FloatRect bounds{0, 0, float(width()), float(height())};
+            const FloatRect r =
+                ViewGeometry::fitImage(float(size.width), float(size.height), bounds);
+            Trace::line(myObject, "Drawing Image\n");
+            painter.setCompositionMode(QPainter::CompositionMode_Source);
+            painter.drawImage(QRectF(r.x, r.y, r.width, r.height), QImageFromNSImage(image));
+            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            drawnRect = r;
+            drawn = true;
+            image->release();
+        }
+        if (cropping && drawn) {
+            const FloatRect o = ViewGeometry::outlineForCrop(
+                {clipOrigin.x, clipOrigin.y, clipSize.width, clipSize.height}, drawnRect,
+                float(moviewidth()), float(movieheight()));
+            painter.save();
+            painter.setPen(QPen(QColor(0, 0, 255, 255), 1.0));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(QRectF(o.x, o.y, o.width, o.height));
+            painter.restore();
+        }
+    }
+    // The rectangle being dragged, from its anchor by the current extents.
+    if (tracker_.hasAnchor() && (tracker_.extentX() != 0 || tracker_.extentY() != 0)) {
+        painter.setPen(QPen(QColor(0, 0, 255, 255), 1.0));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(
+            QRectF(tracker_.anchorX(), tracker_.anchorY(), tracker_.extentX(), tracker_.extentY()));
+    }
+    Trace::leave(myObject);
+}
+
+// ---------------------------------------------------------------- crop drag
+
+void MyQuickDrawView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    if (!tracker_.active()) {
+        // The press that starts tracking does not supply the anchor. The drag
+        // then comes here by the toolkit's implicit grab; after a click without
+        // a drag, clicks on other controls still go to them (nothing is
+        // grabbed) and the next click in the view ends the tracking.
+        tracker_.begin();
+        siprintf("looking for %f,%f in %f,%f %f by %f\n", event->position().x(),
+                 event->position().y(), double(x()), double(y()), double(width()),
+                 double(height()));
+        return;
+    }
+    trackCrop(CropTracker::Event::Press, event->position());
+}
+
+void MyQuickDrawView::mouseMoveEvent(QMouseEvent* event) {
+    if (!(event->buttons() & Qt::LeftButton)) return; // only left-button drags are tracked
+    trackCrop(CropTracker::Event::Drag, event->position());
+}
+
+void MyQuickDrawView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    trackCrop(CropTracker::Event::Release, event->position());
+}
+
+void MyQuickDrawView::trackCrop(CropTracker::Event e, QPointF p) {
+    if (!tracker_.active()) return;
+    siprintf("looking for %f,%f in %f,%f %f by %f\n", p.x(), p.y(), double(x()), double(y()),
+             double(width()), double(height()));
+    switch (tracker_.feed(e, float(p.x()), float(p.y()), float(width()), float(height()))) {
+    case CropTracker::Outcome::Tracking:
+        if (e == CropTracker::Event::Drag) repaint();
+        return;
+    case CropTracker::Outcome::Released:
+        cropReleased();
+        return;
+    case CropTracker::Outcome::LeftView:
+        cropLeftView();
+        return;
+    case CropTracker::Outcome::Idle:
+        return;
+    }
+}
+
+void MyQuickDrawView::cropReleased() {
+    if (!mpr) {
+        repaint();
+        return;
+    }
+    const float mw = float(moviewidth());
+    const float mh = float(movieheight());
+    FloatRect c =
+        ViewGeometry::cropFromDrag(tracker_.anchorX(), tracker_.anchorY(), tracker_.extentX(),
+                                   tracker_.extentY(), drawnRect, mw, mh);
+    siprintf("Set clip to %f %f %f %f\n", double(c.x), double(c.y), double(c.width),
+             double(c.height));
+    c = ViewGeometry::normaliseCrop(c);
+    siprintf("Set clip to %f %f %f %f\n", double(c.x), double(c.y), double(c.width),
+             double(c.height));
+    // Cut to the frame, so that the outline, the size fields and the saved
+    // region agree; nothing left (a click, a drag beside the picture) means
+    // the whole frame.
+    c = ViewGeometry::limitCropToFrame(c, mw, mh);
+    clipOrigin = {c.x, c.y};
+    clipSize = {c.width, c.height};
+    myObject->updateOptions();
+    repaint();
+}
+
+void MyQuickDrawView::cropLeftView() {
+    clipOrigin = {0, 0};
+    if (mpr)
+        clipSize = {float(moviewidth()), float(movieheight())};
+    else
+        clipSize = {0, 0};
+    myObject->updateOptions();
+    repaint();
+}
+
+// ---------------------------------------------------------------- flags and sizes
+
+void MyQuickDrawView::setCropFlag(uint8_t flag) {
+    cropping = flag != 0;
+    if (flag == 1) myObject->updateOptions();
+}
+
+void MyQuickDrawView::setInterlaceFlag(uint8_t flag) {
+    if (mpr) mpr->setInterlaceFlag(flag != 0);
+}
+
+void MyQuickDrawView::cleanUpForExit() {
+    destroyFrameSource();
+}
+
+int MyQuickDrawView::moviewidth() const {
+    if (!mpr || !mpr->allLines) return 1;
+    return mpr->allLines->width();
+}
+
+int MyQuickDrawView::movieheight() const {
+    if (!mpr || !mpr->allLines) return 1;
+    return mpr->allLines->height();
+}
+
+int MyQuickDrawView::clipWidth() const {
+    return cropping ? int(clipSize.width) : moviewidth();
+}
+
+int MyQuickDrawView::clipHeight() const {
+    return cropping ? int(clipSize.height) : movieheight();
+}
+
+// ---------------------------------------------------------------- navigation
+
+// A running position below 0 would reach the frame source's unsigned frame
+// number as a huge value and jump to the end of the movie; past the frame
+// count it would make the shuttle jump from the frame shown to the last one.
+// It is kept within the movie instead.
+void MyQuickDrawView::clampRunningPosition() {
+    if (!(framenumber > 0.0f)) framenumber = 0.0f;
+    if (mpr && framenumber > float(mpr->frameCount)) framenumber = float(mpr->frameCount);
+}
+
+int MyQuickDrawView::firstFrame() {
+    Trace::enter(myObject, "-[MyQuickDrawView firstFrame]");
+    if (mpr && mpr->movie) {
+        mpr->currentTime = 0;
+        mpr->currentFrame = 0;
+        GoToBeginningOfMovie(mpr->movie);
+    }
+    myObject->setSliderPos(0);
+    framenumber = 0;
+    Trace::leave(myObject);
+    return 0;
+}
+
+int MyQuickDrawView::nextFrame() {
+    Trace::enter(myObject, "-[MyQuickDrawView nextFrame]");
+    framenumber += 1.0f;
+    int r = 0;
+    if (mpr) {
+        mpr->nextFrame();
+        r = int(mpr->currentFrame);
+        myObject->setSliderPos(r);
+        // When the movie wraps to its start, the running position goes with it.
+        if (r == 0) framenumber = 0.0f;
+    }
+    clampRunningPosition();
+    Trace::leave(myObject);
+    return r;
+}
+
+int MyQuickDrawView::previousFrame() {
+    Trace::enter(myObject, "-[MyQuickDrawView previousFrame]");
+    framenumber -= 1.0f;
+    clampRunningPosition();
+    int r = 0;
+    if (mpr) {
+        mpr->previousFrame();
+        r = int(mpr->currentFrame);
+        myObject->setSliderPos(r);
+    }
+    Trace::leave(myObject);
+    return r;
+}
+
+void MyQuickDrawView::setFrameNumber(int n) {
+    Trace::enter(myObject, "-[MyQuickDrawView setFrameNumber:]");
+    framenumber = float(n);
+    clampRunningPosition();
+    if (mpr) mpr->setFrameNumber(unsigned(std::max(n, 0)));
+    Trace::leave(myObject);
+}
+
+void MyQuickDrawView::adjFrameNumber(float d) {
+    Trace::enter(myObject, "-[MyQuickDrawView adjFrameNumber:]");
+    framenumber += d;
+    clampRunningPosition();
+    if (mpr) {
+        mpr->setFrameNumber(unsigned(int(framenumber)));
+        myObject->setSliderPos(int(mpr->currentFrame));
+    }
+    Trace::leave(myObject);
+}
+
+// ---------------------------------------------------------------- snapshots
+
+void MyQuickDrawView::showWaitPanel() {
+    QWidget* panel = myObject->waitPanel;
+    if (!panel) return;
+    panel->show();
+    panel->raise();
+    // The panel must be on the screen before the long build starts: let the
+    // window system map it and paint it (no user input is taken meanwhile).
+    QElapsedTimer waited;
+    waited.start();
+    do {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    } while (panel->windowHandle() && !panel->windowHandle()->isExposed() &&
+             waited.elapsed() < 500);
+    panel->repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+}
+
+std::unique_ptr<PixRectRef<ARGBVal>> MyQuickDrawView::snapshotRegion() {
+    PixRect<ARGBVal>& frame = *mpr->allLines;
+    int lx = frame.lx(), ly = frame.ly(), hx = frame.hx(), hy = frame.hy();
+    if (cropping) {
+        // The far edges are included: a crop w wide covers w + 1 columns
+        // before the cut to the frame.
+        lx = int(clipOrigin.x);
+        ly = int(clipOrigin.y);
+        hx = int(clipOrigin.x + clipSize.width);
+        hy = int(clipOrigin.y + clipSize.height);
+    }
+    return std::make_unique<PixRectRef<ARGBVal>>(frame, lx, ly, hx, hy);
+}
+
+void MyQuickDrawView::exportCopy(PixRectRef<ARGBVal>& region, int quality) {
+    WaitPanelScope wait(myObject->waitPanel);
+    showWaitPanel();
+    PixRectRW<ARGBVal> copy(region);
+    Bitmapio bitmap(copy);
+    wait.close();
+    // Only a failed resampled save brings up the error panel, so that a
+    // cancelled dialog here stays quiet; the status bar still tells whether
+    // the file was written.
+    if (bitmap.saveToFile(nullptr, quality))
+        myObject->showStatus(tr("Snapshot saved (%1 × %2).").arg(bitmap.width).arg(bitmap.height));
+    else
+        myObject->showStatus(tr("The snapshot was not saved."));
+}
+
+void MyQuickDrawView::exportResampled(PixRectRef<ARGBVal>& region, double fx, double fy,
+                                      uint8_t interp, int quality) {
+    WaitPanelScope wait(myObject->waitPanel);
+    showWaitPanel();
+    ContImageRef<ARGBVal> continuous(region, siinterpcode(interp));
+    SamplePixRectNC<ARGBVal, ARGBVal> resampled(continuous, fx, fy, SIInterpolated);
+    Bitmapio bitmap(resampled); // every result pixel is computed here
+    wait.close();
+    if (bitmap.saveToFile(nullptr, quality)) {
+        myObject->showStatus(tr("Snapshot saved (%1 × %2).").arg(bitmap.width).arg(bitmap.height));
+    } else {
+        myObject->saveErrorPanel->show();
+        myObject->saveErrorPanel->raise();
+    }
+}
+
+void MyQuickDrawView::saveFrame(int quality, float width, float height, uint8_t interp) {
+    Trace::enter(myObject, "-[MyQuickDrawView saveFrame:width:height:interp:]");
+    if (mpr && mpr->allLines) {
+        std::unique_ptr<PixRectRef<ARGBVal>> region = snapshotRegion();
+        const int regionW = region->width();
+        const int regionH = region->height();
+        // Copied unchanged when the size asked for is the region's own size.
+        // (In crop mode a typed size equal to the whole frame's is a resample
+        // of the crop to the size typed, not a copy of the crop at its own.)
+        if (int(width) == regionW && int(height) == regionH)
+            exportCopy(*region, quality);
+        else
+            exportResampled(*region, double(float(regionW) / width),
+                            double(float(regionH) / height), interp, quality);
+    }
+    Trace::leave(myObject);
+}
+
+void MyQuickDrawView::saveFrame(int quality, float scale, uint8_t interp) {
+    Trace::enter(myObject, "-[MyQuickDrawView saveFrame:scale:interp:]");
+    if (mpr && mpr->allLines) {
+        std::unique_ptr<PixRectRef<ARGBVal>> region = snapshotRegion();
+        if (scale == 1.0f)
+            exportCopy(*region, quality);
+        else
+            exportResampled(*region, double(scale), double(scale), interp, quality);
+    }
+    Trace::leave(myObject);
+}

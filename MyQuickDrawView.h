@@ -1,0 +1,115 @@
+// MyQuickDrawView: the movie view. It owns the frame source of the movie being
+// shown, loads movies through the open dialog or from a dropped file, draws
+// the current frame fitted and centred, keeps the crop rectangle in movie
+// pixels and lets the user drag a new one, steps through frames and saves
+// snapshots.
+#pragma once
+
+#include "CropTracker.h"
+#include "SizeArithmetic.h"
+
+#include "Movies.h"
+
+#include "ImageLib.h"
+
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+
+class QAbstractButton;
+class QMimeData;
+class MyObject;
+
+class MyQuickDrawView : public QWidget {
+    Q_OBJECT
+public:
+    struct Point {
+        float x = 0, y = 0;
+    };
+    struct Size {
+        float width = 0, height = 0;
+    };
+    using FloatRect = SizeArithmetic::FloatRect;
+
+    // Drag operations as the drag operation mask numbers them.
+    static constexpr int NSDragOperationCopy = 1;
+    static constexpr int NSDragOperationLink = 2;
+
+    explicit MyQuickDrawView(QWidget* parent = nullptr);
+    ~MyQuickDrawView() override;
+
+    QAbstractButton* movieFrameButton = nullptr; // present in the interface; no behaviour
+    MyObject* myObject = nullptr;                // the controller; not owned
+    MoviePixRect* mpr = nullptr;                 // the frame source; owned; null: no movie
+    float zoom = 0.0f;                           // 1.0 from start-up; nothing reads it
+    float framenumber = 0.0f;                    // running frame position
+    Point clipOrigin;                            // crop rectangle, movie pixels
+    Size clipSize;
+    FloatRect drawnRect; // where the frame was last drawn, view coordinates
+    bool cropping = false;
+
+    void awakeFromNib();
+
+    // Drag and drop. draggingEntered answers a drag operation for the data;
+    // performDragOperation loads the first dropped file and refits the window.
+    int draggingEntered(const QMimeData* data, Qt::DropActions sourceAllows);
+    bool performDragOperation(const QMimeData* data);
+    // The action boundary of a drop: performDragOperation with a failed open
+    // caught and reported in the status bar. Returns whether a movie was loaded.
+    bool acceptDrop(const QMimeData* data);
+
+    // Opens a movie file; raises AssertionFailure when it is not one.
+    Movie createQTMovieFromFilePath(const char* path);
+    // Loads a movie: from `path`, or through the open dialog when it is null.
+    bool pickupMovieFile(const char* path);
+
+    void drawFrame();
+    void setCropFlag(uint8_t flag);
+    void setInterlaceFlag(uint8_t flag);
+    void cleanUpForExit();
+
+    int moviewidth() const;
+    int movieheight() const;
+    int clipWidth() const;
+    int clipHeight() const;
+
+    // Frame navigation.
+    int firstFrame();
+    int nextFrame();
+    int previousFrame();
+    void setFrameNumber(int n);
+    void adjFrameNumber(float d);
+
+    // Snapshot export: to an explicit size, or by a scale divisor.
+    void saveFrame(int quality, float width, float height, uint8_t interp);
+    void saveFrame(int quality, float scale, uint8_t interp);
+
+    const CropTracker& cropTracker() const { return tracker_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override; // drawRect:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void destroyFrameSource();
+    void trackCrop(CropTracker::Event e, QPointF p);
+    void cropReleased();
+    void cropLeftView();
+    // The running position never leaves 0 ... frame count.
+    void clampRunningPosition();
+    void showWaitPanel();
+    // The snapshot's source: the crop rectangle in crop mode, else the frame.
+    std::unique_ptr<PixRectRef<ARGBVal>> snapshotRegion();
+    void exportCopy(PixRectRef<ARGBVal>& region, int quality);
+    void exportResampled(PixRectRef<ARGBVal>& region, double fx, double fy, uint8_t interp,
+                         int quality);
+
+    CropTracker tracker_;
+    OSErr lastOpenResult_ = 0; // of the last createQTMovieFromFilePath
+};

@@ -1,0 +1,120 @@
+// The application under test: the real interface (main window, panels, log
+// window) around a controller that keeps its trace lines, with dialogs
+// answered by script and helpers to load generated movies and to read the
+// number a shown frame carries.
+#pragma once
+
+#include "AppInterface.h"
+#include "MyObject.h"
+#include "MyQuickDrawView.h"
+#include "MyWindow.h"
+#include "Navigation.h"
+#include "ScriptedDialogs.h"
+#include "TestMovies.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QtTest>
+
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The controller with its trace sink kept for inspection. The lines are still
+// discarded as far as the interface is concerned: the log view stays empty.
+class RecordingObject : public MyObject {
+public:
+    std::vector<std::string> lines;
+    void logMessage(const char* text) override {
+        lines.emplace_back(text);
+        MyObject::logMessage(text);
+    }
+    int count(const std::string& line) const {
+        int n = 0;
+        for (const std::string& l : lines) n += l == line;
+        return n;
+    }
+    // Entry and exit lines pair up like brackets.
+    bool balanced() const {
+        int depth = 0;
+        for (const std::string& l : lines) {
+            if (l.rfind(">>", 0) == 0 && l.find('[') != std::string::npos) ++depth;
+            if (l == "<<\n" && --depth < 0) return false;
+        }
+        return true;
+    }
+};
+
+struct App {
+    std::shared_ptr<ScriptedDialogs> dialogs = std::make_shared<ScriptedDialogs>();
+    std::shared_ptr<NavDialogProvider> previous = SetNavDialogProvider(dialogs);
+    AppInterface ui{std::make_unique<RecordingObject>()};
+    RecordingObject* obj = static_cast<RecordingObject*>(ui.controller());
+    MyQuickDrawView* view = ui.main.myView;
+    MyWindow* win = ui.window();
+
+    App() {
+        win->show();
+        (void)QTest::qWaitForWindowExposed(win);
+    }
+    ~App() { SetNavDialogProvider(previous); }
+
+    // Opens `path` through the scripted open dialog.
+    bool open(const std::string& path) {
+        dialogs->openAnswers.push_back(path);
+        obj->openDocument(ui.main.actionOpen);
+        return view->mpr != nullptr;
+    }
+
+    // Gives the movie view exactly w x h and draws it once.
+    void viewSize(int w, int h) {
+        view->setFixedSize(w, h);
+        win->resize(w + 200, h + 300);
+        QApplication::processEvents();
+        view->repaint();
+    }
+
+    // The number painted into the frame the frame source holds now.
+    int shownNumber() const {
+        if (!view->mpr || !view->mpr->frameBuffer) return -3;
+        return testmovies::readFrameNumber(reinterpret_cast<const uint8_t*>(view->mpr->frameBuffer),
+                                           view->moviewidth(), view->movieheight(),
+                                           long(view->moviewidth()) * 4);
+    }
+
+    QString status() const { return win->statusBar()->currentMessage(); }
+
+    // A left-button mouse event at a view position (fractions allowed).
+    void mouse(QEvent::Type type, QPointF p) {
+        const Qt::MouseButtons held =
+            type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
+        const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent e(type, p, view->mapToGlobal(p), button, held, Qt::NoModifier);
+        QApplication::sendEvent(view, &e);
+    }
+    // A drag from `from` to `to`, as the mouse delivers it.
+    void drag(QPointF from, QPointF to) {
+        mouse(QEvent::MouseButtonPress, from);
+        mouse(QEvent::MouseMove, from);
+        mouse(QEvent::MouseMove, (from + to) / 2);
+        mouse(QEvent::MouseMove, to);
+        mouse(QEvent::MouseButtonRelease, to);
+    }
+};
+
+// A generated movie of w x h with `frames` numbered pictures.
+inline std::string makeMovie(const testmovies::TempFolder& dir, const std::string& name, int w,
+                             int h, int frames) {
+    testmovies::MovieOptions o;
+    o.width = w;
+    o.height = h;
+    o.frames = frames;
+    const std::string path = dir.file(name);
+    std::string error;
+    if (!testmovies::writeMovie(path, o, &error)) qFatal("writeMovie: %s", error.c_str());
+    return path;
+}
