@@ -17,10 +17,10 @@ MovieFrameCache::~MovieFrameCache() {
 }
 
 void MovieFrameCache::insert(long sample, const AVFrame* frame) {
-    if (!frame || entries.count(sample)) return;
+    if (!frame || limitPictures == 0 || entries.count(sample)) return;
     size_t b = pictureBytes(frame);
     if (b > maxBytes) return;
-    while (!entries.empty() && (usedBytes + b > maxBytes || entries.size() >= maxPictures))
+    while (!entries.empty() && (usedBytes + b > maxBytes || entries.size() >= limitPictures))
         evictOne();
     AVFrame* ref = av_frame_clone(frame);
     if (!ref) return; // out of memory: the cache is only an accelerator
@@ -43,6 +43,11 @@ void MovieFrameCache::evictOne() {
     usedBytes -= it->second.bytes;
     av_frame_free(&it->second.frame);
     entries.erase(it);
+}
+
+void MovieFrameCache::setLimit(size_t pictures) {
+    limitPictures = pictures < maxPictures ? pictures : maxPictures;
+    while (entries.size() > limitPictures) evictOne();
 }
 
 void MovieFrameCache::clear() {

@@ -28,6 +28,10 @@ public:
     void insert(long sample, const AVFrame* frame);
     const AVFrame* find(long sample); // null when absent; marks it as recently used
     void clear();
+    // At most `pictures` are held (maxPictures at most); 0 holds none, which
+    // also lets the decoder reuse its picture buffers at once.
+    void setLimit(size_t pictures);
+    size_t limit() const { return limitPictures; }
     size_t count() const { return entries.size(); }
     size_t bytes() const { return usedBytes; }
 
@@ -41,4 +45,5 @@ private:
     std::unordered_map<long, Entry> entries;
     std::list<long> ages; // front: least recently used
     size_t usedBytes = 0;
+    size_t limitPictures = maxPictures;
 };

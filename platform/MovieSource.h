@@ -48,6 +48,8 @@ public:
     // stream header, else the container's), as num/den; 0/1 when unknown.
     void codedFrameRate(int* num, int* den) const;
     const Counters& counters() const { return stats; }
+    // How many decoded pictures are kept for going back (MovieFrameCache::setLimit).
+    void setCacheLimit(size_t pictures) { cache.setLimit(pictures); }
 
     // The decoded picture of sample `index`, valid until the next call; null
     // with `*err` set (codecErr) when that picture cannot be decoded.

@@ -420,6 +420,12 @@ ComponentResult MediaGetPublicInfo(MediaHandler handler, OSType selector, void* 
     return noErr;
 }
 
+OSErr SetMovieFrameCacheLimit(Movie movie, long pictures) {
+    if (!movie || pictures < 0) return setError(movie ? paramErr : invalidMovie);
+    movie->source->setCacheLimit(size_t(pictures));
+    return setError(noErr);
+}
+
 OSErr GetMovieDecodeCounters(Movie movie, MovieDecodeCounters* counters) {
     if (!movie || !counters) return setError(movie ? paramErr : invalidMovie);
     const auto& c = movie->source->counters();

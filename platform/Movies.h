@@ -127,3 +127,8 @@ struct MovieDecodeCounters {
     long cacheHits = 0;
 };
 OSErr GetMovieDecodeCounters(Movie movie, MovieDecodeCounters* counters);
+
+// How many decoded pictures a movie keeps so that stepping back is quick
+// (320 at most, the default). A reader that only goes forward sets 0: every
+// picture's memory is then reused for the next one.
+OSErr SetMovieFrameCacheLimit(Movie movie, long pictures);

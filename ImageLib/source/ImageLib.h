@@ -24,5 +24,6 @@
 #include "SamplePixRect.h"
 #include "SamplePixRectNC.h"
 #include "Shape2D.h"
+#include "Snapshot.h"
 #include "SnapshotRoad.h"
 #include "gworldToNSImage.h"

@@ -1,0 +1,107 @@
+// moviesnap against the application itself: the real controller and movie
+// view (offscreen), a snapshot saved through a scripted save dialog, and the
+// same frame and settings given to moviesnap. The JPEG files must be equal,
+// byte for byte.
+#include "AppInterface.h"
+#include "CliHelpers.h"
+#include "MyObject.h"
+#include "MyQuickDrawView.h"
+#include "Run.h"
+#include "ScriptedDialogs.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSlider>
+
+#include <cstdlib>
+
+namespace {
+
+struct Setting {
+    int steps;                     // nextFrame actions from the first frame
+    int scalePosition;             // ScaleFactor slider
+    int method;                    // ScalingMethod index
+    int quality;                   // compressionSlider
+    const char* typedSize;         // "WxH" typed into the size fields, or null
+    const char* crop;              // "X,Y,W,H" crop rectangle, or null
+    std::vector<std::string> args; // moviesnap's options for the same (less --frame)
+};
+
+} // namespace
+
+TEST(ApplicationBytes, SnapshotsAreTheApplications) {
+    ScratchFolder dir;
+    const std::string movie = numberedMovie(dir, "m.mp4", 80, 60, 16, 8);
+    const std::vector<Setting> settings = {
+        {3, 9, 0, 25, nullptr, nullptr, {}},
+        {5, 10, 3, 0, nullptr, nullptr, {"--scale", "10", "--interp", "bspline", "--quality", "0"}},
+        {7,
+         8,
+         1,
+         60,
+         nullptr,
+         "4,6,50,30",
+         {"--scale", "8", "--interp", "bilinear", "--quality", "60", "--crop", "4,6,50,30"}},
+        {9,
+         9,
+         2,
+         90,
+         "120x45",
+         nullptr,
+         {"--size", "120x45", "--interp", "triangular", "--quality", "90"}},
+    };
+    int k = 0;
+    for (const Setting& s : settings) {
+        ScriptedDialogScope dialogs;
+        AppInterface ui;
+        MyObject* obj = ui.controller();
+        MyQuickDrawView* view = ui.main.myView;
+        ASSERT_TRUE(view->pickupMovieFile(movie.c_str()));
+        obj->resetScaleSlider();
+        for (int i = 0; i < s.steps; ++i) obj->nextFrame(nullptr);
+        const int shown = testmovies::readFrameNumber(
+            reinterpret_cast<const uint8_t*>(view->mpr->frameBuffer), 80, 60, 80 * 4);
+        ASSERT_GE(shown, 0);
+        if (s.crop) {
+            float x, y, w, h;
+            ASSERT_EQ(std::sscanf(s.crop, "%f,%f,%f,%f", &x, &y, &w, &h), 4);
+            view->clipOrigin = {x, y};
+            view->clipSize = {w, h};
+            view->cropping = true;
+            obj->updateOptions();
+        }
+        obj->ScaleFactor->setValue(s.scalePosition);
+        obj->ChangeScaleFactor(obj->ScaleFactor);
+        obj->ScalingMethod->setCurrentIndex(s.method);
+        obj->compressionSlider->setValue(s.quality);
+        if (s.typedSize) {
+            int w, h;
+            ASSERT_EQ(std::sscanf(s.typedSize, "%dx%d", &w, &h), 2);
+            obj->ResultXSize->setText(QString::number(w));
+            obj->ResultYSize->setText(QString::number(h));
+        }
+        const std::string app = dir.file(named("app%d.jpg", k));
+        dialogs.script->saveAnswers.push_back(app);
+        obj->snapFrame(nullptr);
+
+        const std::string ours = dir.file(named("ours%d.jpg", k));
+        const std::string frame = std::to_string(shown);
+        std::vector<const char*> argv{"moviesnap", movie.c_str(), "--frame", frame.c_str()};
+        for (const std::string& a : s.args) argv.push_back(a.c_str());
+        argv.push_back("-o");
+        argv.push_back(ours.c_str());
+        ASSERT_EQ(moviesnap::runCommandLine(int(argv.size()), argv.data()), moviesnap::kWritten);
+        const std::vector<unsigned char> a = ReadFileBytes(app);
+        ASSERT_GT(a.size(), 100u) << "the application wrote no snapshot for case " << k;
+        EXPECT_EQ(a, ReadFileBytes(ours)) << "case " << k;
+        ++k;
+    }
+}
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

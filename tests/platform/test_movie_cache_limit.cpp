@@ -1,0 +1,36 @@
+// The decoded-picture cache limit: a movie read forward only keeps nothing,
+// so going back decodes again, still frame-exactly; a limit of a few pictures
+// keeps just the latest.
+#include "MovieTestHelpers.h"
+
+#include <gtest/gtest.h>
+
+TEST(MovieCacheLimit, ForwardOnlyReadersKeepNothing) {
+    testmovies::TempFolder dir;
+    testmovies::MovieOptions o;
+    o.frames = 24;
+    o.gop = 24;
+    o.bFrames = 2;
+    std::string error, path = dir.file("c.mp4");
+    ASSERT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
+
+    EXPECT_EQ(SetMovieFrameCacheLimit(nullptr, 0), invalidMovie);
+    for (long limit : {0L, 3L}) {
+        OpenedMovie m(path);
+        ASSERT_EQ(m.result, noErr);
+        EXPECT_EQ(SetMovieFrameCacheLimit(m.movie, -1), paramErr);
+        ASSERT_EQ(SetMovieFrameCacheLimit(m.movie, limit), noErr);
+        const std::vector<TimeValue> times = m.sampleTimes();
+        for (int i = 0; i < 20; ++i) ASSERT_EQ(m.frameAt(times[size_t(i)]), i);
+        MovieDecodeCounters before, after;
+        GetMovieDecodeCounters(m.movie, &before);
+        // Back by one: held with a limit of 3, decoded again from the keyframe without.
+        ASSERT_EQ(m.frameAt(times[18]), 18);
+        // Further back than the limit: decoded again either way.
+        ASSERT_EQ(m.frameAt(times[10]), 10);
+        GetMovieDecodeCounters(m.movie, &after);
+        EXPECT_EQ(after.cacheHits - before.cacheHits, limit == 0 ? 0 : 1) << limit;
+        EXPECT_GE(after.picturesDecoded - before.picturesDecoded, limit == 0 ? 19 + 11 : 11)
+            << limit;
+    }
+}

@@ -1,0 +1,341 @@
+#include "Run.h"
+
+#include "FramePlan.h"
+#include "MoviePixRect.h"
+#include "Movies.h"
+#include "OutputPattern.h"
+#include "PngFile.h"
+#include "ProgressBar.h"
+#include "Snapshot.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <thread>
+#include <vector>
+
+namespace moviesnap {
+
+namespace {
+
+// Results no bigger than the largest picture a movie has.
+constexpr int kMaxResultSide = 16384;
+
+std::string reasonNotOpened(OSErr err) {
+    switch (err) {
+    case fnfErr:
+        return "no such file";
+    case permErr:
+        return "permission denied";
+    case noMovieFound:
+        return "not a movie, or no pictures in it";
+    case noVideoTrackInMovieErr:
+        return "sound only, no pictures";
+    case noCodecErr:
+        return "no decoder for its pictures";
+    case memFullErr:
+        return "pictures too large";
+    default:
+        return "error " + std::to_string(int(err));
+    }
+}
+
+// What every frame of the run shares: the road's settings and the output.
+struct Road {
+    std::optional<Snapshot::Bounds> crop;
+    Snapshot::Size size;
+    siinterpcode interp = SISmoothBilinear;
+    ImageKind kind = ImageKind::jpeg;
+    int quality = 25;
+};
+
+// One frame through the snapshot road into its file. False when the file
+// could not be written; it is then left as it was.
+bool writeSnapshot(PixRect<ARGBVal>& frame, const Road& road, const std::string& path) {
+    try {
+        const Snapshot::Chain chain(frame, road.crop ? &*road.crop : nullptr, road.size,
+                                    road.interp);
+        const std::unique_ptr<Bitmapio> bitmap = chain.bitmap();
+        if (!bitmap->data) return false;
+        if (road.kind == ImageKind::png)
+            return WritePNGFile(path.c_str(), bitmap->data, bitmap->width, bitmap->height,
+                                bitmap->bytesPerRow) == noErr;
+        return bitmap->saveToFile(path.c_str(), road.quality) != 0;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+// Writes frames on a second thread. Each frame handed over is copied, so the
+// frame source can decode the next one meanwhile; at most two frames are held.
+class BackgroundWriter {
+public:
+    BackgroundWriter(const Road& road, int width, int height)
+        : road_(road), width_(width), height_(height) {
+        worker_ = std::thread([this] { work(); });
+    }
+    ~BackgroundWriter() { finish(); }
+    BackgroundWriter(const BackgroundWriter&) = delete;
+    BackgroundWriter& operator=(const BackgroundWriter&) = delete;
+
+    // Queues a copy of `pixels` (width x height, rows packed) for `path`; waits
+    // while two frames are already held.
+    void submit(int frame, std::string path, const ARGBVal* pixels) {
+        std::vector<ARGBVal> buffer;
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return held_ < 2; });
+            ++held_;
+            if (!spare_.empty()) {
+                buffer = std::move(spare_.back());
+                spare_.pop_back();
+            }
+        }
+        buffer.resize(size_t(width_) * size_t(height_));
+        std::memcpy(buffer.data(), pixels, buffer.size() * sizeof(ARGBVal));
+        {
+            std::lock_guard lock(mutex_);
+            queue_.push_back(Job{frame, std::move(path), std::move(buffer)});
+        }
+        changed_.notify_all();
+    }
+
+    // Waits for every queued frame; answers the frames whose file failed.
+    std::vector<std::pair<int, std::string>> finish() {
+        {
+            std::lock_guard lock(mutex_);
+            closing_ = true;
+        }
+        changed_.notify_all();
+        if (worker_.joinable()) worker_.join();
+        return failed_;
+    }
+
+    int done() const { return done_.load(); }
+
+private:
+    struct Job {
+        int frame;
+        std::string path;
+        std::vector<ARGBVal> pixels;
+    };
+
+    void work() {
+        for (;;) {
+            Job job;
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [this] { return closing_ || !queue_.empty(); });
+                if (queue_.empty()) return;
+                job = std::move(queue_.front());
+                queue_.pop_front();
+            }
+            // The same raster the frame source presents: all rows of a frame buffer.
+            PixRectWrap<ARGBVal> frame(job.pixels.data(), width_, height_, SIAllLines);
+            if (!writeSnapshot(frame, road_, job.path)) failed_.emplace_back(job.frame, job.path);
+            ++done_;
+            {
+                std::lock_guard lock(mutex_);
+                spare_.push_back(std::move(job.pixels));
+                --held_;
+            }
+            changed_.notify_all();
+        }
+    }
+
+    const Road road_;
+    const int width_, height_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Job> queue_;
+    std::vector<std::vector<ARGBVal>> spare_;
+    int held_ = 0;
+    bool closing_ = false;
+    std::atomic<int> done_{0};
+    std::vector<std::pair<int, std::string>> failed_; // the worker's until joined
+    std::thread worker_;
+};
+
+void usageError(const RunSettings& s, const std::string& message) {
+    std::fprintf(s.err, "moviesnap: %s\n%s", message.c_str(), usageText().c_str());
+}
+
+// Every visual sample's start, walking forward from the first.
+MovieFrames movieFrames(const MoviePixRect& mpr) {
+    MovieFrames m;
+    const OSType eyes = VisualMediaCharacteristic;
+    TimeValue t = -1;
+    GetMovieNextInterestingTime(mpr.movie, nextTimeMediaSample | nextTimeEdgeOK, 1, &eyes, 0,
+                                0x10000, &t, nullptr);
+    while (t >= 0) {
+        m.starts.push_back(t);
+        const TimeValue was = t;
+        GetMovieNextInterestingTime(mpr.movie, nextTimeStep, 1, &eyes, t, 0x10000, &t, nullptr);
+        if (t <= was) break;
+    }
+    m.timeScale = mpr.timeScale;
+    m.duration = GetMovieDuration(mpr.movie);
+    return m;
+}
+
+void printInfo(MoviePixRect& mpr, const RunSettings& s) {
+    // The application's summary line: the time code of the frame past the
+    // last is the movie's duration.
+    mpr.setFrameNumber(mpr.frameCount);
+    short hours = 0, minutes = 0, seconds = 0, frames = 0;
+    mpr.getTime(hours, minutes, seconds, frames);
+    std::fprintf(s.out, "DUR:%d:%d:%d:%d SZ:%dx%d %d fps\n", hours, minutes, seconds, frames,
+                 mpr.allLines->width(), mpr.allLines->height(), int(mpr.fps));
+    std::fprintf(s.out, "frames: %u\n", mpr.frameCount);
+}
+
+// The road's settings from the options, checked against the frame; throws
+// UsageError for a crop outside the frame or a result without a pixel.
+Road roadFor(const Options& o, PixRect<ARGBVal>& frame) {
+    Road road;
+    road.kind = o.kind;
+    road.quality = o.quality;
+    road.interp = siinterpcode(o.interp);
+    if (o.crop) {
+        road.crop = Snapshot::cropBounds(o.crop->x, o.crop->y, o.crop->width, o.crop->height);
+        const Snapshot::Bounds& b = *road.crop;
+        // A crop wholly outside the frame would leave a one-pixel edge of it:
+        // that is never what was meant.
+        if (b.lx > frame.hx() || b.ly > frame.hy() || b.hx < frame.lx() || b.hy < frame.ly()) {
+            char text[160];
+            std::snprintf(text, sizeof text, "--crop '%g,%g,%g,%g': outside the %dx%d frame",
+                          double(o.crop->x), double(o.crop->y), double(o.crop->width),
+                          double(o.crop->height), frame.width(), frame.height());
+            throw UsageError(text);
+        }
+    }
+    if (o.width) {
+        road.size.explicitSize = true;
+        road.size.width = float(*o.width);
+        road.size.height = float(*o.height);
+    } else if (o.scale) {
+        road.size.scale = Snapshot::scaleForPosition(*o.scale);
+    }
+    const Snapshot::Chain chain(frame, road.crop ? &*road.crop : nullptr, road.size, road.interp);
+    const int w = chain.width(), h = chain.height();
+    if (w < 1 || h < 1 || w > kMaxResultSide || h > kMaxResultSide) {
+        char text[200];
+        std::snprintf(text, sizeof text,
+                      "%s: the result would be %dx%d pixels (1 to %d each way are possible)",
+                      o.scale ? "--scale" : "--size", w, h, kMaxResultSide);
+        throw UsageError(text);
+    }
+    return road;
+}
+
+} // namespace
+
+int run(const Options& o, const RunSettings& s, RunReport* report) {
+    RunReport local;
+    RunReport& r = report ? *report : local;
+
+    EnterMovies();
+    Movie movie = nullptr;
+    const OSErr opened = OpenMovieFromPath(o.movie.c_str(), &movie);
+    if (opened != noErr || !movie) {
+        std::fprintf(s.err, "moviesnap: cannot open '%s': %s\n", o.movie.c_str(),
+                     reasonNotOpened(opened).c_str());
+        return kNotOpened;
+    }
+    MoviePixRect mpr(movie, k32ARGBPixelFormat);
+    if (!mpr.movie || !mpr.allLines || mpr.frameCount == 0) {
+        std::fprintf(s.err, "moviesnap: cannot open '%s': no picture to show\n", o.movie.c_str());
+        return kNotOpened;
+    }
+    if (o.info) {
+        printInfo(mpr, s);
+        return kWritten;
+    }
+
+    std::vector<int> frames;
+    Road road;
+    const MovieFrames table = movieFrames(mpr);
+    try {
+        frames = planFrames(o, table);
+        road = roadFor(o, *mpr.allLines);
+    } catch (const UsageError& e) {
+        usageError(s, e.what());
+        return kBadUsage;
+    }
+    if (!o.interlace) mpr.setInterlaceFlag(false);
+    // Frames are visited in ascending order only: keeping decoded pictures for
+    // going back would cost memory and fresh buffers for every picture.
+    SetMovieFrameCacheLimit(mpr.movie, 0);
+
+    const OutputPattern names(o.output);
+    const int width = mpr.allLines->width(), height = mpr.allLines->height();
+    ProgressBar progress(s.err, int(frames.size()), s.terminal && !o.quiet && frames.size() > 1);
+    std::vector<std::pair<int, std::string>> failed;
+    std::vector<int> undecoded;
+    std::unique_ptr<BackgroundWriter> writer;
+    if (s.overlap && frames.size() > 1)
+        writer = std::make_unique<BackgroundWriter>(road, width, height);
+
+    int finished = 0;
+    for (int f : frames) {
+        // Ascending frames: the decoder goes on from where it stands, and
+        // only jumps forward to a keyframe when that decodes fewer pictures.
+        const TimeValue t = TimeValue(table.starts[size_t(f)]);
+        SetMovieTimeValue(mpr.movie, t);
+        mpr.currentTime = t;
+        mpr.currentFrame = unsigned(f);
+        mpr.drawFrame();
+        if (GetMoviesError() != noErr) {
+            undecoded.push_back(f);
+            continue;
+        }
+        const std::string path = names.name(f);
+        if (writer) {
+            writer->submit(f, path, mpr.frameBuffer);
+            progress.update(writer->done());
+        } else {
+            if (!writeSnapshot(*mpr.allLines, road, path)) failed.emplace_back(f, path);
+            progress.update(++finished);
+        }
+    }
+    if (writer) {
+        failed = writer->finish();
+        progress.update(writer->done());
+    }
+    progress.finish();
+
+    MovieDecodeCounters counters;
+    if (GetMovieDecodeCounters(mpr.movie, &counters) == noErr) {
+        r.seeks = counters.seeks;
+        r.picturesDecoded = counters.picturesDecoded;
+    }
+    for (int f : undecoded)
+        std::fprintf(s.err, "moviesnap: frame %d could not be decoded; '%s' not written\n", f,
+                     names.name(f).c_str());
+    for (const auto& [f, path] : failed)
+        std::fprintf(s.err, "moviesnap: '%s' (frame %d) could not be written\n", path.c_str(), f);
+    r.framesFailed = int(failed.size() + undecoded.size());
+    r.framesWritten = int(frames.size()) - r.framesFailed;
+    return r.framesFailed ? kNotWritten : kWritten;
+}
+
+int runCommandLine(int argc, const char* const* argv, const RunSettings& s, RunReport* report) {
+    Options o;
+    try {
+        o = parseArguments(argc, argv);
+    } catch (const UsageError& e) {
+        usageError(s, e.what());
+        return kBadUsage;
+    }
+    if (o.help) {
+        std::fputs(usageText().c_str(), s.out);
+        return kWritten;
+    }
+    return run(o, s, report);
+}
+
+} // namespace moviesnap
