@@ -319,12 +319,14 @@ private:
     void spline(const Axis& ax, const RowSet& rs, int* rgb) const;
 
     Chain c_;
+    void samplerow(const RowSet& rs, FixedRows::WeightCache* weights, FloatRows* floatrows,
+                   unsigned char* o) const;
     void splinerow(const RowSet& rs, FloatRows& fr, unsigned char* o) const;
 
     std::vector<Axis> cols_;                 // every column sample, result column after column
-    std::unique_ptr<FixedRows::Plan> fixed_; // enlargement by a bilinear method: the row kernels
-    std::vector<int> rest_; // enlargement: the columns a row kernel leaves to the pixel road
-    std::vector<unsigned char> plain_; // enlargement: the column's cell lies inside
+    std::unique_ptr<FixedRows::Plan> fixed_; // a bilinear method: the row kernels
+    std::vector<int> rest_;            // the column samples a row kernel leaves to the pixel road
+    std::vector<unsigned char> plain_; // the column sample's cell lies inside
     std::vector<int> colstart_; // result column i's samples: [colstart_[i], colstart_[i + 1])
     std::vector<Tri> tri_;      // triangle geometry per pair of fraction ids, when tabled
     std::vector<double> fys_;   // the distinct row fractions, when tabled
@@ -340,7 +342,9 @@ Engine::Engine(const Chain& c) : c_(c) {
             cols_.push_back(makeaxis(p, c_.lx, c_.hx, true, c_.code));
     }
     colstart_.push_back(int(cols_.size()));
-    if (!c_.reduce) {
+    {
+        // One entry per column sample: a reduction's footprints are rows of
+        // samples like an enlargement's, read by the same kernels.
         std::vector<FixedRows::Col> fc;
         for (const Axis& a : cols_) {
             plain_.push_back(a.in && a.cell ? 1 : 0);
@@ -575,65 +579,82 @@ void Engine::splinerow(const RowSet& rs, FloatRows& fr, unsigned char* o) const 
     }
 }
 
+// Every column sample of one row sample, 4 bytes each (255, red, green, blue):
+// the row kernels where they apply, the per-pixel form for the rest.
+void Engine::samplerow(const RowSet& rs, FixedRows::WeightCache* weights, FloatRows* floatrows,
+                       unsigned char* o) const {
+    const bool rowplain = rs.ay.in && rs.ay.cell;
+    // A row the row kernels take leaves only the columns they skip.
+    bool done = false;
+    if (rowplain && fixed_ && weights && (c_.code == SIBilinear || rs.ay.ring)) {
+        FixedRows::Rows fr;
+        fr.up = rs.up, fr.r0 = rs.r0, fr.r1 = rs.r1, fr.down = rs.down;
+        fr.fy = rs.ay.f, fr.gy = rs.ay.g, fr.ay0 = rs.ay.q0, fr.ay1 = rs.ay.q1;
+        if (c_.code == SIBilinear) {
+            fixed_->bilinear(fr, *weights, o);
+        } else {
+            fixed_->smooth(fr, *weights, o);
+        }
+        done = true;
+    } else if (rowplain && floatrows && c_.code == SICubicBSpline && rs.ay.ring) {
+        splinerow(rs, *floatrows, o);
+        done = true;
+    }
+    const std::size_t nrest = done ? rest_.size() : cols_.size();
+    for (std::size_t i = 0; i < nrest; ++i) {
+        const std::size_t x = done ? std::size_t(rest_[i]) : i;
+        int rgb[3];
+        sample(cols_[x], rs, rgb);
+        unsigned char* p = o + x * 4;
+        p[0] = 255;
+        p[1] = std::uint8_t(rgb[0]);
+        p[2] = std::uint8_t(rgb[1]);
+        p[3] = std::uint8_t(rgb[2]);
+    }
+}
+
 void Engine::rows(unsigned char* out, long rowbytes, int y0, int y1) const {
     const auto& s = *c_.sample;
     const int w = s.width();
     std::vector<std::int64_t> acc;
+    std::vector<unsigned char> samples;
     std::vector<RowSet> sets;
-    if (c_.reduce) acc.resize(std::size_t(w) * 3);
+    if (c_.reduce) {
+        acc.resize(std::size_t(w) * 3);
+        samples.resize(cols_.size() * 4);
+    }
     std::unique_ptr<FloatRows> floatrows;
     std::unique_ptr<FixedRows::WeightCache> weights;
     if (fixed_) weights = fixed_->cache();
-    if (!c_.reduce && c_.code == SICubicBSpline)
-        floatrows = std::make_unique<FloatRows>(c_.lx, c_.hx);
+    if (c_.code == SICubicBSpline) floatrows = std::make_unique<FloatRows>(c_.lx, c_.hx);
     for (int yi = y0; yi < y1; ++yi) {
         unsigned char* o = out + std::int64_t(yi) * rowbytes;
         sets.clear();
         for (double p : positions(c_, s.ly() + yi, false)) sets.push_back(rowset(p));
         if (!c_.reduce) {
-            const RowSet& rs = sets.front();
-            const bool rowplain = rs.ay.in && rs.ay.cell;
-            // A row the row kernels take leaves only the columns they skip.
-            bool done = false;
-            if (rowplain && fixed_ && (c_.code == SIBilinear || rs.ay.ring)) {
-                FixedRows::Rows fr;
-                fr.up = rs.up, fr.r0 = rs.r0, fr.r1 = rs.r1, fr.down = rs.down;
-                fr.fy = rs.ay.f, fr.gy = rs.ay.g, fr.ay0 = rs.ay.q0, fr.ay1 = rs.ay.q1;
-                if (c_.code == SIBilinear) {
-                    fixed_->bilinear(fr, *weights, o);
-                } else {
-                    fixed_->smooth(fr, *weights, o);
-                }
-                done = true;
-            } else if (rowplain && c_.code == SICubicBSpline && rs.ay.ring) {
-                splinerow(rs, *floatrows, o);
-                done = true;
-            }
-            const std::size_t nrest = done ? rest_.size() : std::size_t(w);
-            for (std::size_t i = 0; i < nrest; ++i) {
-                const int x = done ? rest_[i] : int(i);
-                int rgb[3];
-                sample(cols_[std::size_t(colstart_[x])], rs, rgb);
-                unsigned char* p = o + std::size_t(x) * 4;
-                p[0] = 255;
-                p[1] = std::uint8_t(rgb[0]);
-                p[2] = std::uint8_t(rgb[1]);
-                p[3] = std::uint8_t(rgb[2]);
-            }
+            // One sample per column: the samples are the result row.
+            samplerow(sets.front(), weights.get(), floatrows.get(), o);
             continue;
         }
         // Footprint means: whole-number sums of the samples taken, times 1 / n.
+        // Every sample is a whole number of at most 255, so the double sums the
+        // resampler forms are exact and equal these integer sums in any order.
         std::fill(acc.begin(), acc.end(), 0);
         for (const RowSet& rs : sets) {
+            samplerow(rs, weights.get(), floatrows.get(), samples.data());
+            const unsigned char* sp = samples.data();
             for (int x = 0; x < w; ++x) {
                 std::int64_t* a = &acc[std::size_t(x) * 3];
+                std::int64_t r = 0, g = 0, b = 0;
                 for (int k = colstart_[x]; k < colstart_[x + 1]; ++k) {
-                    int rgb[3];
-                    sample(cols_[std::size_t(k)], rs, rgb);
-                    a[0] += rgb[0];
-                    a[1] += rgb[1];
-                    a[2] += rgb[2];
+                    const unsigned char* q = sp + std::size_t(k) * 4;
+                    r += q[1];
+                    g += q[2];
+                    b += q[3];
                 }
+                a[0] += r;
+                a[1] += g;
+                a[2] += b;
             }
         }
         for (int x = 0; x < w; ++x, o += 4) {

@@ -118,6 +118,54 @@ TEST(SnapshotRoad, LargerFramesAtTheSnapshotFactors) {
     }
 }
 
+// Reductions read each footprint's samples row by row through the row kernels:
+// wider frames than above, so that whole groups of samples, groups cut short at
+// the right and rings reaching the frame's edges all occur, with crops that
+// touch the frame's edges and footprints cut short at the region's high edges.
+TEST(SnapshotRoad, ReductionsMatchTheChainsOwnReads) {
+    std::mt19937 rng(31337);
+    std::uniform_int_distribution<int> size(9, 131), pick(0, 99);
+    std::uniform_real_distribution<double> anyfactor(2.0, 9.0);
+    const std::pair<double, double> fixed[] = {{2, 2}, {2.5, 2.5}, {3, 3},   {2, 3},
+                                               {3, 2}, {7.5, 7.5}, {2.5, 4}, {4, 2.25}};
+    int fast = 0;
+    for (int iter = 0; iter < 400; ++iter) {
+        const int w = size(rng), h = size(rng);
+        std::vector<ARGBVal> frame = randomframe(rng, w, h);
+        PixRectWrap<ARGBVal> wrap(frame.data(), w, h, SIAllLines);
+        // A crop inside the frame, often reaching its right or bottom edge.
+        std::uniform_int_distribution<int> cx(0, w - 1), cy(0, h - 1);
+        int x0 = cx(rng), y0 = cy(rng), x1 = cx(rng), y1 = cy(rng);
+        if (x0 > x1) std::swap(x0, x1);
+        if (y0 > y1) std::swap(y0, y1);
+        if (pick(rng) < 40) x1 = w - 1;
+        if (pick(rng) < 40) y1 = h - 1;
+        if (pick(rng) < 25) x0 = 0, y0 = 0, x1 = w - 1, y1 = h - 1;
+        PixRectRef<ARGBVal> region(wrap, x0, y0, x1, y1);
+        if (pick(rng) < 50) region.zeroorigin();
+        const int code = iter % 4;
+        ContImageRef<ARGBVal> cont(region, siinterpcode(code));
+        auto [xs, ys] = fixed[pick(rng) % 8];
+        if (pick(rng) < 30) xs = anyfactor(rng), ys = pick(rng) < 50 ? xs : anyfactor(rng);
+        SamplePixRectNC<ARGBVal, ARGBVal> s(cont, xs, ys,
+                                            pick(rng) < 85 ? SIInterpolated : SIScatter);
+        if (s.width() < 1 || s.height() < 1) continue;
+        ASSERT_TRUE(SnapshotRoad::recognises(s)) << iter;
+        ++fast;
+        const std::vector<unsigned char> want = literalbytes(s);
+        for (int threads : {1, 3}) {
+            Bitmap bm(s);
+            std::memset(bm.data, 0x5a, std::size_t(bm.dataSize));
+            ASSERT_EQ(bm.fillFrom(s, threads), SIok);
+            ASSERT_EQ(bitmapbytes(bm), want)
+                << "iter " << iter << " code " << code << " factors " << xs << "," << ys
+                << " frame " << w << "x" << h << " region " << x0 << "," << y0 << "," << x1 << ","
+                << y1 << " threads " << threads;
+        }
+    }
+    EXPECT_GT(fast, 300);
+}
+
 TEST(SnapshotRoad, RegionMissingTheFrameReadsBlack) {
     std::vector<ARGBVal> frame(std::size_t(12) * 10, ARGBVal(255, 200, 150, 100));
     PixRectWrap<ARGBVal> wrap(frame.data(), 12, 10, SIAllLines);
