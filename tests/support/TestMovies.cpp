@@ -14,7 +14,6 @@ extern "C" {
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <random>
 
@@ -450,18 +449,6 @@ bool writeRandom(const std::string& path, size_t size, uint32_t seed) {
     std::vector<uint8_t> bytes(size);
     for (auto& b : bytes) b = uint8_t(gen());
     return writeBytes(path, bytes);
-}
-
-TempFolder::TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "moviesnap-XXXXXX").string();
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back(0);
-    if (char* made = mkdtemp(buf.data())) dir = made;
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    if (!dir.empty()) std::filesystem::remove_all(dir, ignored);
 }
 
 } // namespace testmovies
