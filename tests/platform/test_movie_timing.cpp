@@ -127,7 +127,8 @@ TEST(MovieTiming, JumpsStartAtTheirKeyframeAndTheEndNeedsNoSeek) {
     }
 }
 
-TEST(MovieTiming, FrameRateOfMpegAndOthers) {
+// Other codecs' rate comes from the sample table, pinned by the ten-sample case.
+TEST(MovieTiming, FrameRateOfMpegIsTheCodedRateOthersAreNoMpeg) {
     testmovies::TempFolder dir;
     MovieOptions o;
     o.encoder = "mpeg2video";
@@ -156,7 +157,6 @@ TEST(MovieTiming, FrameRateOfMpegAndOthers) {
 
     o.encoder = "libx264";
     o.interlaced = false;
-    o.timeBaseDen = 30;
     path = dir.file("rate.mp4");
     ASSERT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
     OpenedMovie x(path);
@@ -164,10 +164,6 @@ TEST(MovieTiming, FrameRateOfMpegAndOthers) {
     h = GetMediaHandler(GetTrackMedia(GetMovieIndTrack(x.movie, 1)));
     EXPECT_EQ(MediaHasCharacteristic(h, kCharacteristicIsAnMpegTrack, &mpeg), noErr);
     EXPECT_FALSE(mpeg);
-    Media media = GetTrackMedia(GetMovieIndTrack(x.movie, 1));
-    double fps =
-        double(GetMediaSampleCount(media)) * GetMediaTimeScale(media) / GetMediaDuration(media);
-    EXPECT_NEAR(fps, 30.0, 0.01);
 }
 
 TEST(MovieTracks, VideoAndSound) {
