@@ -22,8 +22,8 @@ TEST(Grabber, EveryFrameForwardBackwardAndByNumber) {
     o.gop = 10;
     o.bFrames = 3;
     testmovies::TempFolder dir;
-    std::string error, path = writeTestMovie(dir, "h264.mp4", o, &error);
-    ASSERT_FALSE(path.empty()) << error;
+    const std::string path = writtenMovie(dir, "h264.mp4", o);
+    ASSERT_FALSE(path.empty());
     const std::vector<TimeValue> times = OpenedMovie(path).sampleTimes();
     const unsigned n = unsigned(o.frames);
     ASSERT_EQ(times.size(), n);
@@ -80,8 +80,7 @@ TEST(GrabberTiming, TenSamplesAHundredApart) {
     o.frames = 10;
     o.timeBaseDen = 1000;
     for (int i = 0; i < 10; ++i) o.pts.push_back(i * 100);
-    std::string error, path = writeTestMovie(dir, "ten.mkv", o, &error);
-    ASSERT_FALSE(path.empty()) << error;
+    const std::string path = writtenMovie(dir, "ten.mkv", o);
     auto g = grab(path);
     ASSERT_TRUE(g && g->movie);
     EXPECT_EQ(g->frameCount, 10u);
@@ -148,8 +147,8 @@ TEST(GrabberViews, BoxAtOriginAndFieldViews) {
     MovieOptions o;
     o.frames = 3;
     o.withSound = true;
-    std::string error, path = writeTestMovie(dir, "box.mkv", o, &error);
-    ASSERT_FALSE(path.empty()) << error;
+    const std::string path = writtenMovie(dir, "box.mkv", o);
+    ASSERT_FALSE(path.empty());
 
     for (int height : {1, 5, 48}) {
         Movie m = nullptr;
@@ -197,8 +196,7 @@ TEST(GrabberViews, InterlaceFlagReachesTheRendererAndOnlyVideo) {
     o.height = 64;
     o.frames = 2;
     o.withSound = true;
-    std::string error, path = writeTestMovie(dir, "fields.ts", o, &error);
-    ASSERT_FALSE(path.empty()) << error;
+    const std::string path = writtenMovie(dir, "fields.ts", o);
     auto g = grab(path);
     ASSERT_TRUE(g && g->movie);
     Media video = GetTrackMedia(GetMovieIndTrackType(g->movie, 1, VideoMediaType, 1));
