@@ -60,9 +60,7 @@ bool writeImage(const std::string& path, const std::string& encoder, int width, 
 int readFrameNumber(const uint8_t* pixels, int width, int height, long rowBytes, int rotationCw = 0,
                     bool rgba = false);
 
-// Small file helpers for damaged inputs.
-bool writeBytes(const std::string& path, const std::vector<uint8_t>& bytes);
-std::vector<uint8_t> readBytes(const std::string& path);
+// A file of `size` random bytes (the files' own helpers are in ScratchFolder.h).
 bool writeRandom(const std::string& path, size_t size, uint32_t seed);
 
 // The tests' temporary folder, removed with everything in it when it goes.
