@@ -222,7 +222,7 @@ void TestController::actualSizeButton() {
 void TestController::notAMoviePath() {
     testmovies::TempFolder dir;
     const std::string text = dir.file("notes.txt");
-    testmovies::writeBytes(text, {'h', 'e', 'l', 'l', 'o', '\n'});
+    WriteFileBytes(text, {'h', 'e', 'l', 'l', 'o', '\n'});
     const std::string movie = makeMovie(dir, "m.mp4", 64, 48, 4);
     App app;
     QVERIFY(app.open(movie));

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 
 TEST(Common, MinMaxReturnReferencesAndPreferEarlierArgument) {
     int a = 5, b = 5, c = 1;
@@ -18,13 +17,4 @@ TEST(Common, MinMaxReturnReferencesAndPreferEarlierArgument) {
     float n = std::nanf("");
     // With strict comparisons a NaN first argument is kept unless a later one is larger.
     EXPECT_EQ(&SICommon_H::max(n, f1, f3), &n);
-}
-
-TEST(Common, DebugLabelsAndSilentSink) {
-    EXPECT_STREQ(SICommon::DBGclasslabel[0], "DBGNone#");
-    EXPECT_STREQ(SICommon::DBGclasslabel[7], "DBGIter");
-    EXPECT_STREQ(SICommon::DBGclasslabel[10], "DBGAll#");
-    EXPECT_STREQ(SICommon::DBGclasslabel[16], "");
-    EXPECT_EQ(siprintf("%d %s\n", 3, "x"), 0);
-    EXPECT_EQ(sizeof(SIerrorcode), 1u);
 }

@@ -2,7 +2,6 @@
 // behaviour and the other pixel types.
 #include "ContImageRef.h"
 #include "PixRectRW.h"
-#include "SinkCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -146,12 +145,4 @@ TEST(ContImage, ViewMissingItsSourceReadsBlack) {
         EXPECT_TRUE(black(c.pixNB(41, 39))) << code;
         EXPECT_EQ(c.interpPix(1e300, -1e300), ARGBVal()) << code;
     }
-}
-
-TEST(ContImage, PrintInfo) {
-    PixRectRW<ARGBVal> r(2, 2);
-    ContImageRef<ARGBVal> c(r, SIBilinear);
-    SinkCapture cap;
-    c.printInfo();
-    EXPECT_EQ(SinkCapture::text().rfind("ContImageRef :PixRectRef<PixType> sx=0 sy=0:", 0), 0u);
 }

@@ -1,7 +1,5 @@
 #include "ARGBVal.h"
-#include "HSVPixel.h"
 #include "Pixel.h"
-#include "SinkCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -190,7 +188,7 @@ TEST(PixelObjects, DebugClassTravelsWithCopiesOnly) {
     EXPECT_EQ(GreyPixel<float>(2.0f).dbg.dcl, 0);
 }
 
-TEST(PixelObjects, PolymorphicAssignmentAndDescriptions) {
+TEST(PixelObjects, PolymorphicAssignment) {
     RGBPixel<float> a;
     a.set(1.0f, 2.0f, 3.0f);
     a.setgrey(50.0f);
@@ -202,12 +200,4 @@ TEST(PixelObjects, PolymorphicAssignmentAndDescriptions) {
     EXPECT_FLOAT_EQ(b.blue, 3.0f);
     bb = 4.0f;
     EXPECT_FLOAT_EQ(b.green, 4.0f);
-
-    SinkCapture out;
-    GreyPixel<unsigned char>(7).printInfo();
-    a.printInfo();
-    HSVPixel<float>(1.0f, 2.0f, 3.0f).printInfo();
-    EXPECT_EQ(SinkCapture::text(), "GreyPixel< 7.000000 >\n"
-                                   "RGBPixel 1.000000 2.000000 3.000000\n"
-                                   "HSVPixel 1.000000 2.000000 3.000000\n");
 }

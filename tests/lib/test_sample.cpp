@@ -3,7 +3,6 @@
 #include "ContImageRef.h"
 #include "PixRectRW.h"
 #include "SamplePixRectNC.h"
-#include "SinkCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -237,19 +236,4 @@ TEST(SampleRect, InfiniteFactorsEndTheirLoops) {
     // A huge finite factor: one footprint covers the whole source, 60 / 36.
     SamplePixRectNC<ARGBVal, ARGBVal> h(src, 1e30, 1e30, SIInterpolated);
     EXPECT_EQ(h.pixNB(0, 0), ARGBVal(255, 1, 0, 0));
-}
-
-TEST(SampleRect, PrintInfoAndAccessors) {
-    PixRectRW<ARGBVal> src(8, 8);
-    SamplePixRectNC<ARGBVal, ARGBVal> s(src, 2.0, 4.0, SIPointSample);
-    EXPECT_EQ(s.gettype(), SIPointSample);
-    EXPECT_EQ(s.src(), &src);
-    EXPECT_FALSE(s.scaleinvariant());
-    SinkCapture cap;
-    s.printInfo();
-    EXPECT_EQ(SinkCapture::text().rfind("SamplePixRectNC: type(2) xsl(2.000000) ysl(4.000000) "
-                                        "PixRect: PixRectBase lx(0) ly(0) hx(3) hy(1)",
-                                        0),
-              0u);
-    EXPECT_NE(SinkCapture::text().find("SRC:PixRectRW"), std::string::npos);
 }

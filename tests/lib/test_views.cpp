@@ -1,6 +1,5 @@
 #include "PixRectRef.h"
 #include "PixRectWrap.h"
-#include "SinkCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -117,11 +116,6 @@ TEST(Wrap, FreedBuffersAreNeverReadAgain) {
     EXPECT_FALSE(w.hasstorage());
     EXPECT_EQ(w.pix(2, 1), ARGBVal());
     EXPECT_EQ(w.pixNB(0, 0), ARGBVal());
-
-    EXPECT_STREQ(PixRectWrap<ARGBVal>::typetoname(SIOddLines), "SIOddLines");
-    EXPECT_STREQ(PixRectWrap<ARGBVal>::typetoname(SIEvenLines), "SIEvenLines");
-    EXPECT_STREQ(PixRectWrap<ARGBVal>::typetoname(SIAllLines), "SIAllLines");
-    EXPECT_STREQ(PixRectWrap<ARGBVal>::typetoname(static_cast<siwraptype>(9)), "SIUnknownLines");
 }
 
 TEST(View, WindowOffsetAndOrigin) {
@@ -252,22 +246,4 @@ TEST(View, WithoutASourceNothingHappens) {
     EXPECT_EQ(d.pixdd(0.0, 0.0).red, 0.0f);
     EXPECT_FALSE(v.validatebounds(0, 0, 0, 0));
     EXPECT_EQ(v.src(), nullptr);
-}
-
-TEST(Diagnostics, ViewAndWrapChains) {
-    std::vector<ARGBVal> buf = markedbuffer(2, 2);
-    PixRectWrap<ARGBVal> w(buf.data(), 2, 2, SIEvenLines);
-    PixRectRef<ARGBVal> v(w);
-    v.shiftorigin(3, 4);
-    SinkCapture out;
-    v.printInfo();
-    const std::string& t = SinkCapture::text();
-    const std::string head = "PixRectRef<PixType> sx=3 sy=4:PixRect: PixRectBase lx(3) ly(4) hx(4) "
-                             "hy(4) W(2) H(1) z(1.000000,1.000000)\nSRC:PixRectWrap:(_type="
-                             "SIEvenLines) PixRectRW rast(";
-    EXPECT_EQ(t.substr(0, head.size()), head);
-    const std::string tail =
-        ") :PixRectBase lx(0) ly(0) hx(1) hy(0) W(2) H(1) z(1.000000,1.000000)\n";
-    ASSERT_GE(t.size(), tail.size());
-    EXPECT_EQ(t.substr(t.size() - tail.size()), tail);
 }

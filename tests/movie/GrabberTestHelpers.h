@@ -12,13 +12,6 @@
 #include <string>
 #include <vector>
 
-// Writes a movie into `dir`; the path, or an empty string with the reason in `error`.
-inline std::string writeTestMovie(const testmovies::TempFolder& dir, const std::string& name,
-                                  const testmovies::MovieOptions& o, std::string* error) {
-    std::string path = dir.file(name);
-    return testmovies::writeMovie(path, o, error) ? path : std::string();
-}
-
 // A frame source over the movie at `path` (null when it does not open).
 inline std::unique_ptr<MoviePixRect> grab(const std::string& path) {
     Movie m = nullptr;

@@ -17,9 +17,7 @@ std::string smallMovie(const testmovies::TempFolder& dir, const char* name = "sm
     MovieOptions o;
     o.frames = 6;
     o.timeBaseDen = 30;
-    std::string error, path = writeTestMovie(dir, name, o, &error);
-    EXPECT_FALSE(path.empty()) << error;
-    return path;
+    return writtenMovie(dir, name, o);
 }
 
 TEST(OpenDialog, ChosenPathOpensTheMovieAndNamesItsFile) {
@@ -49,7 +47,7 @@ TEST(OpenDialog, CancelOrUnopenableFileLeavesNoMovie) {
     std::string text = dir.file("notes.mov");
     ASSERT_TRUE(testmovies::writeRandom(text, 4096, 3));
     std::string empty = dir.file("empty.mp4");
-    ASSERT_TRUE(testmovies::writeBytes(empty, {}));
+    WriteFileBytes(empty, {});
     std::string sound = dir.file("sound.wav");
     ASSERT_TRUE(testmovies::writeSoundOnly(sound));
     ScriptedDialogScope dialogs({std::nullopt, text, empty, sound, dir.file("gone.mp4")});
@@ -105,8 +103,7 @@ TEST(TimeCode, HoursMinutesSecondsFrames) {
     testmovies::TempFolder dir;
     MovieOptions o;
     o.frames = 4;
-    std::string error, path = writeTestMovie(dir, "pal.mkv", o, &error);
-    ASSERT_FALSE(path.empty()) << error;
+    const std::string path = writtenMovie(dir, "pal.mkv", o);
     auto g = grab(path);
     ASSERT_TRUE(g && g->movie);
     short h, m, s, f;
@@ -141,8 +138,7 @@ TEST(TimeCode, FrameRateOfMpegVideoIsTheCodedRate) {
     o.encoder = "mpeg2video";
     o.frames = 6;
     o.timeBaseDen = 30;
-    std::string error, path = writeTestMovie(dir, "ntsc.ts", o, &error);
-    ASSERT_FALSE(path.empty()) << error;
+    const std::string path = writtenMovie(dir, "ntsc.ts", o);
     auto g = grab(path);
     ASSERT_TRUE(g && g->movie);
     short rate = 0;

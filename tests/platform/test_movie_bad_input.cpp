@@ -35,7 +35,7 @@ TEST(MovieBadInput, FilesThatAreNoMovies) {
     testmovies::TempFolder dir;
     EXPECT_EQ(openResult(dir.file("missing.mov")), fnfErr);
     EXPECT_EQ(openResult(dir.path()), fnfErr); // a folder
-    ASSERT_TRUE(testmovies::writeBytes(dir.file("empty.mov"), {}));
+    WriteFileBytes(dir.file("empty.mov"), {});
     EXPECT_EQ(openResult(dir.file("empty.mov")), noMovieFound);
     ASSERT_TRUE(testmovies::writeRandom(dir.file("random.mov"), 64 * 1024, 11));
     EXPECT_NE(openResult(dir.file("random.mov")), noErr);
@@ -52,14 +52,14 @@ TEST(MovieBadInput, PicturesTooLargeAreRefused) {
     std::string header = "YUV4MPEG2 W20000 H1000 F25:1 Ip A1:1 C420jpeg\nFRAME\n";
     std::vector<uint8_t> bytes(header.begin(), header.end());
     bytes.resize(bytes.size() + 4096, 128);
-    ASSERT_TRUE(testmovies::writeBytes(dir.file("huge.y4m"), bytes));
+    WriteFileBytes(dir.file("huge.y4m"), bytes);
     EXPECT_EQ(openResult(dir.file("huge.y4m")), memFullErr);
     // The same at a size we take opens (and its one short frame fails cleanly).
     header = "YUV4MPEG2 W64 H48 F25:1 Ip A1:1 C420jpeg\nFRAME\n";
     bytes.assign(header.begin(), header.end());
     bytes.resize(bytes.size() + 64 * 48, 200);     // Y
     bytes.resize(bytes.size() + 64 * 48 / 2, 128); // Cb, Cr
-    ASSERT_TRUE(testmovies::writeBytes(dir.file("small.y4m"), bytes));
+    WriteFileBytes(dir.file("small.y4m"), bytes);
     OpenedMovie m(dir.file("small.y4m"));
     ASSERT_EQ(m.result, noErr);
     m.frameAt(0);
@@ -73,12 +73,12 @@ TEST(MovieBadInput, UnsupportedCodec) {
     o.encoder = "mpeg4";
     std::string error, path = dir.file("codec.mkv");
     ASSERT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
-    std::vector<uint8_t> bytes = testmovies::readBytes(path);
+    std::vector<uint8_t> bytes = ReadFileBytes(path);
     const std::string id = "V_MPEG4/ISO/ASP";
     auto at = std::search(bytes.begin(), bytes.end(), id.begin(), id.end());
     ASSERT_NE(at, bytes.end());
     std::memcpy(&*at, "V_XXXXX", 7); // a codec nobody knows
-    ASSERT_TRUE(testmovies::writeBytes(path, bytes));
+    WriteFileBytes(path, bytes);
     EXPECT_EQ(openResult(path), noCodecErr);
 }
 
@@ -90,17 +90,17 @@ TEST(MovieBadInput, TruncatedFiles) {
     o.frames = 20;
     std::string mp4 = dir.file("cut.mp4");
     ASSERT_TRUE(testmovies::writeMovie(mp4, o, &error)) << error;
-    std::vector<uint8_t> bytes = testmovies::readBytes(mp4);
+    std::vector<uint8_t> bytes = ReadFileBytes(mp4);
     bytes.resize(bytes.size() * 6 / 10);
-    ASSERT_TRUE(testmovies::writeBytes(mp4, bytes));
+    WriteFileBytes(mp4, bytes);
     EXPECT_NE(openResult(mp4), noErr);
 
     // Matroska streams: the frames before the cut are there and exact.
     std::string mkv = dir.file("cut.mkv");
     ASSERT_TRUE(testmovies::writeMovie(mkv, mjpeg(30), &error)) << error;
-    bytes = testmovies::readBytes(mkv);
+    bytes = ReadFileBytes(mkv);
     bytes.resize(bytes.size() * 6 / 10);
-    ASSERT_TRUE(testmovies::writeBytes(mkv, bytes));
+    WriteFileBytes(mkv, bytes);
     OpenedMovie m(mkv);
     ASSERT_EQ(m.result, noErr);
     std::vector<TimeValue> times = m.sampleTimes();
@@ -114,12 +114,12 @@ TEST(MovieBadInput, UndecodablePacketsLeaveTheRest) {
     testmovies::TempFolder dir;
     std::string error, path = dir.file("damaged.avi");
     ASSERT_TRUE(testmovies::writeMovie(path, mjpeg(30), &error)) << error;
-    std::vector<uint8_t> bytes = testmovies::readBytes(path);
+    std::vector<uint8_t> bytes = ReadFileBytes(path);
     // Destroys a stretch three quarters in: the chunks there are lost, and
     // the demuxer numbers what it finds after them as it can.
     std::fill(bytes.begin() + long(bytes.size() * 70 / 100),
               bytes.begin() + long(bytes.size() * 3 / 4), 0xFF);
-    ASSERT_TRUE(testmovies::writeBytes(path, bytes));
+    WriteFileBytes(path, bytes);
     OpenedMovie m(path);
     ASSERT_EQ(m.result, noErr);
     std::vector<TimeValue> times = m.sampleTimes();
@@ -144,7 +144,7 @@ TEST(MovieBadInput, DamagedKeyframeSpoilsOnlyItsGop) {
     o.bFrames = 0;
     std::string error, path = dir.file("nokey.avi");
     ASSERT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
-    std::vector<uint8_t> bytes = testmovies::readBytes(path);
+    std::vector<uint8_t> bytes = ReadFileBytes(path);
     // The second keyframe (frame 12): find the MPEG-4 picture start codes.
     const uint8_t vop[4] = {0, 0, 1, 0xB6};
     std::vector<size_t> starts;
@@ -155,7 +155,7 @@ TEST(MovieBadInput, DamagedKeyframeSpoilsOnlyItsGop) {
     // Its picture data only; the container's chunk header before frame 13 stays.
     for (size_t k = starts[12] + 8; k < (starts[12] + starts[13]) / 2; ++k)
         bytes[k] = uint8_t(k * 37);
-    ASSERT_TRUE(testmovies::writeBytes(path, bytes));
+    WriteFileBytes(path, bytes);
     OpenedMovie m(path);
     ASSERT_EQ(m.result, noErr);
     std::vector<TimeValue> times = m.sampleTimes();

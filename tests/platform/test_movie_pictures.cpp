@@ -33,8 +33,7 @@ TEST(MoviePictures, OneFrameMovie) {
     testmovies::TempFolder dir;
     MovieOptions o;
     o.frames = 1;
-    std::string error, path = dir.file("one.mp4");
-    ASSERT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
+    const std::string path = writtenMovie(dir, "one.mp4", o);
     OpenedMovie m(path);
     ASSERT_EQ(m.result, noErr);
     EXPECT_EQ(m.sampleTimes(), std::vector<TimeValue>{0});
@@ -50,8 +49,7 @@ TEST(MoviePictures, SampleAspectRatioWidensTheBox) {
     o.frames = 5;
     o.sarNum = 2;
     o.sarDen = 1;
-    std::string error, path = dir.file("wide.mkv");
-    ASSERT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
+    const std::string path = writtenMovie(dir, "wide.mkv", o);
     OpenedMovie m(path);
     ASSERT_EQ(m.result, noErr);
     EXPECT_EQ(m.width, 128);
@@ -66,8 +64,7 @@ TEST(MoviePictures, RotationTurnsThePicture) {
         MovieOptions o;
         o.frames = 6;
         o.rotation = rotation;
-        std::string error, path = dir.file("turned" + std::to_string(rotation) + ".mp4");
-        ASSERT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
+        const std::string path = writtenMovie(dir, "turned" + std::to_string(rotation) + ".mp4", o);
         OpenedMovie m(path);
         ASSERT_EQ(m.result, noErr);
         EXPECT_EQ(m.width, rotation == 180 ? 64 : 48);
@@ -85,8 +82,7 @@ TEST(MoviePictures, DrawsScaledIntoAnyBox) {
     o.encoder = "mpeg4";
     o.bFrames = 0;
     o.frames = 3;
-    std::string error, path = dir.file("box.avi");
-    ASSERT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
+    const std::string path = writtenMovie(dir, "box.avi", o);
     Movie movie = nullptr;
     ASSERT_EQ(OpenMovieFromPath(path.c_str(), &movie), noErr);
     // A world larger than the box: the box (moved to 10,20 and doubled) is
@@ -145,8 +141,7 @@ TEST_P(ColourPatch, GivesTheRightRGB) {
     o.flat[0] = p.y;
     o.flat[1] = p.cb;
     o.flat[2] = p.cr;
-    std::string error, path = dir.file("patch.mkv");
-    ASSERT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
+    const std::string path = writtenMovie(dir, "patch.mkv", o);
     OpenedMovie m(path);
     ASSERT_EQ(m.result, noErr);
     m.frameAt(0);
@@ -186,8 +181,7 @@ TEST(MoviePictures, InterlaceHintsOffShowOneField) {
     o.height = 64;
     o.frames = 12; // a transport stream needs a few packets to be recognised
     o.content = testmovies::Content::fields;
-    std::string error, path = dir.file("fields.ts");
-    ASSERT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
+    const std::string path = writtenMovie(dir, "fields.ts", o);
     OpenedMovie m(path);
     ASSERT_EQ(m.result, noErr);
     Media media = GetTrackMedia(GetMovieIndTrack(m.movie, 1));
@@ -207,9 +201,7 @@ TEST(MoviePictures, InterlaceHintsOffShowOneField) {
     o.interlaced = false;
     o.encoder = "mpeg4";
     o.bFrames = 0;
-    path = dir.file("progressive.mkv");
-    ASSERT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
-    OpenedMovie p(path);
+    OpenedMovie p(writtenMovie(dir, "progressive.mkv", o));
     ASSERT_EQ(p.result, noErr);
     SetMediaPlayHints(GetTrackMedia(GetMovieIndTrack(p.movie, 1)), 0, 0x104140);
     p.frameAt(0);

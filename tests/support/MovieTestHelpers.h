@@ -5,6 +5,8 @@
 #include "Movies.h"
 #include "TestMovies.h"
 
+#include <gtest/gtest.h>
+
 #include <vector>
 
 struct OpenedMovie {
@@ -60,3 +62,13 @@ struct OpenedMovie {
     // The pixel at (x, y) as A,R,G,B bytes.
     const uint8_t* at(int x, int y) const { return bytes() + (size_t(y) * width + x) * 4; }
 };
+
+// Writes a generated movie into `dir`; its path, or an empty path and a test
+// failure saying why.
+inline std::string writtenMovie(const testmovies::TempFolder& dir, const std::string& name,
+                                const testmovies::MovieOptions& o) {
+    std::string error, path = dir.file(name);
+    if (testmovies::writeMovie(path, o, &error)) return path;
+    ADD_FAILURE() << "writeMovie " << name << ": " << error;
+    return {};
+}

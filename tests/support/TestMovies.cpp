@@ -14,9 +14,8 @@ extern "C" {
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <random>
+#include <stdexcept>
 
 namespace testmovies {
 
@@ -393,7 +392,12 @@ bool writeImage(const std::string& path, const std::string& encoder, int width, 
     }
     av_packet_free(&pkt);
     if (bytes.empty()) return fail(error, "nothing encoded");
-    return writeBytes(path, bytes) || fail(error, "cannot write " + path);
+    try {
+        WriteFileBytes(path, bytes);
+    } catch (const std::exception& e) {
+        return fail(error, e.what());
+    }
+    return true;
 }
 
 int readFrameNumber(const uint8_t* pixels, int width, int height, long rowBytes, int rotationCw,
@@ -434,34 +438,12 @@ int readFrameNumber(const uint8_t* pixels, int width, int height, long rowBytes,
     return (word >> 12) == checkBits(number) ? number : -1;
 }
 
-bool writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    return bool(f);
-}
-
-std::vector<uint8_t> readBytes(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
-}
-
 bool writeRandom(const std::string& path, size_t size, uint32_t seed) {
     std::mt19937 gen(seed);
     std::vector<uint8_t> bytes(size);
     for (auto& b : bytes) b = uint8_t(gen());
-    return writeBytes(path, bytes);
-}
-
-TempFolder::TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "moviesnap-XXXXXX").string();
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back(0);
-    if (char* made = mkdtemp(buf.data())) dir = made;
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    if (!dir.empty()) std::filesystem::remove_all(dir, ignored);
+    WriteFileBytes(path, bytes);
+    return true;
 }
 
 } // namespace testmovies

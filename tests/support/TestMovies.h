@@ -5,6 +5,8 @@
 // it to make a sample movie.
 #pragma once
 
+#include "ScratchFolder.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -58,24 +60,10 @@ bool writeImage(const std::string& path, const std::string& encoder, int width, 
 int readFrameNumber(const uint8_t* pixels, int width, int height, long rowBytes, int rotationCw = 0,
                     bool rgba = false);
 
-// Small file helpers for damaged inputs.
-bool writeBytes(const std::string& path, const std::vector<uint8_t>& bytes);
-std::vector<uint8_t> readBytes(const std::string& path);
+// A file of `size` random bytes (the files' own helpers are in ScratchFolder.h).
 bool writeRandom(const std::string& path, size_t size, uint32_t seed);
 
-// A fresh folder under the system's temporary folder, removed with everything
-// in it when the object goes.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::string& path() const { return dir; }
-    std::string file(const std::string& name) const { return dir + "/" + name; }
-
-private:
-    std::string dir;
-};
+// The tests' temporary folder, removed with everything in it when it goes.
+using TempFolder = ::ScratchFolder;
 
 } // namespace testmovies
