@@ -125,8 +125,8 @@ OSErr registerFile(int fd, bool canWrite, int16_t* refNum) {
 
 } // namespace
 
-OSErr NativePathNameToFSSpec(const char* path, FSSpec* spec, uint32_t) {
-    if (!path || !spec) return paramErr;
+OSErr NativePathNameToFSSpec(const char* path, FSSpec* fss, uint32_t) {
+    if (!path || !fss) return paramErr;
     if (!*path) return bdNamErr;
     std::error_code ec;
     fs::path p = fs::absolute(fs::path(path), ec);
@@ -135,36 +135,35 @@ OSErr NativePathNameToFSSpec(const char* path, FSSpec* spec, uint32_t) {
     std::string s = p.string();
     while (s.size() > 1 && s.back() == '/') s.pop_back();
     if (OSErr err = checkFolder(fs::path(s))) return err;
-    spec->path = s;
+    fss->path = s;
     return noErr;
 }
 
-OSErr FSpDelete(const FSSpec* spec) {
-    if (!spec || spec->path.empty()) return paramErr;
+OSErr FSpDelete(const FSSpec* fss) {
+    if (!fss || fss->path.empty()) return paramErr;
     struct stat st {};
-    if (lstat(spec->path.c_str(), &st) != 0) return fromErrno(errno);
-    if (S_ISDIR(st.st_mode))
-        return rmdir(spec->path.c_str()) == 0 ? OSErr(noErr) : fromErrno(errno);
-    if (OSErr err = FSpCheckBusy(spec); err == fBsyErr) return err;
-    return unlink(spec->path.c_str()) == 0 ? OSErr(noErr) : fromErrno(errno);
+    if (lstat(fss->path.c_str(), &st) != 0) return fromErrno(errno);
+    if (S_ISDIR(st.st_mode)) return rmdir(fss->path.c_str()) == 0 ? OSErr(noErr) : fromErrno(errno);
+    if (OSErr err = FSpCheckBusy(fss); err == fBsyErr) return err;
+    return unlink(fss->path.c_str()) == 0 ? OSErr(noErr) : fromErrno(errno);
 }
 
-OSErr FSpCreate(const FSSpec* spec, OSType creator, OSType fileType, ScriptCode) {
-    if (!spec || spec->path.empty()) return paramErr;
-    int fd = open(spec->path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+OSErr FSpCreate(const FSSpec* fss, OSType creator, OSType fileType, ScriptCode) {
+    if (!fss || fss->path.empty()) return paramErr;
+    int fd = open(fss->path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) return errno == ENOENT ? OSErr(dirNFErr) : fromErrno(errno);
     writeTypeAttrs(fd, creator, fileType);
     close(fd);
     return noErr;
 }
 
-OSErr FSpGetFInfo(const FSSpec* spec, FInfo* info) {
-    if (!spec || !info) return paramErr;
+OSErr FSpGetFInfo(const FSSpec* fss, FInfo* info) {
+    if (!fss || !info) return paramErr;
     struct stat st {};
-    if (stat(spec->path.c_str(), &st) != 0) return fromErrno(errno);
+    if (stat(fss->path.c_str(), &st) != 0) return fromErrno(errno);
     auto get = [&](const char* name) -> OSType {
         unsigned char b[4];
-        if (getxattr(spec->path.c_str(), name, b, sizeof b) != 4) return 0;
+        if (getxattr(fss->path.c_str(), name, b, sizeof b) != 4) return 0;
         return (OSType(b[0]) << 24) | (OSType(b[1]) << 16) | (OSType(b[2]) << 8) | OSType(b[3]);
     };
     info->fdType = get(kTypeAttr);
@@ -172,8 +171,8 @@ OSErr FSpGetFInfo(const FSSpec* spec, FInfo* info) {
     return noErr;
 }
 
-OSErr FSpOpenDF(const FSSpec* spec, SInt8 permission, int16_t* refNum) {
-    if (!spec || !refNum || spec->path.empty()) return paramErr;
+OSErr FSpOpenDF(const FSSpec* fss, SInt8 permission, int16_t* refNum) {
+    if (!fss || !refNum || fss->path.empty()) return paramErr;
     *refNum = 0;
     int flags;
     switch (permission) {
@@ -191,10 +190,10 @@ OSErr FSpOpenDF(const FSSpec* spec, SInt8 permission, int16_t* refNum) {
     default:
         return paramErr;
     }
-    int fd = open(spec->path.c_str(), flags | O_CLOEXEC);
+    int fd = open(fss->path.c_str(), flags | O_CLOEXEC);
     if (fd < 0 && permission == fsCurPerm && (errno == EACCES || errno == EROFS)) {
         flags = O_RDONLY;
-        fd = open(spec->path.c_str(), flags | O_CLOEXEC);
+        fd = open(fss->path.c_str(), flags | O_CLOEXEC);
     }
     if (fd < 0) return fromErrno(errno);
     struct stat st {};
@@ -346,13 +345,13 @@ OSErr FSClose(int16_t refNum) {
     return close(fd) == 0 ? OSErr(noErr) : fromErrno(errno);
 }
 
-OSErr FSpCheckBusy(const FSSpec* spec) {
-    if (!spec || spec->path.empty()) return paramErr;
-    int fd = open(spec->path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+OSErr FSpCheckBusy(const FSSpec* fss) {
+    if (!fss || fss->path.empty()) return paramErr;
+    int fd = open(fss->path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         int e = errno;
         // Without read permission nobody can be asked; such a file counts as free.
-        if (e == EACCES) return access(spec->path.c_str(), F_OK) == 0 ? noErr : fnfErr;
+        if (e == EACCES) return access(fss->path.c_str(), F_OK) == 0 ? noErr : fnfErr;
         return fromErrno(e);
     }
     bool busy = lockedElsewhere(fd);

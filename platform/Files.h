@@ -52,21 +52,21 @@ enum : int16_t {
 // specification. noErr when made; the file need not exist but its folder must
 // (dirNFErr otherwise); paramErr for a null argument, bdNamErr for an empty
 // path. `flags` is reserved: pass 0.
-OSErr NativePathNameToFSSpec(const char* path, FSSpec* spec, uint32_t flags);
+OSErr NativePathNameToFSSpec(const char* path, FSSpec* fss, uint32_t flags);
 
 // Deletes a file or an empty folder. fnfErr when absent, fBsyErr when another
 // process holds it locked or the folder is not empty.
-OSErr FSpDelete(const FSSpec* spec);
+OSErr FSpDelete(const FSSpec* fss);
 
 // Creates an empty file; dupFNErr when one of that name exists. `script` is ignored.
-OSErr FSpCreate(const FSSpec* spec, OSType creator, OSType fileType, ScriptCode script);
+OSErr FSpCreate(const FSSpec* fss, OSType creator, OSType fileType, ScriptCode script);
 
 // Type and creator recorded by FSpCreate (zeros where not kept); fnfErr when absent.
-OSErr FSpGetFInfo(const FSSpec* spec, FInfo* info);
+OSErr FSpGetFInfo(const FSSpec* fss, FInfo* info);
 
 // Opens the file's data. Opening with write access answers fBsyErr when
 // another process holds a lock on the file.
-OSErr FSpOpenDF(const FSSpec* spec, SInt8 permission, int16_t* refNum);
+OSErr FSpOpenDF(const FSSpec* fss, SInt8 permission, int16_t* refNum);
 
 // Moves the mark. A position before the start answers posErr and leaves the
 // mark; a position past the end is allowed (bytes written there leave zeros
@@ -94,7 +94,7 @@ OSErr FSClose(int16_t refNum);
 
 // noErr when no other process holds a lock on the file, fBsyErr when one does,
 // fnfErr when it does not exist.
-OSErr FSpCheckBusy(const FSSpec* spec);
+OSErr FSpCheckBusy(const FSSpec* fss);
 
 // Creates a new, empty, uniquely named hidden file in the folder of `target`
 // (".<name>.XXXXXX.tmp"), with the given type and creator, and answers its

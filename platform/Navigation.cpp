@@ -156,8 +156,8 @@ void startReply(NavReplyRecord* reply) {
     *reply = NavReplyRecord{};
 }
 
-OSErr fillReply(NavReplyRecord* reply, const FSSpec& spec) {
-    auto* data = new (std::nothrow) AEDescData{{spec.path}};
+OSErr fillReply(NavReplyRecord* reply, const FSSpec& fss) {
+    auto* data = new (std::nothrow) AEDescData{{fss.path}};
     if (!data) return memFullErr;
     reply->selection.descriptorType = typeAEList;
     reply->selection.dataHandle = data;
@@ -166,10 +166,10 @@ OSErr fillReply(NavReplyRecord* reply, const FSSpec& spec) {
 }
 
 // An existing regular file as a specification.
-OSErr existingFile(const std::string& path, FSSpec* spec) {
-    if (OSErr err = NativePathNameToFSSpec(path.c_str(), spec, 0)) return err;
+OSErr existingFile(const std::string& path, FSSpec* fss) {
+    if (OSErr err = NativePathNameToFSSpec(path.c_str(), fss, 0)) return err;
     std::error_code ec;
-    return std::filesystem::is_regular_file(spec->path, ec) ? noErr : fnfErr;
+    return std::filesystem::is_regular_file(fss->path, ec) ? noErr : fnfErr;
 }
 
 std::string directoryOf(const AEDesc* location) {
@@ -281,9 +281,9 @@ OSErr NavGetFile(const AEDesc* defaultLocation, NavReplyRecord* reply,
     std::optional<std::string> path = provider()->getOpenPath(request);
     notify(eventProc, kNavCBTerminate, nullptr, callBackUD);
     if (!path) return userCanceledErr;
-    FSSpec spec;
-    if (OSErr err = existingFile(*path, &spec)) return err;
-    return fillReply(reply, spec);
+    FSSpec fss;
+    if (OSErr err = existingFile(*path, &fss)) return err;
+    return fillReply(reply, fss);
 }
 
 OSErr NavPutFile(const AEDesc* defaultLocation, NavReplyRecord* reply,
@@ -311,12 +311,12 @@ OSErr NavPutFile(const AEDesc* defaultLocation, NavReplyRecord* reply,
     std::optional<std::string> path = provider()->getSavePath(request);
     notify(eventProc, kNavCBTerminate, nullptr, callBackUD);
     if (!path) return userCanceledErr;
-    FSSpec spec;
-    if (OSErr err = NativePathNameToFSSpec(path->c_str(), &spec, 0)) return err;
+    FSSpec fss;
+    if (OSErr err = NativePathNameToFSSpec(path->c_str(), &fss, 0)) return err;
     std::error_code ec;
-    if (std::filesystem::is_directory(spec.path, ec)) return paramErr;
-    reply->replacing = std::filesystem::exists(spec.path, ec);
-    return fillReply(reply, spec);
+    if (std::filesystem::is_directory(fss.path, ec)) return paramErr;
+    reply->replacing = std::filesystem::exists(fss.path, ec);
+    return fillReply(reply, fss);
 }
 
 OSErr NavDisposeReply(NavReplyRecord* reply) {
@@ -368,9 +368,9 @@ OSStatus NavDialogGetReply(NavDialogRef dialog, NavReplyRecord* reply) {
     startReply(reply);
     if (!dialog->ran) return paramErr;
     if (dialog->action != kNavUserActionChoose) return userCanceledErr;
-    FSSpec spec;
-    if (OSErr err = existingFile(dialog->chosen, &spec)) return err;
-    return fillReply(reply, spec);
+    FSSpec fss;
+    if (OSErr err = existingFile(dialog->chosen, &fss)) return err;
+    return fillReply(reply, fss);
 }
 
 void NavDialogDispose(NavDialogRef dialog) {

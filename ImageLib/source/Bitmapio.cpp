@@ -148,8 +148,8 @@ OSErr QTJPEG_DataLoadingProc(char** cursor, long needed, long refcon) {
     return result;
 }
 
-OSErr FnameToFSSpec(const char* path, FSSpec* spec, uint32_t flags) {
-    return NativePathNameToFSSpec(path, spec, flags);
+OSErr FnameToFSSpec(const char* path, FSSpec* fss, uint32_t flags) {
+    return NativePathNameToFSSpec(path, fss, flags);
 }
 
 void error(const char* format, ...) {

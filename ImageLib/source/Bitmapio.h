@@ -91,7 +91,7 @@ inline constexpr long QTJPEG_ReadBufferSize = 32768;
 OSErr QTJPEG_DataLoadingProc(char** cursor, long needed, long refcon);
 
 // NativePathNameToFSSpec with the same arguments; callers pass flags 0.
-OSErr FnameToFSSpec(const char* path, FSSpec* spec, uint32_t flags);
+OSErr FnameToFSSpec(const char* path, FSSpec* fss, uint32_t flags);
 
 // Reports a load or save failure through the diagnostics sink (at most 1022
 // characters of it). It only reports: the caller goes on to fail.

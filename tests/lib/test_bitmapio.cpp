@@ -93,10 +93,10 @@ TEST(BitmapioQuality, TableAtEveryBoundaryAndTheFileIsTheCompressorsBytes) {
         ASSERT_EQ(bm.saveToFile(path.c_str(), arg), 1);
         EXPECT_EQ(ReadFileBytes(path), compressorBytes(bm, codec));
     }
-    FSSpec spec;
-    FnameToFSSpec(dir.file("q.jpg").c_str(), &spec, 0);
+    FSSpec fss;
+    FnameToFSSpec(dir.file("q.jpg").c_str(), &fss, 0);
     FInfo info;
-    ASSERT_EQ(FSpGetFInfo(&spec, &info), noErr);
+    ASSERT_EQ(FSpGetFInfo(&fss, &info), noErr);
     if (info.fdType != 0) { // where the file system keeps types at all
         EXPECT_EQ(info.fdType, FOUR_CHAR_CODE("JPEG"));
         EXPECT_EQ(info.fdCreator, FOUR_CHAR_CODE("ogle"));
@@ -158,10 +158,10 @@ TEST_F(BitmapioFiles, BusyTargetFailsAndStaysAsItWas) {
     GWorldPtr world = nullptr;
     NewGWorldFromPtr(&world, k32ARGBPixelFormat, &bounds, nullptr, nullptr, 0,
                      reinterpret_cast<Ptr>(bm.data), bm.bytesPerRow);
-    FSSpec spec;
-    FnameToFSSpec(path.c_str(), &spec, 0);
-    EXPECT_EQ(QTJPEG_SaveJPEG(world, spec, 50), fBsyErr);
-    EXPECT_EQ(QTJPEG_SaveJPEG(nullptr, spec, 50), paramErr);
+    FSSpec fss;
+    FnameToFSSpec(path.c_str(), &fss, 0);
+    EXPECT_EQ(QTJPEG_SaveJPEG(world, fss, 50), fBsyErr);
+    EXPECT_EQ(QTJPEG_SaveJPEG(nullptr, fss, 50), paramErr);
     DisposeGWorld(world);
     EXPECT_EQ(ReadFileBytes(path), oldBytes);
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"busy.jpg"});
@@ -192,17 +192,17 @@ TEST(BitmapioError, MessageIsAnArgumentNotAFormatAndIsCutAt1022) {
 
 TEST(BitmapioProcs, FlushWritesOrSkipsAtTheMark) {
     ScratchFolder dir;
-    FSSpec spec;
-    FnameToFSSpec(dir.file("f").c_str(), &spec, 0);
-    ASSERT_EQ(FSpCreate(&spec, 0, 0, -1), noErr);
+    FSSpec fss;
+    FnameToFSSpec(dir.file("f").c_str(), &fss, 0);
+    ASSERT_EQ(FSpCreate(&fss, 0, 0, -1), noErr);
     int16_t ref = 0;
-    ASSERT_EQ(FSpOpenDF(&spec, fsRdWrPerm, &ref), noErr);
+    ASSERT_EQ(FSpOpenDF(&fss, fsRdWrPerm, &ref), noErr);
     char abc[] = "abc", xy[] = "xy";
     EXPECT_EQ(QTJPEG_DataUnloadProc(abc, 3, ref), noErr);
     EXPECT_EQ(QTJPEG_DataUnloadProc(nullptr, 4, ref), noErr);
     EXPECT_EQ(QTJPEG_DataUnloadProc(xy, 2, ref), noErr);
     FSClose(ref);
-    EXPECT_EQ(ReadFileBytes(spec.path),
+    EXPECT_EQ(ReadFileBytes(fss.path),
               (std::vector<unsigned char>{'a', 'b', 'c', 0, 0, 0, 0, 'x', 'y'}));
     EXPECT_NE(QTJPEG_DataUnloadProc(abc, 3, ref), noErr); // closed
 }
@@ -212,11 +212,11 @@ TEST(BitmapioProcs, ReadProcedureRefillsKeepingTheUnreadTail) {
     std::vector<unsigned char> bytes(100000);
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = uint8_t(i * 31 + i / 256);
     WriteFileBytes(dir.file("r"), bytes);
-    FSSpec spec;
-    FnameToFSSpec(dir.file("r").c_str(), &spec, 0);
+    FSSpec fss;
+    FnameToFSSpec(dir.file("r").c_str(), &fss, 0);
     std::vector<char> buffer(QTJPEG_ReadBufferSize);
     QTJPEG_ReadRecord rec{0, 100000, buffer.data(), buffer.data()};
-    ASSERT_EQ(FSpOpenDF(&spec, fsRdPerm, &rec.refNum), noErr);
+    ASSERT_EQ(FSpOpenDF(&fss, fsRdPerm, &rec.refNum), noErr);
     const long refcon = reinterpret_cast<long>(&rec);
     char* cursor = buffer.data();
     size_t offset = 0; // of the cursor in the file
@@ -316,10 +316,10 @@ TEST_F(BitmapioFiles, ScriptedDialogsSaveLoadAndCancel) {
     EXPECT_EQ(in.width, 30);
     EXPECT_EQ(in.initFromAFile(nullptr), kBitmapioNoFile);
     EXPECT_EQ(in.width, 30); // unchanged
-    FSSpec spec{"unfilled"};
-    EXPECT_FALSE(Bitmapio::GetImageFileSpec(&spec));
-    EXPECT_FALSE(Bitmapio::GetSaveFileSpec(&spec));
-    EXPECT_EQ(spec.path, "unfilled");
+    FSSpec fss{"unfilled"};
+    EXPECT_FALSE(Bitmapio::GetImageFileSpec(&fss));
+    EXPECT_FALSE(Bitmapio::GetSaveFileSpec(&fss));
+    EXPECT_EQ(fss.path, "unfilled");
     // A path that cannot be a file specification asks the user instead.
     script->answers = {dir.file("picked.jpg")};
     EXPECT_EQ(in.initFromAFile(dir.file("no/such/x.jpg").c_str()), kBitmapioLoaded);

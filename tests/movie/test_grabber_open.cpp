@@ -70,15 +70,15 @@ TEST(OpenDialog, CancelOrUnopenableFileLeavesNoMovie) {
 }
 
 TEST(OpenDialog, ResultsAndTheTypeList) {
-    FSSpec spec{"untouched"};
+    FSSpec fss{"untouched"};
     unsigned long types[2] = {FOUR_CHAR_CODE("MooV"), FOUR_CHAR_CODE("qtif")};
     {
         ScriptedDialogScope dialogs;
         EXPECT_EQ(GetOneFileWithPreview(2, types, nullptr, nullptr), paramErr);
         EXPECT_TRUE(dialogs.script->opens.empty()) << "no dialog without an output";
-        EXPECT_EQ(GetOneFileWithPreview(2, types, &spec, nullptr), userCanceledErr);
-        EXPECT_EQ(spec.path, "untouched");
-        Movie m = reinterpret_cast<Movie>(&spec);
+        EXPECT_EQ(GetOneFileWithPreview(2, types, &fss, nullptr), userCanceledErr);
+        EXPECT_EQ(fss.path, "untouched");
+        Movie m = reinterpret_cast<Movie>(&fss);
         EXPECT_EQ(QTUSimpleGetMovieOrImage(&m, nullptr), userCanceledErr);
         EXPECT_EQ(m, nullptr);
     }

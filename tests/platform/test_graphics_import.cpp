@@ -20,8 +20,8 @@ struct Imported {
 };
 
 void open(const std::string& path, Imported* out) {
-    FSSpec spec{path};
-    out->err = GetGraphicsImporterForFile(&spec, &out->gi);
+    FSSpec fss{path};
+    out->err = GetGraphicsImporterForFile(&fss, &out->gi);
     if (out->err) return;
     ImageDescriptionHandle desc = nullptr;
     ASSERT_EQ(GraphicsImportGetImageDescription(out->gi, &desc), noErr);
@@ -210,8 +210,8 @@ TEST(GraphicsImport, CallsWithoutAnImporterOrWorldAreRefused) {
     EXPECT_EQ(GraphicsImportGetImageDescription(nullptr, &desc), paramErr);
     EXPECT_EQ(GraphicsImportDraw(nullptr), paramErr);
     EXPECT_EQ(CloseComponent(nullptr), paramErr);
-    FSSpec spec{"/x"};
-    EXPECT_EQ(GetGraphicsImporterForFile(&spec, nullptr), paramErr);
+    FSSpec fss{"/x"};
+    EXPECT_EQ(GetGraphicsImporterForFile(&fss, nullptr), paramErr);
 
     ScratchFolder dir;
     WriteTestImage(dir.file("a.bmp"), GradientRaster(4, 4), TestImageFormat::BMP);

@@ -10,8 +10,8 @@ namespace {
 
 TEST(MovieCalls, UrlIsPercentEncodedAndFitsTheHandle) {
     Handle url = NewHandleClear(8); // too small: grown
-    FSSpec spec{"/tmp/a b%c/é.mov"};
-    EXPECT_EQ(HRUtilGetURLFromFSSpec(&spec, url), noErr);
+    FSSpec fss{"/tmp/a b%c/é.mov"};
+    EXPECT_EQ(HRUtilGetURLFromFSSpec(&fss, url), noErr);
     EXPECT_STREQ(*url, "file:///tmp/a%20b%25c/%C3%A9.mov");
     FSSpec relative{"x.mov"};
     EXPECT_EQ(HRUtilGetURLFromFSSpec(&relative, url), noErr);
@@ -32,9 +32,9 @@ TEST(MovieCalls, OpenThroughAMovieFile) {
     ASSERT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
     EXPECT_EQ(EnterMovies(), noErr);
 
-    FSSpec spec{path};
+    FSSpec fss{path};
     short ref = 0;
-    ASSERT_EQ(OpenMovieFile(&spec, &ref, fsRdPerm), noErr);
+    ASSERT_EQ(OpenMovieFile(&fss, &ref, fsRdPerm), noErr);
     Movie movie = nullptr;
     short resId = 1;
     Boolean changed = true;

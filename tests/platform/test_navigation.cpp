@@ -34,9 +34,9 @@ NavTypeListHandle typeList(std::initializer_list<OSType> types, long extraBytes 
 }
 
 FSSpec firstItem(const NavReplyRecord& reply, OSErr* err) {
-    FSSpec spec{"unfilled"};
-    *err = AEGetNthPtr(&reply.selection, 1, typeFSS, nullptr, nullptr, &spec, 70, nullptr);
-    return spec;
+    FSSpec fss{"unfilled"};
+    *err = AEGetNthPtr(&reply.selection, 1, typeFSS, nullptr, nullptr, &fss, 70, nullptr);
+    return fss;
 }
 
 } // namespace
@@ -108,9 +108,9 @@ TEST_F(Navigation, ADismissedOpenDialogIsUserCancelledWithAnInvalidReply) {
     DisposeNavEventUPP(upp);
     EXPECT_FALSE(reply.validRecord);
     OSErr err;
-    FSSpec spec = firstItem(reply, &err);
+    FSSpec fss = firstItem(reply, &err);
     EXPECT_EQ(err, errAEDescNotFound);
-    EXPECT_EQ(spec.path, "unfilled");
+    EXPECT_EQ(fss.path, "unfilled");
     EXPECT_EQ(events, (std::vector<NavEventCallbackMessage>{kNavCBStart, kNavCBTerminate}));
     EXPECT_TRUE(script->opens.at(0).filters.empty()); // no list: every file
 
@@ -134,13 +134,13 @@ TEST_F(Navigation, SaveDialogsProposeANameAndReportReplacing) {
     OSErr err;
     EXPECT_EQ(firstItem(reply, &err).path, dir.file("shot.jpg"));
     EXPECT_EQ(err, noErr);
-    FSSpec spec;
-    EXPECT_EQ(AEGetNthPtr(&reply.selection, 2, typeFSS, nullptr, nullptr, &spec, 70, nullptr),
+    FSSpec fss;
+    EXPECT_EQ(AEGetNthPtr(&reply.selection, 2, typeFSS, nullptr, nullptr, &fss, 70, nullptr),
               errAEDescNotFound);
-    EXPECT_EQ(AEGetNthPtr(&reply.selection, 1, FOUR_CHAR_CODE("TEXT"), nullptr, nullptr, &spec, 70,
+    EXPECT_EQ(AEGetNthPtr(&reply.selection, 1, FOUR_CHAR_CODE("TEXT"), nullptr, nullptr, &fss, 70,
                           nullptr),
               errAECoercionFail);
-    EXPECT_EQ(AEGetNthPtr(&reply.selection, 1, typeFSS, nullptr, nullptr, &spec, 4, nullptr),
+    EXPECT_EQ(AEGetNthPtr(&reply.selection, 1, typeFSS, nullptr, nullptr, &fss, 4, nullptr),
               paramErr);
     NavDisposeReply(&reply);
 

@@ -17,9 +17,9 @@ struct ReadImage {
     std::vector<uint8_t> argb;
 
     explicit ReadImage(const std::string& path) {
-        FSSpec spec{path};
+        FSSpec fss{path};
         GraphicsImportComponent gi = nullptr;
-        err = GetGraphicsImporterForFile(&spec, &gi);
+        err = GetGraphicsImporterForFile(&fss, &gi);
         if (err) return;
         ImageDescriptionHandle desc = nullptr;
         if ((err = OSErr(GraphicsImportGetImageDescription(gi, &desc))) == noErr && desc) {
