@@ -261,6 +261,19 @@ OSStatus NavGetDefaultDialogCreationOptions(NavDialogCreationOptions* options) {
     return noErr;
 }
 
+// What the dialogs share: the title (the options' own, else the client's name,
+// else `fallbackTitle`), the message and the folder to start in.
+static NavFileRequest requestFor(const AEDesc* defaultLocation, const NavDialogOptions& o,
+                                 const char* fallbackTitle) {
+    NavFileRequest request;
+    request.title = fromPascal(o.windowTitle);
+    if (request.title.empty()) request.title = fromPascal(o.clientName);
+    if (request.title.empty()) request.title = fallbackTitle;
+    request.message = fromPascal(o.message);
+    request.directory = directoryOf(defaultLocation);
+    return request;
+}
+
 OSErr NavGetFile(const AEDesc* defaultLocation, NavReplyRecord* reply,
                  const NavDialogOptions* dialogOptions, NavEventUPP eventProc, NavPreviewUPP,
                  NavObjectFilterUPP, NavTypeListHandle typeList, void* callBackUD) {
@@ -268,12 +281,7 @@ OSErr NavGetFile(const AEDesc* defaultLocation, NavReplyRecord* reply,
     startReply(reply);
     NavDialogOptions defaults;
     const NavDialogOptions& o = dialogOptions ? *dialogOptions : defaults;
-    NavFileRequest request;
-    request.title = fromPascal(o.windowTitle);
-    if (request.title.empty()) request.title = fromPascal(o.clientName);
-    if (request.title.empty()) request.title = "Open";
-    request.message = fromPascal(o.message);
-    request.directory = directoryOf(defaultLocation);
+    NavFileRequest request = requestFor(defaultLocation, o, "Open");
     request.filters = NavFiltersForTypeList(typeList);
     request.allowAllFiles = !(o.dialogOptionFlags & kNavNoTypePopup);
 
@@ -293,12 +301,7 @@ OSErr NavPutFile(const AEDesc* defaultLocation, NavReplyRecord* reply,
     startReply(reply);
     NavDialogOptions defaults;
     const NavDialogOptions& o = dialogOptions ? *dialogOptions : defaults;
-    NavFileRequest request;
-    request.title = fromPascal(o.windowTitle);
-    if (request.title.empty()) request.title = fromPascal(o.clientName);
-    if (request.title.empty()) request.title = "Save";
-    request.message = fromPascal(o.message);
-    request.directory = directoryOf(defaultLocation);
+    NavFileRequest request = requestFor(defaultLocation, o, "Save");
     request.filters = filtersForTypes({fileType});
     request.allowAllFiles = true;
     request.defaultName = fromPascal(o.savedFileName);

@@ -186,6 +186,18 @@ TimeValue MoviePixRect::timeofframe(unsigned int n) const {
     return TimeValue(t);
 }
 
+// Moves to the visual sample after (rate > 0) or before (rate < 0) the current
+// time; -1 when there is none, as the platform answers.
+int MoviePixRect::step(Fixed rate) {
+    const OSType eyes = VisualMediaCharacteristic;
+    TimeValue t = -1;
+    GetMovieNextInterestingTime(movie, nextTimeStep, 1, &eyes, currentTime, rate, &t, nullptr);
+    currentTime = t;
+    currentFrame = frameattime(t);
+    SetMovieTimeValue(movie, t);
+    return currentTime;
+}
+
 int MoviePixRect::nextFrame() {
     if (!movie) return currentTime;
     // One visual sample or none: nowhere to step, so the movie stays at its start.
@@ -193,13 +205,7 @@ int MoviePixRect::nextFrame() {
         rewind();
         return currentTime;
     }
-    const OSType eyes = VisualMediaCharacteristic;
-    TimeValue t = -1;
-    GetMovieNextInterestingTime(movie, nextTimeStep, 1, &eyes, currentTime, kForward, &t, nullptr);
-    currentTime = t;
-    currentFrame = frameattime(t);
-    SetMovieTimeValue(movie, t);
-    return currentTime;
+    return step(kForward);
 }
 
 int MoviePixRect::previousFrame() {
@@ -208,13 +214,7 @@ int MoviePixRect::previousFrame() {
         rewind();
         return currentTime;
     }
-    const OSType eyes = VisualMediaCharacteristic;
-    TimeValue t = -1;
-    GetMovieNextInterestingTime(movie, nextTimeStep, 1, &eyes, currentTime, kBackward, &t, nullptr);
-    currentTime = t;
-    currentFrame = frameattime(t);
-    SetMovieTimeValue(movie, t);
-    return currentTime;
+    return step(kBackward);
 }
 
 void MoviePixRect::setFrameNumber(unsigned int n) {

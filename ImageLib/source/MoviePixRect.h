@@ -91,4 +91,6 @@ private:
     void initfields(unsigned long format);
     // Back to the first frame: time 0, frame 0.
     void rewind();
+    // One step to the neighbouring visual sample in the direction of `rate`.
+    int step(Fixed rate);
 };
