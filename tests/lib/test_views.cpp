@@ -247,3 +247,39 @@ TEST(View, WithoutASourceNothingHappens) {
     EXPECT_FALSE(v.validatebounds(0, 0, 0, 0));
     EXPECT_EQ(v.src(), nullptr);
 }
+
+// A copy of a view holds exactly what the view reads, pixel by pixel: over
+// owned rasters and over field wraps, renumbered, and for views that miss
+// their source (which copy black rather than the source's memory).
+TEST(View, CopiesHoldWhatTheViewReads) {
+    std::vector<ARGBVal> buf = markedbuffer(9, 11);
+    PixRectWrap<ARGBVal> all(buf.data(), 9, 11, SIAllLines);
+    PixRectWrap<ARGBVal> odd(buf.data(), 9, 11, SIOddLines);
+    PixRectRW<ARGBVal> owned(all);
+    owned.shiftorigin(3, -2); // owned pixel (x, y) is buffer (x - 3, y + 2)
+
+    auto same = [](const PixRect<ARGBVal>& view, const PixRectRW<ARGBVal>& copy) {
+        ASSERT_TRUE(copy.equalbounds(copy, view));
+        for (int y = view.ly(); y <= view.hy(); ++y)
+            for (int x = view.lx(); x <= view.hx(); ++x)
+                ASSERT_EQ(copy.pix(x, y), view.pix(x, y)) << x << "," << y;
+    };
+    PixRectRef<ARGBVal> inner(all, 2, 3, 6, 9);
+    same(inner, PixRectRW<ARGBVal>(inner));
+    EXPECT_EQ(PixRectRW<ARGBVal>(inner).pix(2, 3), at(2, 3));
+    inner.centreorigin();
+    same(inner, PixRectRW<ARGBVal>(inner));
+    PixRectRef<ARGBVal> field(odd, 1, 1, 7, 4);
+    same(field, PixRectRW<ARGBVal>(field));
+    EXPECT_EQ(PixRectRW<ARGBVal>(field).pix(1, 1), at(1, 3));
+    PixRectRef<ARGBVal> shifted(owned, 4, -1, 10, 5);
+    same(shifted, PixRectRW<ARGBVal>(shifted));
+    EXPECT_EQ(PixRectRW<ARGBVal>(shifted).pix(4, -1), at(1, 1));
+
+    PixRectRef<ARGBVal> stretched(odd);
+    stretched.PixRectBase<ARGBVal>::setbounds(0, 0, 8, 9); // past the field's 5 rows
+    ASSERT_FALSE(stretched.insidesource());
+    PixRectRW<ARGBVal> copy(stretched);
+    same(stretched, copy);
+    EXPECT_EQ(copy.pix(0, 9), ARGBVal());
+}
