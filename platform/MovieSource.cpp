@@ -302,6 +302,10 @@ MovieSource::Outcome MovieSource::decodeTo(long index, bool afterSeek) {
             }
             packetPending = true;
         }
+        // A picture shown before the one asked for is only needed when others
+        // refer to it; the decoder tells which from the picture's own header.
+        const bool passedOver = skipPassedOver && pkt->pts != noPts && pkt->pts < target;
+        dec->skip_frame = passedOver ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
         int s = avcodec_send_packet(dec, pkt);
         if (s == AVERROR(EAGAIN)) continue; // take pictures out first, then send again
         packetPending = false;

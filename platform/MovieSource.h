@@ -49,7 +49,13 @@ public:
     void codedFrameRate(int* num, int* den) const;
     const Counters& counters() const { return stats; }
     // How many decoded pictures are kept for going back (MovieFrameCache::setLimit).
-    void setCacheLimit(size_t pictures) { cache.setLimit(pictures); }
+    // A reader that keeps none only ever goes forward, so on the way to the
+    // picture it asks for, pictures that no other picture refers to are not
+    // decoded at all.
+    void setCacheLimit(size_t pictures) {
+        cache.setLimit(pictures);
+        skipPassedOver = pictures == 0;
+    }
 
     // The decoded picture of sample `index`, valid until the next call; null
     // with `*err` set (codecErr) when that picture cannot be decoded.
@@ -87,6 +93,7 @@ private:
     long lastOut = -1;
     int64_t landedKeyPts = 0;
     bool haveLandedKey = false;
-    bool ptsSeekMisses = false; // seeking by presentation time missed once: use decode times
+    bool ptsSeekMisses = false;  // seeking by presentation time missed once: use decode times
+    bool skipPassedOver = false; // pictures before the one asked for may be left undecoded
     Counters stats;
 };

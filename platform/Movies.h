@@ -130,5 +130,6 @@ OSErr GetMovieDecodeCounters(Movie movie, MovieDecodeCounters* counters);
 
 // How many decoded pictures a movie keeps so that stepping back is quick
 // (320 at most, the default). A reader that only goes forward sets 0: every
-// picture's memory is then reused for the next one.
+// picture's memory is then reused for the next one, and on the way to a
+// picture those that no other picture refers to are passed over undecoded.
 OSErr SetMovieFrameCacheLimit(Movie movie, long pictures);

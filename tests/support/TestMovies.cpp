@@ -194,7 +194,9 @@ bool openVideo(Encoder& e, AVFormatContext* oc, const MovieOptions& o, std::stri
     if (o.encoder == "libx264") {
         av_dict_set(&opts, "preset", "veryfast", 0);
         av_dict_set_int(&opts, "crf", o.quality ? o.quality : 18, 0);
-        std::string params = "scenecut=0";
+        // A fixed pattern of B-frames (one of each pair referred to by others),
+        // whatever the pictures show.
+        std::string params = "scenecut=0:b-adapt=0";
         if (o.openGop) params += ":open-gop=1";
         av_dict_set(&opts, "x264-params", params.c_str(), 0);
     } else if (o.encoder == "libvpx" || o.encoder == "libvpx-vp9") {
