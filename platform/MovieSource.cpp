@@ -9,6 +9,7 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
@@ -34,6 +35,36 @@ int rotationOf(const AVStream* st) {
     if (std::isnan(angle)) return 0;
     long quarter = std::lround(angle / 90.0);
     return int(((quarter % 4) + 4) % 4) * 90;
+}
+
+// QuickTime/MP4 and Matroska/WebM headers give every stream's codec, size
+// and timing, so nothing needs decoding to open them: the first picture,
+// decoded at open anyway, tells the rest. Other containers are probed.
+bool describedByHeader(const AVFormatContext* fmt) {
+    const char* name = fmt->iformat ? fmt->iformat->name : "";
+    if (std::strncmp(name, "mov,", 4) != 0 && std::strncmp(name, "matroska", 8) != 0) return false;
+    for (unsigned i = 0; i < fmt->nb_streams; ++i) {
+        const AVCodecParameters* p = fmt->streams[i]->codecpar;
+        if (p->codec_type != AVMEDIA_TYPE_VIDEO) continue;
+        if (p->codec_id == AV_CODEC_ID_NONE || p->width <= 0 || p->height <= 0) return false;
+    }
+    return true;
+}
+
+// How many pictures the decoder must hold back before giving one out, from
+// the packets in decode order: the most that precede a picture in decode
+// order but follow it in presentation order. (Probing would learn this by
+// decoding; a decoder that guesses it low gives the first pictures out of order.)
+int reorderDepth(const std::vector<MoviePacketTimes>& decodeOrder) {
+    constexpr size_t most = 16; // the largest picture buffer any codec has
+    int depth = 0;
+    for (size_t i = 0; i < decodeOrder.size(); ++i) {
+        int later = 0;
+        for (size_t j = i > 4 * most ? i - 4 * most : 0; j < i; ++j)
+            if (decodeOrder[j].pts > decodeOrder[i].pts) ++later;
+        depth = std::max(depth, later);
+    }
+    return std::min(depth, int(most));
 }
 
 } // namespace
@@ -78,20 +109,35 @@ OSErr MovieSource::open(const std::string& path, std::unique_ptr<MovieSource>& o
     m->dec->pkt_timebase = st->time_base;
     m->dec->thread_count = 0; // as many as the machine has
     m->dec->max_pixels = int64_t(maxDimension) * maxDimension;
-    if (avcodec_open2(m->dec, codec, nullptr) < 0) return noCodecErr;
     m->mpegVideo =
         par->codec_id == AV_CODEC_ID_MPEG1VIDEO || par->codec_id == AV_CODEC_ID_MPEG2VIDEO;
     AVRational r = st->avg_frame_rate.num > 0 ? st->avg_frame_rate : st->r_frame_rate;
     if (r.num > 0 && r.den > 0) m->rateNum = r.num, m->rateDen = r.den;
 
     if (OSErr e = m->scanPackets()) return e;
+    if (!m->probed) m->dec->has_b_frames = std::max(m->dec->has_b_frames, m->reorder);
+    if (avcodec_open2(m->dec, codec, nullptr) < 0) return noCodecErr;
+
+    // Unprobed, the first picture gives the size and shape the header may
+    // not (cropping and aspect ratio coded in the stream alone). It is the
+    // first picture shown anyway, so its decoding is not wasted.
+    int codedW = par->width, codedH = par->height;
+    const AVFrame* first = nullptr;
+    if (!m->probed) {
+        OSErr err = noErr;
+        first = m->picture(0, &err);
+        if (first && first->width > 0 && first->height > 0) {
+            if (first->width > maxDimension || first->height > maxDimension) return memFullErr;
+            codedW = first->width, codedH = first->height;
+        }
+    }
 
     // Displayed size: the sample aspect ratio widens or narrows the picture
     // (the height stays, as players do), then a quarter turn swaps the sides.
-    AVRational sar = av_guess_sample_aspect_ratio(m->fmt, st, nullptr);
-    double w = par->width;
+    AVRational sar = av_guess_sample_aspect_ratio(m->fmt, st, const_cast<AVFrame*>(first));
+    double w = codedW;
     if (sar.num > 0 && sar.den > 0) w = w * sar.num / sar.den;
-    double h = par->height;
+    double h = codedH;
     if (w > maxDimension) h = h * maxDimension / w, w = maxDimension; // keep the shape
     m->dispW = std::max(1, int(std::lround(w)));
     m->dispH = std::max(1, int(std::lround(h)));
@@ -110,12 +156,16 @@ OSErr MovieSource::openDemuxer() {
         if (r == AVERROR(ENOMEM)) return memFullErr;
         return noMovieFound;
     }
-    // The probing decoders must not allocate pictures we would refuse anyway.
-    std::vector<AVDictionary*> opts(fmt->nb_streams, nullptr);
-    for (auto& d : opts) av_dict_set_int(&d, "max_pixels", int64_t(maxDimension) * maxDimension, 0);
-    r = avformat_find_stream_info(fmt, opts.empty() ? nullptr : opts.data());
-    for (auto& d : opts) av_dict_free(&d);
-    if (r < 0) return noMovieFound;
+    probed = !describedByHeader(fmt);
+    if (probed) {
+        // The probing decoders must not allocate pictures we would refuse anyway.
+        std::vector<AVDictionary*> opts(fmt->nb_streams, nullptr);
+        for (auto& d : opts)
+            av_dict_set_int(&d, "max_pixels", int64_t(maxDimension) * maxDimension, 0);
+        r = avformat_find_stream_info(fmt, opts.empty() ? nullptr : opts.data());
+        for (auto& d : opts) av_dict_free(&d);
+        if (r < 0) return noMovieFound;
+    }
 
     stream = -1;
     int64_t bestArea = -1;
@@ -177,6 +227,7 @@ OSErr MovieSource::scanPackets() {
     } else {
         times.erase(times.begin(), times.begin() + long(firstKey));
     }
+    reorder = reorderDepth(times);
     double fallback = rateNum > 0 ? double(rateDen) / rateNum : 0;
     samples.build(std::move(times), st->time_base.num, st->time_base.den, lastDuration, fallback);
     if (samples.empty()) return noMovieFound;

@@ -95,5 +95,7 @@ private:
     bool haveLandedKey = false;
     bool ptsSeekMisses = false;  // seeking by presentation time missed once: use decode times
     bool skipPassedOver = false; // pictures before the one asked for may be left undecoded
+    bool probed = true;          // streams were probed by decoding at open
+    int reorder = 0;             // pictures held back before the first comes out
     Counters stats;
 };

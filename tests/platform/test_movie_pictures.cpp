@@ -57,6 +57,23 @@ TEST(MoviePictures, SampleAspectRatioWidensTheBox) {
     for (int i = 0; i < 5; ++i) EXPECT_EQ(m.frameAt(m.sampleTimes()[size_t(i)]), i);
 }
 
+// A ratio coded only in the stream (no container box) is found as well: MP4
+// opens from its header without probing, so the first picture must tell it.
+TEST(MoviePictures, SampleAspectRatioCodedInTheStreamAlone) {
+    testmovies::TempFolder dir;
+    MovieOptions o;
+    o.frames = 5;
+    o.sarNum = 3;
+    o.sarDen = 2;
+    o.sarInStreamOnly = true;
+    const std::string path = writtenMovie(dir, "wide.mp4", o);
+    OpenedMovie m(path);
+    ASSERT_EQ(m.result, noErr);
+    EXPECT_EQ(m.width, 96);
+    EXPECT_EQ(m.height, 48);
+    for (int i = 4; i >= 0; --i) EXPECT_EQ(m.frameAt(m.sampleTimes()[size_t(i)]), i);
+}
+
 TEST(MoviePictures, RotationTurnsThePicture) {
     testmovies::TempFolder dir;
     for (int rotation : {90, 180, 270}) {

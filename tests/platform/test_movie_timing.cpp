@@ -89,10 +89,12 @@ TEST(MovieTiming, SteppingCostsOnePicture) {
     EXPECT_LE(after.picturesDecoded - before.picturesDecoded, 19 + 4); // the decoder's lead
 
     OpenedMovie back(path);
+    MovieDecodeCounters opened;
+    GetMovieDecodeCounters(back.movie, &opened);
     ASSERT_EQ(back.frameAt(times[47]), 47);
     for (int i = 46; i >= 0; --i) ASSERT_EQ(back.frameAt(times[size_t(i)]), i);
     GetMovieDecodeCounters(back.movie, &after);
-    EXPECT_LE(after.seeks, 2);                // one per GOP
+    EXPECT_LE(after.seeks - opened.seeks, 2); // one per GOP
     EXPECT_LE(after.picturesDecoded, 48 + 8); // each picture about once
     EXPECT_GE(after.cacheHits, 40);
 }

@@ -173,7 +173,8 @@ bool openVideo(Encoder& e, AVFormatContext* oc, const MovieOptions& o, std::stri
     e.ctx->keyint_min = o.gop;
     e.ctx->max_b_frames = o.bFrames;
     e.ctx->thread_count = 1;
-    if (o.sarNum > 0) e.ctx->sample_aspect_ratio = AVRational{o.sarNum, o.sarDen};
+    if (o.sarNum > 0 && !o.sarInStreamOnly)
+        e.ctx->sample_aspect_ratio = AVRational{o.sarNum, o.sarDen};
     e.ctx->color_range = AVColorRange(o.colorRange);
     e.ctx->colorspace = AVColorSpace(o.colorSpace);
     if (o.colorSpace == AVCOL_SPC_BT709) {
@@ -198,6 +199,8 @@ bool openVideo(Encoder& e, AVFormatContext* oc, const MovieOptions& o, std::stri
         // whatever the pictures show.
         std::string params = "scenecut=0:b-adapt=0";
         if (o.openGop) params += ":open-gop=1";
+        if (o.sarNum > 0 && o.sarInStreamOnly)
+            params += ":sar=" + std::to_string(o.sarNum) + "/" + std::to_string(o.sarDen);
         av_dict_set(&opts, "x264-params", params.c_str(), 0);
     } else if (o.encoder == "libvpx" || o.encoder == "libvpx-vp9") {
         av_dict_set(&opts, "deadline", "realtime", 0);

@@ -34,11 +34,12 @@ struct MovieOptions {
     int timeBaseDen = 25;
     std::vector<int64_t> pts; // explicit presentation times in the time base; else firstPts + i
     int64_t firstPts = 0;
-    int sarNum = 0, sarDen = 1; // sample aspect ratio; 0 leaves it unset (square)
-    int rotation = 0;           // clockwise degrees a player turns the picture (display matrix)
-    bool interlaced = false;    // coded as interlaced, top field first
-    int colorRange = 0;         // AVColorRange: 0 unspecified, 1 limited, 2 full
-    int colorSpace = 2;         // AVColorSpace: 2 unspecified, 1 BT.709, 6 BT.601
+    int sarNum = 0, sarDen = 1;   // sample aspect ratio; 0 leaves it unset (square)
+    bool sarInStreamOnly = false; // x264: the ratio in the coded stream, none in the container
+    int rotation = 0;             // clockwise degrees a player turns the picture (display matrix)
+    bool interlaced = false;      // coded as interlaced, top field first
+    int colorRange = 0;           // AVColorRange: 0 unspecified, 1 limited, 2 full
+    int colorSpace = 2;           // AVColorSpace: 2 unspecified, 1 BT.709, 6 BT.601
     Content content = Content::numbers;
     uint8_t flat[3] = {128, 128, 128}; // Y, Cb, Cr for Content::flat
     bool withSound = false;            // adds a silent sound stream
