@@ -3,12 +3,17 @@
 #include "AppInterface.h"
 #include "MyObject.h"
 #include "MyWindow.h"
+#include "NavigationQt.h"
+#include "ResourcesQt.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QTimer>
 
 int main(int argc, char** argv) {
+    // The platform layer shows no dialog and knows no resource until told where they come from.
+    InstallQtDialogProvider();
+    InstallQtResources();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("MovieSnap"));
     QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));

@@ -30,7 +30,7 @@ set_target_properties(moviesnap_app PROPERTIES AUTOMOC ON)
 target_include_directories(moviesnap_app PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}
                                                 ${CMAKE_CURRENT_BINARY_DIR})
 target_compile_options(moviesnap_app PRIVATE ${MOVIESNAP_WARNINGS})
-target_link_libraries(moviesnap_app PUBLIC moviesnap_appcore ImageLib platform
+target_link_libraries(moviesnap_app PUBLIC moviesnap_appcore ImageLib platform_qt
                                            Qt6::Core Qt6::Gui Qt6::Widgets)
 
 add_executable(moviesnap-qt ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)

@@ -2,10 +2,6 @@
 
 #include "Memory.h"
 
-#include <QApplication>
-#include <QFileDialog>
-#include <QStringList>
-
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -37,58 +33,19 @@ std::string fromPascal(const unsigned char* s) {
     return std::string(reinterpret_cast<const char*>(s + 1), s[0]);
 }
 
-// ---- The default provider: Qt file dialogs ----
+// ---- The default provider: nobody to ask ----
 
-QStringList qtFilters(const NavFileRequest& r) {
-    QStringList list;
-    for (const NavFileFilter& f : r.filters) {
-        QStringList patterns;
-        // Unix file dialogs match case-sensitively: offer both spellings.
-        for (const std::string& e : f.extensions) {
-            patterns << QStringLiteral("*.") + QString::fromStdString(e);
-            patterns << QStringLiteral("*.") + QString::fromStdString(e).toUpper();
-        }
-        list << QStringLiteral("%1 (%2)").arg(QString::fromStdString(f.label), patterns.join(' '));
-    }
-    if (r.filters.empty() || r.allowAllFiles) list << QStringLiteral("All files (*)");
-    return list;
-}
-
-class QtDialogProvider : public NavDialogProvider {
+// Until a program installs a provider that can show dialogs (the application
+// installs Qt's), every dialog answers as a dismissed one would.
+class NoDialogProvider : public NavDialogProvider {
 public:
-    std::optional<std::string> getOpenPath(const NavFileRequest& r) override {
-        return run(r, false);
-    }
-    std::optional<std::string> getSavePath(const NavFileRequest& r) override {
-        return run(r, true);
-    }
-
-private:
-    static std::optional<std::string> run(const NavFileRequest& r, bool save) {
-        // Without a GUI application there is nobody to ask: that is a cancel.
-        if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return std::nullopt;
-        QFileDialog dialog(nullptr, QString::fromStdString(r.title),
-                           QString::fromStdString(r.directory));
-        dialog.setNameFilters(qtFilters(r));
-        if (save) {
-            dialog.setAcceptMode(QFileDialog::AcceptSave);
-            dialog.setFileMode(QFileDialog::AnyFile);
-            if (!r.filters.empty() && !r.filters.front().extensions.empty())
-                dialog.setDefaultSuffix(QString::fromStdString(r.filters.front().extensions[0]));
-            if (!r.defaultName.empty()) dialog.selectFile(QString::fromStdString(r.defaultName));
-        } else {
-            dialog.setAcceptMode(QFileDialog::AcceptOpen);
-            dialog.setFileMode(QFileDialog::ExistingFile);
-        }
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-            return std::nullopt;
-        return dialog.selectedFiles().front().toStdString();
-    }
+    std::optional<std::string> getOpenPath(const NavFileRequest&) override { return std::nullopt; }
+    std::optional<std::string> getSavePath(const NavFileRequest&) override { return std::nullopt; }
 };
 
 std::mutex providerMutex;
 std::shared_ptr<NavDialogProvider>& providerSlot() {
-    static std::shared_ptr<NavDialogProvider> p = std::make_shared<QtDialogProvider>();
+    static std::shared_ptr<NavDialogProvider> p = std::make_shared<NoDialogProvider>();
     return p;
 }
 std::shared_ptr<NavDialogProvider> provider() {
@@ -201,7 +158,7 @@ bool NavFileRequest::accepts(const std::string& path) const {
 std::shared_ptr<NavDialogProvider> SetNavDialogProvider(std::shared_ptr<NavDialogProvider> p) {
     std::lock_guard lock(providerMutex);
     auto previous = providerSlot();
-    providerSlot() = p ? std::move(p) : std::make_shared<QtDialogProvider>();
+    providerSlot() = p ? std::move(p) : std::make_shared<NoDialogProvider>();
     return previous;
 }
 

@@ -1,6 +1,7 @@
 // Open and save dialogs, their replies and the event descriptors that carry the
-// chosen files. The dialogs themselves come from a replaceable provider: Qt file
-// dialogs by default, a scripted answer in tests.
+// chosen files. The dialogs themselves come from a replaceable provider: none by
+// default (every dialog answers cancelled), Qt file dialogs once the application
+// installs them (NavigationQt.h), a scripted answer in tests.
 #pragma once
 
 #include "Files.h"
@@ -207,8 +208,7 @@ public:
 };
 
 // Installs a provider and answers the previous one; null puts the default
-// back. The default shows Qt file dialogs when a QApplication exists and
-// otherwise answers as if the user cancelled.
+// back. The default shows no dialog and answers as if the user cancelled.
 std::shared_ptr<NavDialogProvider> SetNavDialogProvider(std::shared_ptr<NavDialogProvider> p);
 
 // The filters a type list stands for (empty: every file). Exposed for tests.

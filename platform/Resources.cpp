@@ -1,36 +1,46 @@
 #include "Resources.h"
 
-#include <QFile>
-#include <QString>
-
 #include <cstring>
 #include <mutex>
 #include <set>
+#include <utility>
 
 namespace {
 thread_local OSErr lastResError = noErr;
 std::mutex ownedMutex;
 std::set<Handle> owned; // handles still belonging to the resource manager
 
-QString resourcePath(ResType type, int16_t id) {
-    char code[5] = {char(type >> 24), char(type >> 16), char(type >> 8), char(type), 0};
-    return QStringLiteral(":/resources/%1/%2").arg(QString::fromLatin1(code)).arg(id);
+std::mutex sourceMutex;
+ResourceSource& sourceSlot() {
+    static ResourceSource source;
+    return source;
 }
 } // namespace
 
+ResourceSource SetResourceSource(ResourceSource source) {
+    std::lock_guard lock(sourceMutex);
+    return std::exchange(sourceSlot(), std::move(source));
+}
+
 Handle Get1Resource(ResType type, int16_t id) {
-    QFile file(resourcePath(type, id));
-    if (!file.open(QIODevice::ReadOnly)) {
+    ResourceSource source;
+    {
+        // A copy, so that a source being replaced meanwhile stays alive while it reads.
+        std::lock_guard lock(sourceMutex);
+        source = sourceSlot();
+    }
+    std::optional<std::vector<char>> bytes;
+    if (source) bytes = source(type, id);
+    if (!bytes) {
         lastResError = resNotFound;
         return nullptr;
     }
-    QByteArray bytes = file.readAll();
-    Handle h = NewHandle(long(bytes.size()));
+    Handle h = NewHandle(long(bytes->size()));
     if (!h) {
         lastResError = memFullErr;
         return nullptr;
     }
-    if (!bytes.isEmpty()) std::memcpy(*h, bytes.constData(), size_t(bytes.size()));
+    if (!bytes->empty()) std::memcpy(*h, bytes->data(), bytes->size());
     {
         std::lock_guard lock(ownedMutex);
         owned.insert(h);

@@ -8,6 +8,9 @@
 
 #include <cstring>
 #include <deque>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -194,24 +197,90 @@ TEST_F(Navigation, ChooseFileDialogsRunInSteps) {
     EXPECT_EQ(script->opens.at(0).title, "Pick");
 }
 
-TEST(NavigationDefault, WithoutAGuiApplicationTheDefaultDialogsCancel) {
-    auto previous = SetNavDialogProvider(nullptr);
+TEST(NavigationDefault, WithoutAProviderEveryDialogAnswersCancelled) {
+    auto previous = SetNavDialogProvider(std::make_shared<ScriptedDialogs>());
+    SetNavDialogProvider(nullptr); // back to the default, whatever was installed
     NavReplyRecord reply;
     EXPECT_EQ(NavGetFile(nullptr, &reply, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
               userCanceledErr);
+    EXPECT_FALSE(reply.validRecord);
     EXPECT_EQ(NavPutFile(nullptr, &reply, nullptr, nullptr, FOUR_CHAR_CODE("JPEG"), 0, nullptr),
               userCanceledErr);
     EXPECT_FALSE(reply.validRecord);
+
+    NavDialogRef dialog = nullptr;
+    ASSERT_EQ(
+        NavCreateChooseFileDialog(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &dialog),
+        noErr);
+    EXPECT_EQ(NavDialogRun(dialog), noErr);
+    EXPECT_EQ(NavDialogGetUserAction(dialog), kNavUserActionCancel);
+    EXPECT_EQ(NavDialogGetReply(dialog, &reply), userCanceledErr);
+    EXPECT_FALSE(reply.validRecord);
+    NavDialogDispose(dialog);
     SetNavDialogProvider(previous);
 }
 
-TEST(Resources, TheOpenTypeListIsAbsent) {
+namespace {
+// Puts back the resource source a test replaced.
+class ResourceSourceScope {
+public:
+    explicit ResourceSourceScope(ResourceSource source)
+        : previous(SetResourceSource(std::move(source))) {}
+    ~ResourceSourceScope() { SetResourceSource(std::move(previous)); }
+
+private:
+    ResourceSource previous;
+};
+} // namespace
+
+TEST(Resources, WithoutASourceNothingIsFound) {
+    ResourceSourceScope none{ResourceSource{}};
     EXPECT_EQ(Get1Resource(FOUR_CHAR_CODE("open"), 128), nullptr);
     EXPECT_EQ(ResError(), resNotFound);
     Handle notAResource = NewHandle(4);
     DetachResource(notAResource);
     EXPECT_EQ(ResError(), resNotFound);
+    ReleaseResource(notAResource); // not the manager's: left alone
+    EXPECT_EQ(ResError(), resNotFound);
     DisposeHandle(notAResource);
+}
+
+TEST(Resources, TheInstalledSourceIsAskedForTheTypeAndId) {
+    std::vector<std::pair<ResType, int16_t>> asked;
+    ResourceSourceScope scope{[&](ResType type, int16_t id) -> std::optional<std::vector<char>> {
+        asked.emplace_back(type, id);
+        if (type == FOUR_CHAR_CODE("open") && id == 128) return std::vector<char>{'a', 'b', 'c'};
+        if (id == 7) return std::vector<char>{}; // present, but empty
+        return std::nullopt;
+    }};
+
+    Handle h = Get1Resource(FOUR_CHAR_CODE("open"), 128);
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(ResError(), noErr);
+    ASSERT_EQ(GetHandleSize(h), 3);
+    EXPECT_EQ(std::string(*h, 3), "abc");
+    ReleaseResource(h);
+    EXPECT_EQ(ResError(), noErr);
+
+    EXPECT_EQ(Get1Resource(FOUR_CHAR_CODE("open"), 129), nullptr);
+    EXPECT_EQ(ResError(), resNotFound);
+    EXPECT_EQ(Get1Resource(FOUR_CHAR_CODE("opem"), 128), nullptr);
+    EXPECT_EQ(ResError(), resNotFound);
+
+    Handle empty = Get1Resource(FOUR_CHAR_CODE("TEXT"), 7);
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(GetHandleSize(empty), 0);
+    DetachResource(empty); // the caller's now
+    EXPECT_EQ(ResError(), noErr);
+    ReleaseResource(empty);
+    EXPECT_EQ(ResError(), resNotFound);
+    DisposeHandle(empty);
+
+    const std::vector<std::pair<ResType, int16_t>> expected = {{FOUR_CHAR_CODE("open"), 128},
+                                                               {FOUR_CHAR_CODE("open"), 129},
+                                                               {FOUR_CHAR_CODE("opem"), 128},
+                                                               {FOUR_CHAR_CODE("TEXT"), 7}};
+    EXPECT_EQ(asked, expected);
 }
 
 TEST(NavigationOptions, DefaultsAllowTheOpenDialogsAdjustment) {
