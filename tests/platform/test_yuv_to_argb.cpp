@@ -1,5 +1,7 @@
 // The exact Y'CbCr converter: the fast one against the per-pixel reference,
-// colour accuracy on known patches, chroma siting, the scaler's output.
+// colour accuracy on known patches, chroma siting, the scaler's output, and
+// the frame renderer's use of it.
+#include "MovieFrameRenderer.h"
 #include "YuvToArgb.h"
 
 extern "C" {
@@ -344,6 +346,114 @@ TEST(YuvToArgb, CloseToTheScalerOnASmoothPicture) {
     EXPECT_LT(centred601, 0.5);
     EXPECT_LT(centred709, 0.5);
     EXPECT_LT(left601, 1.0);
+}
+
+// ---- The frame renderer ------------------------------------------------------------
+
+struct Frame {
+    AVFrame* f = av_frame_alloc();
+    Frame(AVPixelFormat format, int w, int h, unsigned seed) {
+        f->format = format;
+        f->width = w;
+        f->height = h;
+        if (av_frame_get_buffer(f, 0) < 0) std::abort();
+        std::mt19937 rng(seed);
+        for (int i = 0; i < 3; ++i) {
+            const int rows = i == 0 || format != AV_PIX_FMT_YUV420P ? h : (h + 1) / 2;
+            for (int y = 0; y < rows; ++y)
+                for (int x = 0; x < f->linesize[i]; ++x)
+                    f->data[i][y * f->linesize[i] + x] = uint8_t(rng());
+        }
+    }
+    ~Frame() { av_frame_free(&f); }
+    Frame(const Frame&) = delete;
+    Frame& operator=(const Frame&) = delete;
+
+    YuvPlanes planes(ChromaLayout layout) const {
+        YuvPlanes p;
+        for (int i = 0; i < 3; ++i) {
+            p.plane[i] = f->data[i];
+            p.stride[i] = f->linesize[i];
+        }
+        p.width = f->width;
+        p.height = f->height;
+        p.layout = layout;
+        return p;
+    }
+};
+
+// The renderer reads the frame's tags into the converter's format: matrix,
+// range (from the tag or the "J" format) and chroma siting; rotation after.
+TEST(YuvToArgb, RendererConvertsSameSizePicturesExactly) {
+    struct Case {
+        const char* name;
+        AVPixelFormat format;
+        ChromaLayout layout;
+        AVColorSpace space;
+        AVColorRange range;
+        AVChromaLocation siting;
+        int height;
+        YuvFormat expected;
+        int rotation;
+    };
+    const Case cases[] = {
+        {"tagged 709 full centred",
+         AV_PIX_FMT_YUV420P,
+         ChromaLayout::s420,
+         AVCOL_SPC_BT709,
+         AVCOL_RANGE_JPEG,
+         AVCHROMA_LOC_CENTER,
+         41,
+         {YuvMatrix::bt709, true, true},
+         0},
+        {"J format untagged SD",
+         AV_PIX_FMT_YUVJ422P,
+         ChromaLayout::s422,
+         AVCOL_SPC_UNSPECIFIED,
+         AVCOL_RANGE_UNSPECIFIED,
+         AVCHROMA_LOC_LEFT,
+         41,
+         {YuvMatrix::bt601, true, false},
+         0},
+        {"untagged HD",
+         AV_PIX_FMT_YUV420P,
+         ChromaLayout::s420,
+         AVCOL_SPC_UNSPECIFIED,
+         AVCOL_RANGE_MPEG,
+         AVCHROMA_LOC_UNSPECIFIED,
+         720,
+         {YuvMatrix::bt709, false, false},
+         0},
+        {"2020 turned",
+         AV_PIX_FMT_YUV444P,
+         ChromaLayout::s444,
+         AVCOL_SPC_BT2020_NCL,
+         AVCOL_RANGE_MPEG,
+         AVCHROMA_LOC_LEFT,
+         41,
+         {YuvMatrix::bt2020, false, false},
+         180},
+    };
+    MovieFrameRenderer renderer;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int w = 37;
+        Frame frame(c.format, w, c.height, 5);
+        frame.f->colorspace = c.space;
+        frame.f->color_range = c.range;
+        frame.f->chroma_location = c.siting;
+        Pixels got(w, c.height), want(w, c.height);
+        MovieRenderTarget target{got.bytes.data(), got.rowBytes, w, c.height, false};
+        ASSERT_TRUE(renderer.render(frame.f, target, c.rotation, false));
+        convertYuvReference(frame.planes(c.layout), c.expected, want.bytes.data(), want.rowBytes,
+                            false);
+        for (int y = 0; y < c.height; ++y)
+            for (int x = 0; x < w; ++x) {
+                const bool turned = c.rotation == 180;
+                const int sx = turned ? w - 1 - x : x, sy = turned ? c.height - 1 - y : y;
+                ASSERT_EQ(pixelAt(got, x, y), pixelAt(want, sx, sy)) << x << "," << y;
+            }
+    }
 }
 
 } // namespace
