@@ -1,5 +1,7 @@
 #include "MovieFrameRenderer.h"
 
+#include "YuvToArgb.h"
+
 extern "C" {
 #include <libavutil/frame.h>
 #include <libavutil/pixdesc.h>
@@ -36,22 +38,56 @@ AVPixelFormat plainFormat(AVPixelFormat f, bool* full) {
 
 // The matrix of the stream; an untagged picture is taken as BT.709 when it is
 // HD (720 lines or more) and as BT.601 otherwise, as players do.
-int swsSpace(const AVFrame* f) {
+YuvMatrix matrixOf(const AVFrame* f) {
     switch (f->colorspace) {
     case AVCOL_SPC_BT709:
-        return SWS_CS_ITU709;
+        return YuvMatrix::bt709;
     case AVCOL_SPC_FCC:
-        return SWS_CS_FCC;
+        return YuvMatrix::fcc;
     case AVCOL_SPC_BT470BG:
     case AVCOL_SPC_SMPTE170M:
-        return SWS_CS_ITU601;
+        return YuvMatrix::bt601;
     case AVCOL_SPC_SMPTE240M:
-        return SWS_CS_SMPTE240M;
+        return YuvMatrix::smpte240m;
     case AVCOL_SPC_BT2020_NCL:
     case AVCOL_SPC_BT2020_CL:
-        return SWS_CS_BT2020;
+        return YuvMatrix::bt2020;
     default:
-        return f->height >= 720 ? SWS_CS_ITU709 : SWS_CS_ITU601;
+        return f->height >= 720 ? YuvMatrix::bt709 : YuvMatrix::bt601;
+    }
+}
+
+// The same matrix for the scaler.
+int swsSpace(const AVFrame* f) {
+    switch (matrixOf(f)) {
+    case YuvMatrix::bt709:
+        return SWS_CS_ITU709;
+    case YuvMatrix::fcc:
+        return SWS_CS_FCC;
+    case YuvMatrix::smpte240m:
+        return SWS_CS_SMPTE240M;
+    case YuvMatrix::bt2020:
+        return SWS_CS_BT2020;
+    case YuvMatrix::bt601:
+        break;
+    }
+    return SWS_CS_ITU601;
+}
+
+// The 8-bit planar layouts the exact converter takes.
+bool chromaLayoutOf(AVPixelFormat f, ChromaLayout* layout) {
+    switch (f) {
+    case AV_PIX_FMT_YUV420P:
+        *layout = ChromaLayout::s420;
+        return true;
+    case AV_PIX_FMT_YUV422P:
+        *layout = ChromaLayout::s422;
+        return true;
+    case AV_PIX_FMT_YUV444P:
+        *layout = ChromaLayout::s444;
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -84,6 +120,28 @@ bool MovieFrameRenderer::convert(const AVFrame* frame, uint8_t* dst, long dstRow
             strides[i] *= 2;
         }
         srcH = frame->height / 2;
+    }
+
+    // Same size: the exact converter, with linear chroma at its stated siting.
+    // Scaling (a sample aspect ratio) and every other format go to the scaler.
+    ChromaLayout layout;
+    if (dstW == frame->width && dstH == srcH && chromaLayoutOf(src, &layout) && planes[0] &&
+        planes[1] && planes[2]) {
+        YuvPlanes in;
+        for (int i = 0; i < 3; ++i) {
+            in.plane[i] = planes[i];
+            in.stride[i] = strides[i];
+        }
+        in.width = frame->width;
+        in.height = srcH;
+        in.layout = layout;
+        YuvFormat format;
+        format.matrix = matrixOf(frame);
+        format.fullRange = full;
+        // Left siting (the MPEG-2 and H.264 default) unless the stream says centred.
+        format.chromaCentred = frame->chroma_location == AVCHROMA_LOC_CENTER;
+        yuv.convert(in, format, dst, dstRowBytes, rgba);
+        return true;
     }
 
     const AVPixelFormat dstFmt = rgba ? AV_PIX_FMT_RGBA : AV_PIX_FMT_ARGB;

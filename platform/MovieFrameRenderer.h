@@ -2,6 +2,8 @@
 // and range, scaling to the destination size, display rotation, one field.
 #pragma once
 
+#include "YuvToArgb.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -36,5 +38,6 @@ private:
                  bool rgba, bool oneField);
     SwsContext* sws = nullptr;
     int lastSpace = -1, lastRange = -1;
+    YuvToArgb yuv;
     std::vector<uint8_t> turned; // the picture before rotation
 };

@@ -14,7 +14,7 @@
 
 namespace {
 // Whether the system hands out large pages when asked for them.
-bool largePagesOnRequest() {
+[[maybe_unused]] bool largePagesOnRequest() {
     std::ifstream f("/sys/kernel/mm/transparent_hugepage/enabled");
     std::string line;
     std::getline(f, line);
@@ -23,7 +23,7 @@ bool largePagesOnRequest() {
 }
 
 // The name of the mapping holding address a ("[heap]", a file, or "").
-std::string mappingOf(const void* a) {
+[[maybe_unused]] std::string mappingOf(const void* a) {
     std::ifstream maps("/proc/self/maps");
     std::string line;
     const auto addr = std::uintptr_t(a);
