@@ -159,8 +159,11 @@ TEST_F(FilePreviews, WhatDoesNotOpenSaysNoPreviewAndFoldersShowNothing) {
     cut.resize(cut.size() / 8);
     WriteFileBytes(dir.file("cut.mp4"), cut);
 
+    // Wider than the movie layer takes a picture.
+    WriteTestImage(dir.file("banner.png"), FlatRaster(16400, 2, 9, 9, 9), TestImageFormat::PNG);
+
     FilePreview preview;
-    for (const char* name : {"notes.txt", "empty.mov", "noise.mp4"}) {
+    for (const char* name : {"notes.txt", "empty.mov", "noise.mp4", "banner.png"}) {
         preview.showFile(QString::fromStdString(dir.file(name)));
         EXPECT_EQ(preview.content().text, "No preview") << name;
         EXPECT_TRUE(preview.content().picture.isNull()) << name;
