@@ -1,3 +1,4 @@
+#include "FileDialogDriver.h"
 #include "FilePreview.h"
 #include "Navigation.h"
 #include "NavigationQt.h"
@@ -14,10 +15,8 @@
 #include <QLabel>
 #include <QListView>
 #include <QRegularExpression>
-#include <QTimer>
 
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -75,22 +74,6 @@ QColor meanColour(const QImage& picture) {
         }
     const double n = double(picture.width()) * picture.height();
     return QColor(int(r / n), int(g / n), int(b / n));
-}
-
-// Hands the file dialog, once it shows, to `act`, which must close it.
-void whenTheDialogShows(std::function<void(QFileDialog*)> act) {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            auto* dialog = qobject_cast<QFileDialog*>(w);
-            if (!dialog || !dialog->isVisible()) continue;
-            poll->stop();
-            poll->deleteLater();
-            act(dialog);
-            return;
-        }
-    });
-    poll->start(5);
 }
 
 } // namespace
