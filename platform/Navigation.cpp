@@ -241,6 +241,7 @@ OSErr NavGetFile(const AEDesc* defaultLocation, NavReplyRecord* reply,
     NavFileRequest request = requestFor(defaultLocation, o, "Open");
     request.filters = NavFiltersForTypeList(typeList);
     request.allowAllFiles = !(o.dialogOptionFlags & kNavNoTypePopup);
+    request.preview = o.dialogOptionFlags & kNavAllowPreviews;
 
     notify(eventProc, kNavCBStart, nullptr, callBackUD);
     std::optional<std::string> path = provider()->getOpenPath(request);
@@ -310,6 +311,7 @@ OSStatus NavDialogRun(NavDialogRef dialog) {
     request.message = dialog->options.message;
     request.filters = dialog->filters;
     request.allowAllFiles = !(dialog->options.optionFlags & kNavNoTypePopup);
+    request.preview = dialog->options.optionFlags & kNavAllowPreviews;
     notify(dialog->eventProc, kNavCBStart, dialog, dialog->clientData);
     std::optional<std::string> path = provider()->getOpenPath(request);
     notify(dialog->eventProc, kNavCBTerminate, dialog, dialog->clientData);

@@ -195,6 +195,7 @@ struct NavFileRequest {
     std::string directory;              // where to start; empty: the dialog's own choice
     std::vector<NavFileFilter> filters; // empty: every file; otherwise the first is the default
     bool allowAllFiles = true;          // offer "All files" beside the filters
+    bool preview = false;               // open dialogs: show the selected file's picture
     // Whether a path passes the filters (by extension, case-insensitive).
     bool accepts(const std::string& path) const;
 };

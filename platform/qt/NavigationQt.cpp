@@ -1,9 +1,11 @@
 #include "NavigationQt.h"
 
+#include "FilePreview.h"
 #include "Navigation.h"
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QStringList>
 
 #include <memory>
@@ -35,6 +37,17 @@ public:
     }
 
 private:
+    // The picture and facts of the selected file, right of the file list. Only
+    // Qt's own dialog can take a widget, so a preview asks for that one.
+    static void addPreview(QFileDialog& dialog) {
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+        if (!grid) return;
+        auto* preview = new FilePreview(&dialog);
+        grid->addWidget(preview, 0, grid->columnCount(), grid->rowCount(), 1);
+        QObject::connect(&dialog, &QFileDialog::currentChanged, preview, &FilePreview::showFile);
+    }
+
     static std::optional<std::string> run(const NavFileRequest& r, bool save) {
         // Without a GUI application there is nobody to ask: that is a cancel.
         if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return std::nullopt;
@@ -50,6 +63,7 @@ private:
         } else {
             dialog.setAcceptMode(QFileDialog::AcceptOpen);
             dialog.setFileMode(QFileDialog::ExistingFile);
+            if (r.preview) addPreview(dialog);
         }
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;

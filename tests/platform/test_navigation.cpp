@@ -292,3 +292,26 @@ TEST(NavigationOptions, DefaultsAllowTheOpenDialogsAdjustment) {
     EXPECT_EQ(o.clientName[0], 0);
     EXPECT_EQ(NavGetDefaultDialogOptions(nullptr), paramErr);
 }
+
+TEST_F(Navigation, OpenDialogsAskForAPreviewWhenTheOptionsAllowOne) {
+    NavReplyRecord reply;
+    NavGetFile(nullptr, &reply, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    NavDialogOptions options;
+    NavGetDefaultDialogOptions(&options);
+    options.dialogOptionFlags &= ~NavDialogOptionFlags(kNavAllowPreviews);
+    NavGetFile(nullptr, &reply, &options, nullptr, nullptr, nullptr, nullptr, nullptr);
+    NavDialogRef dialog = nullptr;
+    ASSERT_EQ(
+        NavCreateChooseFileDialog(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &dialog),
+        noErr);
+    NavDialogRun(dialog);
+    NavDialogDispose(dialog);
+    ASSERT_EQ(script->opens.size(), 3u);
+    EXPECT_TRUE(script->opens[0].preview);
+    EXPECT_FALSE(script->opens[1].preview);
+    EXPECT_TRUE(script->opens[2].preview);
+    // Nothing to preview in a name still to be written.
+    NavPutFile(nullptr, &reply, nullptr, nullptr, FOUR_CHAR_CODE("JPEG"), 0, nullptr);
+    ASSERT_EQ(script->saves.size(), 1u);
+    EXPECT_FALSE(script->saves[0].preview);
+}

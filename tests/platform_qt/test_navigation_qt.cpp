@@ -1,3 +1,4 @@
+#include "FileDialogDriver.h"
 #include "Memory.h"
 #include "Navigation.h"
 #include "NavigationQt.h"
@@ -7,10 +8,8 @@
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QTimer>
 
 #include <cstring>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -29,22 +28,6 @@ private:
 int argc = 1;
 char programName[] = "platform_qt_tests";
 char* argv[] = {programName, nullptr};
-
-// Hands the file dialog, once it shows, to `act`, which must close it.
-void whenTheDialogShows(std::function<void(QFileDialog*)> act) {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            auto* dialog = qobject_cast<QFileDialog*>(w);
-            if (!dialog || !dialog->isVisible()) continue;
-            poll->stop();
-            poll->deleteLater();
-            act(dialog);
-            return;
-        }
-    });
-    poll->start(5);
-}
 
 void setPascal(unsigned char* s, const char* text) {
     s[0] = static_cast<unsigned char>(std::strlen(text));
