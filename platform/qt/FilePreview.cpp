@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPixmap>
@@ -81,6 +82,9 @@ FilePreviewContent FilePreview::load(const QString& path) {
     // A folder, no selection, or a name typed that names nothing yet: nothing
     // to describe, so the panel stays empty rather than saying "No preview".
     if (path.isEmpty() || !info.exists() || info.isDir()) return {};
+
+    if (info.size() > largestPreviewed)
+        return {{}, kNoPreview + QStringLiteral(": %1 MB").arg(info.size() >> 20)};
 
     const QByteArray native = QFile::encodeName(info.absoluteFilePath());
     MovieHolder held;

@@ -24,11 +24,16 @@ public:
     static constexpr int thumbnailWidth = 240;
     static constexpr int thumbnailHeight = 180;
     static constexpr int cacheSize = 8;
+    // Opening a movie reads every packet to count its frames exactly, which
+    // for a long film takes seconds; the dialog must answer a click at once,
+    // so files larger than this are described by their size alone.
+    static constexpr qint64 largestPreviewed = qint64(256) << 20;
 
     explicit FilePreview(QWidget* parent = nullptr);
 
     // Shows `path`: its picture and facts, "No preview" when it is a file that
-    // does not open as a movie or image, nothing for a folder or an empty path.
+    // does not open as a movie or image ("No preview: <n> MB" when it is too
+    // large to open at once), nothing for a folder or an empty path.
     void showFile(const QString& path);
 
     // What is shown now.

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QGridLayout>
@@ -151,6 +152,15 @@ TEST_F(FilePreviews, WhatDoesNotOpenSaysNoPreviewAndFoldersShowNothing) {
         EXPECT_EQ(preview.content().text, "No preview") << name;
         EXPECT_TRUE(preview.content().picture.isNull()) << name;
     }
+    // A file too large to open at once is not read: a movie's start followed
+    // by a long hole (sparse, so nothing is written) gets its size only.
+    {
+        QFile big(QString::fromStdString(movie("big.mp4", mpeg4(64, 48, 30))));
+        ASSERT_TRUE(big.resize(FilePreview::largestPreviewed + 1));
+    }
+    preview.showFile(QString::fromStdString(dir.file("big.mp4")));
+    EXPECT_EQ(preview.content().text, "No preview: 256 MB");
+    EXPECT_TRUE(preview.content().picture.isNull());
     // Whatever the cut file still yields, it is answered without a crash.
     preview.showFile(QString::fromStdString(dir.file("cut.mp4")));
     EXPECT_FALSE(preview.content().text.isEmpty());
