@@ -5,14 +5,21 @@
 
 #include <gtest/gtest.h>
 
+namespace {
+// A movie of `frames` pictures in one group, with B-frames.
+std::string oneGopMovie(const testmovies::TempFolder& dir, int frames) {
+    testmovies::MovieOptions o;
+    o.frames = frames;
+    o.gop = frames;
+    o.bFrames = 2;
+    return writtenMovie(dir, "m.mp4", o);
+}
+} // namespace
+
 TEST(MovieCacheLimit, ForwardOnlyReadersKeepNothing) {
     testmovies::TempFolder dir;
-    testmovies::MovieOptions o;
-    o.frames = 24;
-    o.gop = 24;
-    o.bFrames = 2;
-    std::string error, path = dir.file("c.mp4");
-    ASSERT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
+    const std::string path = oneGopMovie(dir, 24);
+    ASSERT_FALSE(path.empty());
 
     EXPECT_EQ(SetMovieFrameCacheLimit(nullptr, 0), invalidMovie);
     long decodedAgain[2] = {0, 0};
@@ -41,12 +48,8 @@ TEST(MovieCacheLimit, ForwardOnlyReadersKeepNothing) {
 // way to the ones it asks for, and still gets each of those exactly.
 TEST(MovieCacheLimit, ForwardOnlyReadersPassOverUnreferencedPictures) {
     testmovies::TempFolder dir;
-    testmovies::MovieOptions o;
-    o.frames = 48;
-    o.gop = 48;
-    o.bFrames = 2;
-    std::string error, path = dir.file("s.mp4");
-    ASSERT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
+    const std::string path = oneGopMovie(dir, 48);
+    ASSERT_FALSE(path.empty());
 
     long decoded[2] = {0, 0};
     for (long limit : {0L, 320L}) {
