@@ -219,18 +219,15 @@ bool MyQuickDrawView::pickupMovieFile(const char* path) {
     }
     const int width = moviewidth();
     const int height = movieheight();
-    myObject->setSliderRange(n);
+    // The slider's positions are the frames, 0 to the last.
+    myObject->setSliderRange(n - 1);
     myObject->SetSizeLabel(width, height);
     clipOrigin = {0, 0};
     clipSize = {float(width), float(height)};
 
-    // The time code of frame n is the movie's duration.
-    mpr->setFrameNumber(unsigned(n));
+    // The time code of the frame one past the last is the movie's length.
     short hours = 0, minutes = 0, seconds = 0, frames = 0;
-    mpr->getTime(hours, minutes, seconds, frames);
-    mpr->currentTime = 0;
-    mpr->currentFrame = 0;
-    GoToBeginningOfMovie(mpr->movie);
+    mpr->getTimeOfFrame(uint32_t(n), hours, minutes, seconds, frames);
     myObject->MovieStats->setText(QString::asprintf("DUR:%d:%d:%d:%d SZ:%dx%d %d fps", hours,
                                                     minutes, seconds, frames, width, height,
                                                     int(mpr->fps)));
@@ -413,12 +410,13 @@ int MyQuickDrawView::clipHeight() const {
 // ---------------------------------------------------------------- navigation
 
 // A running position below 0 would reach the frame source's unsigned frame
-// number as a huge value and jump to the end of the movie; past the frame
-// count it would make the shuttle jump from the frame shown to the last one.
+// number as a huge value and jump to the end of the movie; past the last
+// frame it would make the shuttle jump from the frame shown to the last one.
 // It is kept within the movie instead.
 void MyQuickDrawView::clampRunningPosition() {
     if (!(framenumber > 0.0f)) framenumber = 0.0f;
-    if (mpr && framenumber > float(mpr->frameCount)) framenumber = float(mpr->frameCount);
+    if (mpr && mpr->frameCount > 0 && framenumber > float(mpr->frameCount - 1))
+        framenumber = float(mpr->frameCount - 1);
 }
 
 int MyQuickDrawView::firstFrame() {
@@ -442,8 +440,9 @@ int MyQuickDrawView::nextFrame() {
         mpr->nextFrame();
         r = int(mpr->currentFrame);
         myObject->setSliderPos(r);
-        // When the movie wraps to its start, the running position goes with it.
-        if (r == 0) framenumber = 0.0f;
+        // The running position follows the frame shown, also when the movie
+        // wraps to its start.
+        framenumber = float(r);
     }
     clampRunningPosition();
     Trace::leave(myObject);
@@ -459,6 +458,7 @@ int MyQuickDrawView::previousFrame() {
         mpr->previousFrame();
         r = int(mpr->currentFrame);
         myObject->setSliderPos(r);
+        framenumber = float(r);
     }
     Trace::leave(myObject);
     return r;

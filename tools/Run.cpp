@@ -185,9 +185,8 @@ MovieFrames movieFrames(const MoviePixRect& mpr) {
 void printInfo(MoviePixRect& mpr, const RunSettings& s) {
     // The application's summary line: the time code of the frame past the
     // last is the movie's duration.
-    mpr.setFrameNumber(mpr.frameCount);
     short hours = 0, minutes = 0, seconds = 0, frames = 0;
-    mpr.getTime(hours, minutes, seconds, frames);
+    mpr.getTimeOfFrame(mpr.frameCount, hours, minutes, seconds, frames);
     std::fprintf(s.out, "DUR:%d:%d:%d:%d SZ:%dx%d %d fps\n", hours, minutes, seconds, frames,
                  mpr.allLines->width(), mpr.allLines->height(), int(mpr.fps));
     std::fprintf(s.out, "frames: %u\n", mpr.frameCount);

@@ -4,7 +4,7 @@
 #include "QTUtilities.h"
 #include "gworldToNSImage.h"
 
-#include <cmath>
+#include <algorithm>
 #include <cstddef>
 #include <new>
 
@@ -171,27 +171,30 @@ void MoviePixRect::rewind() {
 }
 
 unsigned int MoviePixRect::frameattime(double t) const {
-    if (!(frameDuration > 0)) return 0;
-    const double f = std::trunc(t / frameDuration);
-    // Negative frames (the "no further sample" time -1 over a duration below
-    // one unit) wrap as an unsigned conversion of the whole number does.
-    if (!(std::fabs(f) < 9.0e18)) return 0;
-    return static_cast<unsigned int>(static_cast<long long>(f));
+    // The last frame starting at or before t; times before the first frame
+    // (and the "no further sample" time -1) are frame 0.
+    if (frameTimes.empty() || !(t >= double(frameTimes.front()))) return 0;
+    const auto after = std::upper_bound(frameTimes.begin(), frameTimes.end(), t,
+                                        [](double v, TimeValue s) { return v < double(s); });
+    return unsigned(after - frameTimes.begin() - 1);
 }
 
 TimeValue MoviePixRect::timeofframe(unsigned int n) const {
-    if (!(frameDuration > 0)) return 0;
-    const double t = std::trunc(double(n) * frameDuration);
-    if (t >= 2147483647.0) return 2147483647;
-    return TimeValue(t);
+    if (frameTimes.empty()) return 0;
+    return frameTimes[std::min<size_t>(n, frameTimes.size() - 1)];
 }
 
 // Moves to the visual sample after (rate > 0) or before (rate < 0) the current
-// time; -1 when there is none, as the platform answers.
+// time. Where the platform finds none, the source goes back to its start
+// rather than to the time -1.
 int MoviePixRect::step(Fixed rate) {
     const OSType eyes = VisualMediaCharacteristic;
     TimeValue t = -1;
     GetMovieNextInterestingTime(movie, nextTimeStep, 1, &eyes, currentTime, rate, &t, nullptr);
+    if (t < 0) {
+        rewind();
+        return currentTime;
+    }
     currentTime = t;
     currentFrame = frameattime(t);
     SetMovieTimeValue(movie, t);
@@ -200,8 +203,8 @@ int MoviePixRect::step(Fixed rate) {
 
 int MoviePixRect::nextFrame() {
     if (!movie) return currentTime;
-    // One visual sample or none: nowhere to step, so the movie stays at its start.
-    if (currentFrame >= frameCount || !(frameDuration > 0)) {
+    // After the last frame comes the first; a movie of one frame stays there.
+    if (currentFrame + 1 >= frameCount) {
         rewind();
         return currentTime;
     }
@@ -210,7 +213,7 @@ int MoviePixRect::nextFrame() {
 
 int MoviePixRect::previousFrame() {
     if (!movie) return currentTime;
-    if (currentFrame == 0 || !(frameDuration > 0)) {
+    if (currentFrame == 0 || frameCount <= 1) {
         rewind();
         return currentTime;
     }
@@ -219,11 +222,11 @@ int MoviePixRect::previousFrame() {
 
 void MoviePixRect::setFrameNumber(unsigned int n) {
     if (!movie) return;
-    if (n == 0 || !(frameDuration > 0)) {
+    if (n == 0 || frameCount <= 1) {
         rewind();
         return;
     }
-    if (n > frameCount) n = frameCount;
+    n = std::min(n, frameCount - 1);
     currentTime = timeofframe(n);
     SetMovieTimeValue(movie, currentTime);
     currentFrame = n;

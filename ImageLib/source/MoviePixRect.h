@@ -14,6 +14,7 @@
 #include "SICommon.h"
 
 #include <cstdint>
+#include <vector>
 
 class MoviePixRect : public SICommon {
 public:
@@ -36,7 +37,8 @@ public:
     // either end; both answer the new movie time. The caller renders.
     int nextFrame();
     int previousFrame();
-    // Moves to frame n (clamped to the frame count); the caller renders.
+    // Moves to the start of frame n (clamped to the last frame); the caller
+    // renders.
     void setFrameNumber(unsigned int n);
     // On: whole interlaced frames (the default); off: one field, interpolated.
     void setInterlaceFlag(bool on);
@@ -52,15 +54,20 @@ public:
 
     // Timing (MovieTiming.cpp).
     int countMovieFrames();
+    // The time code of the current frame.
     int getTime(short& hours, short& minutes, short& seconds, short& frames);
+    // The time code of frame n, wherever the source stands; that of frame
+    // `frameCount` (one past the last) is the movie's length.
+    int getTimeOfFrame(uint32_t n, short& hours, short& minutes, short& seconds, short& frames);
     void normalizeMovieRect();
 
     int printInfo() const override;
 
-    // The frame number of movie time t and the movie time of frame n, through
-    // the estimate frameDuration, both truncated toward zero. A movie of one
-    // visual sample or none has frameDuration 0: every time is frame 0 and
-    // every frame time 0.
+    // Frame n is the n-th visual sample in presentation order. frameattime(t)
+    // is the frame shown at movie time t: the last sample starting at or
+    // before t (frame 0 before the first); timeofframe(n) is the start of
+    // sample n (of the last sample for n beyond it). A movie without visual
+    // samples has frame 0 at time 0.
     unsigned int frameattime(double t) const;
     TimeValue timeofframe(unsigned int n) const;
 
@@ -68,7 +75,7 @@ public:
     GWorldPtr gworld = nullptr;
     Movie movie = nullptr;
     int32_t currentTime = 0;
-    double frameDuration = 0;
+    double frameDuration = 0; // the mean length of a frame: the movie's length over frameCount
     int32_t lastFrameTime = 0;
     uint32_t currentFrame = 0;
     uint32_t frameCount = 0;
@@ -88,6 +95,10 @@ public:
     static constexpr int maxFrameSide = 16384;
 
 private:
+    // The start of every visual sample in presentation order, from
+    // countMovieFrames: the table through which frame numbers and times meet.
+    std::vector<TimeValue> frameTimes;
+
     void initfields(unsigned long format);
     // Back to the first frame: time 0, frame 0.
     void rewind();

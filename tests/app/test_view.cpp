@@ -70,8 +70,8 @@ void TestView::openThroughTheDialog() {
     QCOMPARE(int(m->frameCount), 12);
     QCOMPARE(app.win->windowTitle(), QString::fromUtf8(*m->fileURL));
     QVERIFY(app.win->windowTitle().startsWith("file://"));
-    QCOMPARE(app.obj->slider->maximum(), 12);
-    QCOMPARE(app.obj->count("Slider max set to 12\n"), 1);
+    QCOMPARE(app.obj->slider->maximum(), 11); // frames 0 to 11
+    QCOMPARE(app.obj->count("Slider max set to 11\n"), 1);
     QCOMPARE(app.obj->MovieStats->text(),
              QString::asprintf("DUR:0:0:0:%d SZ:64x48 %d fps", 12, int(m->fps)));
     QCOMPARE(int(m->fps), 25);
@@ -124,7 +124,7 @@ void TestView::dropFiles() {
     QApplication::sendEvent(app.view, &drop);
     QVERIFY2(app.view->moviewidth() == 96, qPrintable(app.status()));
     QVERIFY(drop.isAccepted());
-    QCOMPARE(app.obj->count("Slider max set to 5\n"), 1);
+    QCOMPARE(app.obj->count("Slider max set to 4\n"), 1);
 }
 
 void TestView::dropTextAndSeveralFiles() {
@@ -206,19 +206,17 @@ void TestView::sliderAndShuttle() {
     App app;
     QVERIFY(app.open(small));
     MoviePixRect* m = app.view->mpr;
-    // The position slider jumps. A jump to frame n goes to n times the
-    // estimated frame length (the last sample's start over the count), which
-    // for n below the count is the picture before n.
+    // The position slider jumps to the picture of that number.
     app.obj->slider->setValue(7);
     QCOMPARE(app.obj->count("playing frame 7\n"), 1);
     QCOMPARE(app.view->framenumber, 7.0f);
     QCOMPARE(m->currentFrame, 7u);
-    QCOMPARE(app.shownNumber(), 6);
+    QCOMPARE(app.shownNumber(), 7);
     // Shuttle at 53 of 100: 0.6 frames a step, so five steps move three frames.
     app.obj->shuttle->setValue(53);
     for (int i = 0; i < 5; ++i) app.obj->shuttleMove(app.obj->shuttle);
     QCOMPARE(m->currentFrame, 10u);
-    QCOMPARE(app.shownNumber(), 9);
+    QCOMPARE(app.shownNumber(), 10);
     QCOMPARE(app.obj->slider->value(), 10);
     // At the centre the frame stays.
     app.obj->shuttle->setValue(50);
@@ -237,11 +235,11 @@ void TestView::sliderAndShuttle() {
     app.obj->shuttle->setValue(100);
     app.obj->shuttleMove(app.obj->shuttle);
     QCOMPARE(m->currentFrame, 10u);
-    QCOMPARE(app.shownNumber(), 9);
-    // Past the end it holds at the frame count.
+    QCOMPARE(app.shownNumber(), 10);
+    // Past the end it holds at the last frame.
     app.obj->shuttleMove(app.obj->shuttle);
-    QCOMPARE(m->currentFrame, m->frameCount);
-    QCOMPARE(app.view->framenumber, float(m->frameCount));
+    QCOMPARE(m->currentFrame, 11u);
+    QCOMPARE(app.view->framenumber, 11.0f);
     QCOMPARE(app.shownNumber(), 11);
 }
 

@@ -11,7 +11,9 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSlider>
 
 #include <cstdlib>
@@ -96,6 +98,77 @@ TEST(ApplicationBytes, SnapshotsAreTheApplications) {
         ASSERT_GT(a.size(), 100u) << "the application wrote no snapshot for case " << k;
         EXPECT_EQ(a, ReadFileBytes(ours)) << "case " << k;
         ++k;
+    }
+}
+
+// The frame a person reaches with the position slider, or with the Next
+// button from the frame before, is the frame the command line names: the
+// picture shown carries that number, and the snapshot is moviesnap's byte for
+// byte. A constant-rate, a variable-rate and a one-keyframe movie with
+// B-frames; the first, second, a middle and the last frame of each.
+TEST(ApplicationBytes, FramesByNumberAreTheCommandLines) {
+    ScratchFolder dir;
+    testmovies::MovieOptions cfr;
+    cfr.frames = 40;
+    testmovies::MovieOptions vfr = cfr;
+    vfr.timeBaseDen = 1000;
+    for (int i = 0, t = 0; i < vfr.frames; ++i, t += 20 + 30 * (i % 3)) vfr.pts.push_back(t);
+    testmovies::MovieOptions gop250 = cfr;
+    gop250.frames = 250;
+    gop250.gop = 250;
+    gop250.bFrames = 3;
+    const std::vector<std::pair<std::string, testmovies::MovieOptions>> movies = {
+        {"cfr.mp4", cfr}, {"vfr.mkv", vfr}, {"gop250.mp4", gop250}};
+    int k = 0;
+    for (const auto& [name, options] : movies) {
+        const std::string movie = dir.file(name);
+        std::string error;
+        ASSERT_TRUE(testmovies::writeMovie(movie, options, &error)) << error;
+        ScriptedDialogScope dialogs;
+        AppInterface ui;
+        MyObject* obj = ui.controller();
+        MyQuickDrawView* view = ui.main.myView;
+        ASSERT_TRUE(view->pickupMovieFile(movie.c_str()));
+        obj->compressionSlider->setValue(25); // moviesnap's default quality
+        const int n = options.frames;
+        for (int frame : {0, 1, n / 2, n - 1}) {
+            for (bool bySlider : {true, false}) {
+                if (bySlider) {
+                    ui.main.slider->setValue(frame);
+                } else {
+                    if (frame == 0) continue;
+                    ui.main.slider->setValue(frame - 1);
+                    ui.main.nextButton->click();
+                }
+                const std::string how =
+                    name + (bySlider ? " slider " : " next ") + std::to_string(frame);
+                ASSERT_EQ(int(view->mpr->currentFrame), frame) << how;
+                EXPECT_EQ(ui.main.slider->value(), frame) << how;
+                EXPECT_EQ(testmovies::readFrameNumber(
+                              reinterpret_cast<const uint8_t*>(view->mpr->frameBuffer),
+                              options.width, options.height, options.width * 4),
+                          frame)
+                    << how;
+                const std::string app = dir.file(named("app%d.jpg", k));
+                dialogs.script->saveAnswers.push_back(app);
+                obj->snapFrame(nullptr);
+                const std::string ours = dir.file(named("ours%d.jpg", k++));
+                const std::string number = std::to_string(frame);
+                const char* argv[] = {"moviesnap",    movie.c_str(), "--frame",
+                                      number.c_str(), "-o",          ours.c_str()};
+                ASSERT_EQ(moviesnap::runCommandLine(6, argv), moviesnap::kWritten) << how;
+                const std::vector<unsigned char> a = ReadFileBytes(app);
+                ASSERT_GT(a.size(), 100u) << how;
+                EXPECT_EQ(a, ReadFileBytes(ours)) << how;
+            }
+        }
+        if (name == "gop250.mp4") {
+            // 25 frames a second: the last of 250 is 0:0:9:24, and the movie
+            // lasts 0:0:10:0.
+            EXPECT_EQ(obj->frameNumber->text(), QStringLiteral("0:0:9:24"));
+            EXPECT_TRUE(obj->MovieStats->text().startsWith(QStringLiteral("DUR:0:0:10:0 ")))
+                << obj->MovieStats->text().toStdString();
+        }
     }
 }
 
