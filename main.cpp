@@ -8,18 +8,19 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 #include <QTimer>
 
-int main(int argc, char** argv) {
-    // The platform layer shows no dialog and knows no resource until told where they come from.
-    InstallQtDialogProvider();
-    InstallQtResources();
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("MovieSnap"));
-    QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
-    QGuiApplication::setDesktopFileName(QStringLiteral("moviesnap-qt"));
+#include <cstring>
 
-    QCommandLineParser parser;
+namespace {
+
+// The application's id: the name of its desktop entry, icon and metainfo.
+constexpr char kAppId[] = MOVIESNAP_APP_ID;
+
+void describeCommandLine(QCommandLineParser& parser) {
+    QCoreApplication::setApplicationName(QStringLiteral("MovieSnap"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
     parser.setApplicationDescription(
         QStringLiteral("Step through a movie frame by frame and save exact stills as JPEG files."));
     parser.addHelpOption();
@@ -27,7 +28,39 @@ int main(int argc, char** argv) {
     parser.addPositionalArgument(QStringLiteral("movie"),
                                  QStringLiteral("A movie or image file to open."),
                                  QStringLiteral("[movie]"));
+}
+
+// Asked only for text (help or version): answered without a display.
+bool onlyTextAsked(int argc, char** argv) {
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i)
+        for (const char* o : {"-h", "--help", "-?", "--help-all", "-v", "--version"})
+            if (std::strcmp(argv[i], o) == 0) return true;
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (onlyTextAsked(argc, argv)) {
+        QCoreApplication core(argc, argv);
+        QCommandLineParser parser;
+        describeCommandLine(parser);
+        parser.process(core); // prints and leaves
+        return 0;
+    }
+    // The platform layer shows no dialog and knows no resource until told where they come from.
+    InstallQtDialogProvider();
+    InstallQtResources();
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    describeCommandLine(parser);
     parser.process(app);
+
+    // The installed icon, also under a prefix the desktop does not search.
+    QIcon::setThemeSearchPaths(QIcon::themeSearchPaths() << QApplication::applicationDirPath() +
+                                                                QStringLiteral("/../share/icons"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QLatin1String(kAppId)));
+    QGuiApplication::setDesktopFileName(QLatin1String(kAppId));
 
     AppInterface interface;
     interface.window()->show();
