@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFile>
 #include <QIcon>
 #include <QTimer>
 
@@ -38,6 +39,19 @@ bool onlyTextAsked(int argc, char** argv) {
     return false;
 }
 
+// The installed icon: the icon theme's, else the files under the program's own
+// prefix (which the desktop need not search).
+QIcon installedIcon() {
+    QIcon files;
+    for (const char* size : {"48x48", "128x128", "256x256"}) {
+        const QString path = QStringLiteral("%1/../share/icons/hicolor/%2/apps/%3.png")
+                                 .arg(QCoreApplication::applicationDirPath(), QLatin1String(size),
+                                      QLatin1String(kAppId));
+        if (QFile::exists(path)) files.addFile(path);
+    }
+    return QIcon::fromTheme(QLatin1String(kAppId), files);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -56,10 +70,7 @@ int main(int argc, char** argv) {
     describeCommandLine(parser);
     parser.process(app);
 
-    // The installed icon, also under a prefix the desktop does not search.
-    QIcon::setThemeSearchPaths(QIcon::themeSearchPaths() << QApplication::applicationDirPath() +
-                                                                QStringLiteral("/../share/icons"));
-    QApplication::setWindowIcon(QIcon::fromTheme(QLatin1String(kAppId)));
+    QApplication::setWindowIcon(installedIcon());
     QGuiApplication::setDesktopFileName(QLatin1String(kAppId));
 
     AppInterface interface;
