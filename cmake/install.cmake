@@ -15,7 +15,7 @@ set(MOVIESNAP_MAINTAINER "MovieSnap developers <moviesnap@example.org>"
     CACHE STRING "The package's maintainer line")
 # Today, or the day SOURCE_DATE_EPOCH names for a reproducible build.
 string(TIMESTAMP MOVIESNAP_RELEASE_DATE "%Y-%m-%d" UTC)
-string(TIMESTAMP MOVIESNAP_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+string(TIMESTAMP MOVIESNAP_CHANGELOG_DATE "%a, %d %b %Y 00:00:00 +0000" UTC)
 
 set(res ${CMAKE_CURRENT_SOURCE_DIR}/resources)
 set(dist ${CMAKE_CURRENT_BINARY_DIR}/dist)
