@@ -35,5 +35,6 @@ target_link_libraries(moviesnap_app PUBLIC moviesnap_appcore ImageLib platform_q
 
 add_executable(moviesnap-qt ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)
 target_compile_options(moviesnap-qt PRIVATE ${MOVIESNAP_WARNINGS})
-target_compile_definitions(moviesnap-qt PRIVATE PROJECT_VERSION="${PROJECT_VERSION}")
+target_compile_definitions(moviesnap-qt PRIVATE PROJECT_VERSION="${PROJECT_VERSION}"
+                                                MOVIESNAP_APP_ID="${MOVIESNAP_APP_ID}")
 target_link_libraries(moviesnap-qt PRIVATE moviesnap_app)

@@ -12,6 +12,7 @@ target_link_libraries(moviesnap_cli PUBLIC ImageLib platform Threads::Threads)
 
 # The run itself needs the frame source and the bitmap files of the library.
 target_sources(moviesnap_cli PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tools/Run.cpp)
+target_compile_definitions(moviesnap_cli PRIVATE MOVIESNAP_VERSION="${PROJECT_VERSION}")
 
 add_executable(moviesnap ${CMAKE_CURRENT_SOURCE_DIR}/tools/main.cpp)
 target_compile_options(moviesnap PRIVATE ${MOVIESNAP_WARNINGS})

@@ -108,6 +108,7 @@ std::string usageText() {
            "  --info                print the movie's summary and frame count, write nothing\n"
            "  -q, --quiet           no progress bar\n"
            "  -h, --help            this text\n"
+           "  --version             the program's version\n"
            "exit status: 0 written, 1 a file could not be written, 2 bad usage,\n"
            "             3 the movie could not be opened\n";
 }
@@ -204,11 +205,13 @@ Options parseArguments(int argc, const char* const* argv) {
             o.quiet = true;
         } else if (name == "-h" || name == "--help") {
             o.help = true;
+        } else if (name == "--version") {
+            o.version = true;
         } else {
             throw UsageError(arg + ": unknown option");
         }
     }
-    if (o.help) return o;
+    if (o.help || o.version) return o;
 
     if (positional.empty()) throw UsageError("MOVIE: no movie named");
     if (positional.size() > 1) throw UsageError(positional[1] + ": only one movie is taken");

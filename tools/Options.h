@@ -37,6 +37,7 @@ struct Options {
     bool info = false;
     bool quiet = false;
     bool help = false;
+    bool version = false;
 
     // More than one frame may be written: a list, or --every.
     bool severalFrames() const;

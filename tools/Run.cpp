@@ -334,6 +334,10 @@ int runCommandLine(int argc, const char* const* argv, const RunSettings& s, RunR
         std::fputs(usageText().c_str(), s.out);
         return kWritten;
     }
+    if (o.version) {
+        std::fputs("moviesnap " MOVIESNAP_VERSION "\n", s.out);
+        return kWritten;
+    }
     return run(o, s, report);
 }
 

@@ -70,9 +70,10 @@ TEST(Options, EveryOptionIsRead) {
     EXPECT_DOUBLE_EQ(*parse({"m.mov", "--time", "1.5", "-o", "x.jpg"}).time, 1.5);
 }
 
-TEST(Options, InfoAndHelpNeedNoOutput) {
+TEST(Options, InfoHelpAndVersionNeedNoOutput) {
     EXPECT_TRUE(parse({"--info", "m.mov"}).info);
     EXPECT_TRUE(parse({"--help"}).help);
+    EXPECT_TRUE(parse({"--version"}).version);
 }
 
 TEST(Options, EachBadArgumentIsNamed) {
