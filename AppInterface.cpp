@@ -6,6 +6,23 @@
 #include "MyWindow.h"
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
+
+QString AppInterface::keysText() {
+    return QObject::tr("<table>"
+                       "<tr><td>Right / Left</td><td>next / previous frame</td></tr>"
+                       "<tr><td>Home</td><td>first frame</td></tr>"
+                       "<tr><td>Space</td><td>play / stop</td></tr>"
+                       "<tr><td>Esc</td><td>stop; leave a size field</td></tr>"
+                       "<tr><td>Ctrl+R</td><td>crop on / off</td></tr>"
+                       "<tr><td>Ctrl+I</td><td>interlaced on / off</td></tr>"
+                       "<tr><td>Ctrl+O</td><td>open a movie</td></tr>"
+                       "<tr><td>Ctrl+S</td><td>save a snapshot</td></tr>"
+                       "<tr><td>Tab</td><td>next control</td></tr>"
+                       "<tr><td>F1</td><td>this list</td></tr>"
+                       "</table>");
+}
 
 AppInterface::AppInterface(std::unique_ptr<MyObject> controller)
     : controller_(controller ? std::move(controller) : std::make_unique<MyObject>()),
@@ -40,7 +57,56 @@ AppInterface::AppInterface(std::unique_ptr<MyObject> controller)
                          [this] { main.myView->setFocus(); });
     window_->addActions({main.actionOpen, main.actionSnapshot, main.actionQuit,
                          main.actionFirstFrame, main.actionPreviousFrame, main.actionNextFrame,
-                         main.actionPlayAll});
+                         main.actionPlayAll, main.actionStop, main.actionCrop,
+                         main.actionInterlaced, main.actionKeys});
+    // Escape in a size field ends the edit, as Return does; the Scale slider
+    // keeps its arrow keys.
+    for (QWidget* w :
+         {static_cast<QWidget*>(main.ResultXSize), static_cast<QWidget*>(main.ResultYSize),
+          static_cast<QWidget*>(main.ScaleFactor)})
+        w->installEventFilter(&keys_);
+    keys_.view = main.myView;
+    keys_.scale = main.ScaleFactor;
+    // Tab visits the controls in reading order.
+    const QList<QWidget*> order = {
+        main.firstButton,   main.previousButton,    main.playButton,      main.nextButton,
+        main.slider,        main.shuttle,           main.interlaceSwitch, main.cropSwitch,
+        main.ScaleFactor,   main.ActualSizeButton,  main.ResultXSize,     main.ResultYSize,
+        main.ScalingMethod, main.compressionSlider, main.snapButton};
+    for (qsizetype i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+    enableMovieCommands(false);
+}
+
+bool AppInterface::KeyRouter::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (watched == scale) {
+        // The slider's own arrows move the scale, not the movie.
+        if (event->type() == QEvent::ShortcutOverride &&
+            (key == Qt::Key_Left || key == Qt::Key_Right))
+            event->accept();
+        return false;
+    }
+    if (key == Qt::Key_Escape) {
+        if (event->type() == QEvent::ShortcutOverride) {
+            event->accept();
+            return false;
+        }
+        view->setFocus(); // the edit ends as the field loses the keyboard
+        return true;
+    }
+    return false;
+}
+
+void AppInterface::enableMovieCommands(bool on) {
+    for (QWidget* w : std::initializer_list<QWidget*>{main.snapButton, main.playButton,
+                                                      main.firstButton, main.previousButton,
+                                                      main.nextButton, main.slider, main.shuttle})
+        w->setEnabled(on);
+    for (QAction* a : {main.actionSnapshot, main.actionPlayAll, main.actionStop,
+                       main.actionFirstFrame, main.actionPreviousFrame, main.actionNextFrame})
+        a->setEnabled(on);
 }
 
 // The window (and with it the view and its frame source) goes before the
@@ -93,6 +159,32 @@ void AppInterface::connectActions() {
     onTrigger(main.actionPreviousFrame, &MyObject::previousFrame);
     onTrigger(main.actionNextFrame, &MyObject::nextFrame);
     onTrigger(main.actionPlayAll, &MyObject::playAll);
+    QObject::connect(main.actionStop, &QAction::triggered, c, &MyObject::stopPlaying);
+    // Play turns into Stop while playing.
+    QObject::connect(c, &MyObject::playingChanged, main.playButton, [this](bool playing) {
+        main.playButton->setText(playing ? QObject::tr("Stop") : QObject::tr("Play"));
+    });
+    QObject::connect(main.myView, &MyQuickDrawView::movieChanged, main.playButton,
+                     [this](bool on) { enableMovieCommands(on); });
+    // The menu's Crop and Interlaced are the switches' twins.
+    QObject::connect(main.actionCrop, &QAction::triggered, main.cropSwitch,
+                     &QAbstractButton::click);
+    QObject::connect(main.cropSwitch, &QAbstractButton::toggled, main.actionCrop,
+                     &QAction::setChecked);
+    QObject::connect(main.actionInterlaced, &QAction::triggered, main.interlaceSwitch,
+                     &QAbstractButton::click);
+    QObject::connect(main.interlaceSwitch, &QAbstractButton::toggled, main.actionInterlaced,
+                     &QAction::setChecked);
+    QObject::connect(main.actionKeys, &QAction::triggered, window_.get(), [this] {
+        QMessageBox::information(window_.get(), QObject::tr("Keys"), keysText());
+    });
+    QObject::connect(main.actionAbout, &QAction::triggered, window_.get(), [this] {
+        QMessageBox::about(
+            window_.get(), QObject::tr("About MovieSnap"),
+            QObject::tr("<b>MovieSnap %1</b><p>Steps through a movie frame by frame and saves "
+                        "exact stills as JPEG files.</p>")
+                .arg(QCoreApplication::applicationVersion()));
+    });
     QObject::connect(main.actionQuit, &QAction::triggered, window_.get(), &QWidget::close);
 
     onClick(main.snapButton, &MyObject::snapFrame);
@@ -106,10 +198,24 @@ void AppInterface::connectActions() {
     QObject::connect(main.ActualSizeButton, &QAbstractButton::clicked, c,
                      [c] { c->resetScaleSlider(); });
 
-    QObject::connect(main.slider, &QSlider::valueChanged, c,
+    // Dragged, the position slider scrubs; released (or moved by key or
+    // click) it shows the exact frame.
+    QObject::connect(main.slider, &QSlider::valueChanged, c, [c, this] {
+        if (main.slider->isSliderDown())
+            c->scrubFrame(main.slider);
+        else
+            c->setFrame(main.slider);
+    });
+    QObject::connect(main.slider, &QSlider::sliderReleased, c,
                      [c, this] { c->setFrame(main.slider); });
-    QObject::connect(main.ScaleFactor, &QSlider::valueChanged, c,
-                     [c, this] { c->ChangeScaleFactor(main.ScaleFactor); });
+    QObject::connect(main.ScaleFactor, &QSlider::valueChanged, c, [c, this] {
+        c->ChangeScaleFactor(main.ScaleFactor);
+        main.scaleValue->setText(MyObject::scaleText(main.ScaleFactor->value()));
+    });
+    QObject::connect(
+        main.compressionSlider, &QSlider::valueChanged, main.compressionValue,
+        [this](int v) { main.compressionValue->setText(MyObject::compressionText(v)); });
+    main.compressionValue->setText(MyObject::compressionText(main.compressionSlider->value()));
     QObject::connect(main.ResultXSize, &QLineEdit::editingFinished, c,
                      [c, this] { c->setXSize(intValueOf(main.ResultXSize->text())); });
     QObject::connect(main.ResultYSize, &QLineEdit::editingFinished, c,

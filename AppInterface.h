@@ -38,10 +38,22 @@ public:
     QDialog* saveErrorPanel = nullptr;
     QWidget* logWindow = nullptr;
 
+    // The keys the Help menu lists.
+    static QString keysText();
+
 private:
+    // Routes keys where the window's shortcuts would take them wrongly.
+    struct KeyRouter : QObject {
+        QWidget* view = nullptr;
+        QWidget* scale = nullptr;
+        bool eventFilter(QObject* watched, QEvent* event) override;
+    };
+
+    void enableMovieCommands(bool on);
     void connectOutlets();
     void connectActions();
 
+    KeyRouter keys_;
     std::unique_ptr<MyObject> controller_;
     std::unique_ptr<MyWindow> window_;
 };

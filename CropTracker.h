@@ -2,12 +2,10 @@
 // starts a drag to the release or to the pointer leaving the view, as a small
 // state machine. Positions are in view coordinates (origin top-left, y down).
 //
-// The press that starts tracking does not supply the anchor: the next left
-// button event does. After that a drag sets the extents from the anchor, a
-// press moves the anchor (keeping the extents), a release inside the view ends
-// the drag and any event outside the view ends it as "left the view". A click
-// without a drag therefore does not end tracking: its release becomes the
-// anchor, and the next click's release ends it there.
+// The press is the anchor; every later event sets the extents from it, so the
+// rectangle runs from the press point to the release point whatever path the
+// pointer took. A release inside the view ends the drag, any event outside
+// the view ends it as "left the view".
 #pragma once
 
 class CropTracker {
@@ -15,8 +13,8 @@ public:
     enum class Event { Press, Release, Drag };
     enum class Outcome { Idle, Tracking, Released, LeftView };
 
-    // A press in the view while idle starts tracking.
-    void begin();
+    // A press in the view while idle starts tracking, anchored at (x, y).
+    void begin(float x, float y);
     bool active() const { return state_ != State::Idle; }
 
     // Feeds one left-button event at (x, y) in a view of width x height.
@@ -35,7 +33,7 @@ public:
     float extentY() const { return dy_; } // positive downward
 
 private:
-    enum class State { Idle, AwaitingAnchor, Tracking };
+    enum class State { Idle, Tracking };
     State state_ = State::Idle;
     float ax_ = 0, ay_ = 0, dx_ = 0, dy_ = 0;
 };

@@ -44,6 +44,8 @@ void MyObject::awakeFromNib() {
     shuttleTimer_ = new QTimer(this);
     shuttleTimer_->setInterval(kShuttlePeriodMs);
     connect(shuttleTimer_, &QTimer::timeout, this, [this] { shuttleMove(shuttle); });
+    playTimer_ = new QTimer(this);
+    playTimer_->setSingleShot(true);
     if (shuttle) {
         connect(shuttle, &QSlider::sliderPressed, this, &MyObject::shuttlePressed);
         connect(shuttle, &QSlider::sliderReleased, this, &MyObject::shuttleReleased);
@@ -79,9 +81,12 @@ void MyObject::applicationWillTerminate() {
 
 void MyObject::openDocument(QObject*) {
     Trace::enter(this, "-[MyObject openDocument:]");
-    myView->pickupMovieFile(nullptr);
-    ResizeToFit(this);
-    resetScaleSlider();
+    // A dismissed dialog or a file that is no movie leaves the window's size
+    // and the size fields as they were.
+    if (myView->pickupMovieFile(nullptr)) {
+        ResizeToFit(this);
+        resetScaleSlider();
+    }
     Trace::leave(this);
 }
 
@@ -104,8 +109,11 @@ void MyObject::ChangeScaleFactor(QAbstractSlider* sender) {
     scale = SizeArithmetic::scaleForPosition(v);
     imx = myView->clipWidth();
     imy = myView->clipHeight();
-    resx = SizeArithmetic::resultExtent(imx, scale);
-    resy = SizeArithmetic::resultExtent(imy, scale);
+    // Exactly the file's size: the crop's far edges, the cut to the frame and
+    // the resampler's rounding included.
+    const QSize size = myView->snapshotSize(scale);
+    resx = size.width();
+    resy = size.height();
     sizebyscale = true;
     SetSizeLabel(resx, resy);
 }
@@ -170,6 +178,7 @@ void MyObject::updateOptions() {
 
 void MyObject::firstFrame(QObject*) {
     Trace::enter(this, "-[MyObject firstFrame:]");
+    stopPlaying();
     myView->firstFrame();
     myView->drawFrame();
     myView->update();
@@ -178,7 +187,8 @@ void MyObject::firstFrame(QObject*) {
 
 void MyObject::nextFrame(QObject*) {
     Trace::enter(this, "-[MyObject nextFrame:]");
-    myView->nextFrame();
+    stopPlaying();
+    if (myView->nextFrame() == 0 && myView->mpr) showStatus(tr("Back to the first frame"));
     myView->drawFrame();
     myView->update();
     Trace::leave(this);
@@ -186,6 +196,7 @@ void MyObject::nextFrame(QObject*) {
 
 void MyObject::previousFrame(QObject*) {
     Trace::enter(this, "-[MyObject previousFrame:]");
+    stopPlaying();
     myView->previousFrame();
     myView->drawFrame();
     myView->update();
@@ -194,22 +205,77 @@ void MyObject::previousFrame(QObject*) {
 
 void MyObject::playAll(QObject*) {
     Trace::enter(this, "-[MyObject playAll:]");
-    // Every frame from the current one to the end, drawn at once, until the
-    // frame source wraps to frame 0, which is shown too.
-    int r;
-    do {
-        r = myView->nextFrame();
+    if (playing_) {
+        stopPlaying();
+    } else if (!myView->mpr || !myView->mpr->movie || myView->mpr->timeScale <= 0) {
+        // Nothing to play: one step, as the loop would take.
+        myView->nextFrame();
         myView->drawFrame();
         myView->repaint();
-    } while (r != 0);
+    } else {
+        // Every frame from the current one to the end, each at its own time
+        // in the movie, until the frame source wraps to frame 0, shown too.
+        playing_ = true;
+        playStartTime_ = double(myView->mpr->currentTime) / myView->mpr->timeScale;
+        playClock_.start();
+        emit playingChanged(true);
+        playStep();
+    }
     Trace::leave(this);
 }
 
+void MyObject::playStep() {
+    if (!playing_ || !myView->mpr) return stopPlaying();
+    const int r = myView->nextFrame();
+    myView->drawFrame();
+    // The frame is due at its movie time after the start; one rendered late
+    // is shown at once, so play slows rather than drops a frame.
+    const double due =
+        r == 0 ? 0.0 : (double(myView->mpr->currentTime) / myView->mpr->timeScale - playStartTime_);
+    const qint64 wait = qint64(due * 1000.0) - playClock_.elapsed();
+    if (wait > 0) {
+        disconnect(playTimer_, nullptr, this, nullptr);
+        connect(playTimer_, &QTimer::timeout, this, [this, r] { showPlayedFrame(r); });
+        playTimer_->start(int(wait));
+    } else {
+        showPlayedFrame(r);
+    }
+}
+
+void MyObject::showPlayedFrame(int r) {
+    myView->repaint();
+    if (r == 0) return stopPlaying();
+    // The next step runs from the event loop, so that keys and clicks get through.
+    disconnect(playTimer_, nullptr, this, nullptr);
+    connect(playTimer_, &QTimer::timeout, this, &MyObject::playStep);
+    playTimer_->start(0);
+}
+
+void MyObject::stopPlaying() {
+    if (!playing_) return;
+    playing_ = false;
+    playTimer_->stop();
+    disconnect(playTimer_, nullptr, this, nullptr);
+    myView->update();
+    emit playingChanged(false);
+}
+
+bool MyObject::playing() const {
+    return playing_;
+}
+
 void MyObject::setFrame(QObject*) {
+    stopPlaying();
     const int n = slider->value();
     Trace::line(this, "playing frame %d\n", n);
     myView->setFrameNumber(n);
     myView->drawFrame();
+    myView->update();
+}
+
+void MyObject::scrubFrame(QObject*) {
+    stopPlaying();
+    myView->scrubToFrame(slider->value());
     myView->update();
 }
 
@@ -218,6 +284,7 @@ void MyObject::shuttleMove(QObject*) {
     const double m = double(shuttle->maximum());
     const float d = float(m * -0.5 + v) / 5.0f;
     Trace::line(this, "shuttle frame %f %f\n", v, double(d));
+    stopPlaying();
     myView->adjFrameNumber(d);
     myView->drawFrame();
     myView->update();
@@ -239,6 +306,31 @@ void MyObject::setSliderPos(int n) {
         slider->setValue(n);
     }
     slider->repaint();
+}
+
+QString MyObject::scaleText(int position) {
+    const float s = SizeArithmetic::scaleForPosition(float(position));
+    if (s == 1.0f) return QStringLiteral("1:1");
+    if (s < 1.0f) return QStringLiteral("× %1").arg(qRound(1.0f / s));
+    switch (qRound(s)) {
+    case 2:
+        return QStringLiteral("½");
+    case 3:
+        return QStringLiteral("⅓");
+    case 4:
+        return QStringLiteral("¼");
+    default:
+        return QStringLiteral("1/%1").arg(qRound(s));
+    }
+}
+
+QString MyObject::compressionText(int value) {
+    if (value == 0) return tr("lossless");
+    if (value >= 90) return tr("quality minimum");
+    if (value >= 75) return tr("quality low");
+    if (value >= 50) return tr("quality normal");
+    if (value >= 25) return tr("quality high");
+    return tr("quality maximum");
 }
 
 uint8_t MyObject::interpolationCodeForIndex(int index) {

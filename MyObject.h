@@ -4,6 +4,7 @@
 // to the movie view.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -78,6 +79,12 @@ public:
     void previousFrame(QObject* sender);
     void playAll(QObject* sender);
     void setFrame(QObject* sender);
+    // The position slider while it is dragged: the nearest frame to be had at
+    // once, its time code marked approximate; setFrame on release.
+    void scrubFrame(QObject* sender);
+    // Ends play at the frame shown; nothing when not playing.
+    void stopPlaying();
+    bool playing() const;
     void shuttleMove(QObject* sender);
     void snapFrame(QObject* sender);
 
@@ -103,17 +110,32 @@ public:
     // status bar. Returns whether a movie was loaded.
     bool openPath(const QString& path);
 
+    // What the Scale and Compression sliders show beside them.
+    static QString scaleText(int position);
+    static QString compressionText(int value);
+
     // Interpolation code for an index of the ScalingMethod list.
     static uint8_t interpolationCodeForIndex(int index);
 
     // The shuttle is held: its action repeats while the mouse holds it.
     bool shuttleHeld() const;
 
+signals:
+    // Play started (true) or ended (false).
+    void playingChanged(bool playing);
+
 private:
     void shuttlePressed();
     void shuttleReleased();
+    // One step of play: the next frame rendered, then shown at its own time.
+    void playStep();
+    void showPlayedFrame(int r);
 
     QTimer* shuttleTimer_ = nullptr;
+    QTimer* playTimer_ = nullptr;
+    QElapsedTimer playClock_;  // wall time since play started
+    double playStartTime_ = 0; // movie time (seconds) of the frame play started from
+    bool playing_ = false;
 };
 
 // A text field's integer value: leading blanks and a sign allowed, digits up

@@ -7,13 +7,16 @@
 #include "ViewGeometry.h"
 
 #include "Movies.h"
+#include "Navigation.h"
 #include "PlatformImageQt.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QMimeData>
@@ -23,6 +26,8 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -190,23 +195,23 @@ Movie MyQuickDrawView::createQTMovieFromFilePath(const char* path) {
 
 bool MyQuickDrawView::pickupMovieFile(const char* path) {
     Trace::enter(myObject, "-[MyQuickDrawView pickupMovieFile:]");
+    QString opened;
     if (path) {
         Movie movie = createQTMovieFromFilePath(path);
-        window()->setWindowTitle(QFile::decodeName(path));
+        opened = QFile::decodeName(path);
         Trace::enter(myObject, "Making from filePath");
         destroyFrameSource();
         mpr = new MoviePixRect(movie, kPixelFormat32);
     } else {
         Trace::enter(myObject, "Making from a selection");
         destroyFrameSource();
-        window()->setWindowTitle(QStringLiteral("No movie file"));
         mpr = new MoviePixRect(kPixelFormat32);
-        if (!mpr->movie) {
+        if (!mpr->movie)
             destroyFrameSource();
-        } else {
-            window()->setWindowTitle(QString::fromUtf8(*mpr->fileURL));
-        }
+        else
+            opened = QUrl(QString::fromUtf8(*mpr->fileURL)).toLocalFile();
     }
+    showMovieName(mpr ? opened : QString());
     if (!mpr) {
         Trace::leave(myObject);
         return false;
@@ -238,6 +243,17 @@ bool MyQuickDrawView::pickupMovieFile(const char* path) {
     return true;
 }
 
+void MyQuickDrawView::showMovieName(const QString& path) {
+    moviePath_ = path;
+    emit movieChanged(!path.isEmpty());
+    const QFileInfo info(path);
+    window()->setWindowTitle(path.isEmpty() ? tr("No movie file") : info.fileName());
+    window()->setWindowFilePath(path);
+    setToolTip(path.isEmpty() ? tr("Drop a movie here; drag over the frame to choose a crop "
+                                   "rectangle")
+                              : tr("%1 in %2").arg(info.fileName(), info.absolutePath()));
+}
+
 // ---------------------------------------------------------------- drawing
 
 void MyQuickDrawView::drawFrame() {
@@ -262,7 +278,7 @@ void MyQuickDrawView::paintEvent(QPaintEvent*) {
             const NSSize size = image->size();
             const FloatRect bounds{0, 0, float(width()), float(height())};
             const FloatRect r =
-                ViewGeometry::fitImage(float(size.width), float(size.height), bounds);
+                ViewGeometry::placeImage(float(size.width), float(size.height), bounds);
             Trace::line(myObject, "Drawing Image\n");
             painter.setCompositionMode(QPainter::CompositionMode_Source);
             painter.drawImage(QRectF(r.x, r.y, r.width, r.height), QImageFromNSImage(image));
@@ -296,18 +312,11 @@ void MyQuickDrawView::paintEvent(QPaintEvent*) {
 
 void MyQuickDrawView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
-    if (!tracker_.active()) {
-        // The press that starts tracking does not supply the anchor. The drag
-        // then comes here by the toolkit's implicit grab; after a click without
-        // a drag, clicks on other controls still go to them (nothing is
-        // grabbed) and the next click in the view ends the tracking.
-        tracker_.begin();
-        siprintf("looking for %f,%f in %f,%f %f by %f\n", event->position().x(),
-                 event->position().y(), double(x()), double(y()), double(width()),
-                 double(height()));
-        return;
-    }
-    trackCrop(CropTracker::Event::Press, event->position());
+    // The press is the rectangle's first corner; the drag then comes here by
+    // the toolkit's implicit grab until the release.
+    siprintf("looking for %f,%f in %f,%f %f by %f\n", event->position().x(), event->position().y(),
+             double(x()), double(y()), double(width()), double(height()));
+    tracker_.begin(float(event->position().x()), float(event->position().y()));
 }
 
 void MyQuickDrawView::mouseMoveEvent(QMouseEvent* event) {
@@ -483,6 +492,20 @@ void MyQuickDrawView::adjFrameNumber(float d) {
     Trace::leave(myObject);
 }
 
+void MyQuickDrawView::scrubToFrame(int n) {
+    setFrameNumber(n);
+    if (!mpr || !mpr->movie) return;
+    const TimeValue target = GetMovieTime(mpr->movie, nullptr);
+    const OSType eyes = VisualMediaCharacteristic;
+    TimeValue key = -1;
+    GetMovieNextInterestingTime(mpr->movie, nextTimeSyncSample | nextTimeEdgeOK, 1, &eyes, target,
+                                -0x10000, &key, nullptr);
+    if (key >= 0) SetMovieTimeValue(mpr->movie, key);
+    drawFrame();
+    SetMovieTimeValue(mpr->movie, target);
+    if (key != target) myObject->frameNumber->setText(u'≈' + myObject->frameNumber->text());
+}
+
 // ---------------------------------------------------------------- snapshots
 
 void MyQuickDrawView::showWaitPanel() {
@@ -516,19 +539,114 @@ std::unique_ptr<PixRectRef<ARGBVal>> MyQuickDrawView::snapshotRegion() {
     return std::make_unique<PixRectRef<ARGBVal>>(frame, lx, ly, hx, hy);
 }
 
+QSize MyQuickDrawView::snapshotSize(float scale) {
+    if (!mpr || !mpr->allLines)
+        return {SizeArithmetic::resultExtent(1, scale), SizeArithmetic::resultExtent(1, scale)};
+    std::unique_ptr<PixRectRef<ARGBVal>> region = snapshotRegion();
+    if (scale == 1.0f) return {region->width(), region->height()};
+    // The result's bounds come from the sampler alone; no pixel is computed.
+    ContImageRef<ARGBVal> continuous(*region, SIBilinear);
+    SamplePixRectNC<ARGBVal, ARGBVal> resampled(continuous, double(scale), double(scale),
+                                                SIInterpolated);
+    return {resampled.width(), resampled.height()};
+}
+
+QSize MyQuickDrawView::snapshotSize(float width, float height) {
+    if (!mpr || !mpr->allLines) return {int(width), int(height)};
+    std::unique_ptr<PixRectRef<ARGBVal>> region = snapshotRegion();
+    const int regionW = region->width();
+    const int regionH = region->height();
+    if (int(width) == regionW && int(height) == regionH) return {regionW, regionH};
+    ContImageRef<ARGBVal> continuous(*region, SIBilinear);
+    SamplePixRectNC<ARGBVal, ARGBVal> resampled(continuous, double(float(regionW) / width),
+                                                double(float(regionH) / height), SIInterpolated);
+    return {resampled.width(), resampled.height()};
+}
+
+OSErr MyQuickDrawView::askSavePath(std::string& path) {
+    QString movieName = QStringLiteral("snapshot");
+    if (!moviePath_.isEmpty()) movieName = QFileInfo(moviePath_).completeBaseName();
+    QString proposed = QStringLiteral("%1_f%2.jpg")
+                           .arg(movieName)
+                           .arg(mpr ? int(mpr->currentFrame) : 0, 4, 10, QLatin1Char('0'));
+    if (!lastSaveFolder_.empty())
+        proposed = QDir(QFile::decodeName(lastSaveFolder_.c_str())).filePath(proposed);
+    const QByteArray name = QFile::encodeName(proposed);
+    NavDialogOptions options;
+    NavGetDefaultDialogOptions(&options);
+    if (name.size() <= 255) {
+        options.savedFileName[0] = uint8_t(name.size());
+        std::memcpy(options.savedFileName + 1, name.constData(), size_t(name.size()));
+    }
+    NavReplyRecord reply;
+    FSSpec file;
+    OSErr result = NavPutFile(nullptr, &reply, &options, nullptr, FOUR_CHAR_CODE("JPEG"),
+                              typeWildCard, nullptr);
+    if (result == noErr && !reply.validRecord) result = userCanceledErr;
+    if (result == noErr)
+        result = AEGetNthPtr(&reply.selection, 1, typeFSS, nullptr, nullptr, &file, sizeof(FSSpec),
+                             nullptr);
+    if (result == noErr) path = file.path;
+    NavDisposeReply(&reply);
+    return result;
+}
+
+namespace {
+
+// The system's own words for a failed write.
+QString reasonForSaveResult(OSErr result) {
+    switch (result) {
+    case fnfErr:
+    case dirNFErr:
+        return QString::fromLocal8Bit(std::strerror(ENOENT));
+    case permErr:
+        return QString::fromLocal8Bit(std::strerror(EACCES));
+    case wPrErr:
+        return QString::fromLocal8Bit(std::strerror(EROFS));
+    case dskFulErr:
+        return QString::fromLocal8Bit(std::strerror(ENOSPC));
+    case fBsyErr:
+        return QString::fromLocal8Bit(std::strerror(EBUSY));
+    case bdNamErr:
+        return QString::fromLocal8Bit(std::strerror(EINVAL));
+    default:
+        return QObject::tr("error %1").arg(result);
+    }
+}
+
+} // namespace
+
+void MyQuickDrawView::writeSnapshot(const Bitmapio& bitmap, int quality) {
+    std::string path;
+    const OSErr asked = askSavePath(path);
+    if (asked == userCanceledErr) {
+        myObject->showStatus(tr("Snapshot not saved"));
+        return;
+    }
+    if (asked == noErr && bitmap.saveToFile(path.c_str(), quality)) {
+        lastSaveFolder_ =
+            QFile::encodeName(QFileInfo(QFile::decodeName(path.c_str())).absolutePath())
+                .toStdString();
+        myObject->showStatus(tr("Snapshot saved (%1 × %2).").arg(bitmap.width).arg(bitmap.height));
+        return;
+    }
+    const QString reason = reasonForSaveResult(asked != noErr ? asked : bitmap.lastSaveResult());
+    myObject->showStatus(tr("Snapshot not saved: %1").arg(reason));
+    if (auto* label =
+            myObject->saveErrorPanel->findChild<QLabel*>(QStringLiteral("saveErrorLabel")))
+        label->setText(tr("The snapshot could not be written to %1: %2.")
+                           .arg(QFile::decodeName(path.c_str()), reason));
+    myObject->saveErrorPanel->show();
+    myObject->saveErrorPanel->raise();
+}
+
 void MyQuickDrawView::exportCopy(PixRectRef<ARGBVal>& region, int quality) {
     WaitPanelScope wait(myObject->waitPanel);
     showWaitPanel();
     PixRectRW<ARGBVal> copy(region);
     Bitmapio bitmap(copy);
     wait.close();
-    // Only a failed resampled save brings up the error panel, so that a
-    // cancelled dialog here stays quiet; the status bar still tells whether
-    // the file was written.
-    if (bitmap.saveToFile(nullptr, quality))
-        myObject->showStatus(tr("Snapshot saved (%1 × %2).").arg(bitmap.width).arg(bitmap.height));
-    else
-        myObject->showStatus(tr("The snapshot was not saved."));
+    writeSnapshot(bitmap, quality);
 }
 
 void MyQuickDrawView::exportResampled(PixRectRef<ARGBVal>& region, double fx, double fy,
@@ -539,12 +657,7 @@ void MyQuickDrawView::exportResampled(PixRectRef<ARGBVal>& region, double fx, do
     SamplePixRectNC<ARGBVal, ARGBVal> resampled(continuous, fx, fy, SIInterpolated);
     Bitmapio bitmap(resampled); // every result pixel is computed here
     wait.close();
-    if (bitmap.saveToFile(nullptr, quality)) {
-        myObject->showStatus(tr("Snapshot saved (%1 × %2).").arg(bitmap.width).arg(bitmap.height));
-    } else {
-        myObject->saveErrorPanel->show();
-        myObject->saveErrorPanel->raise();
-    }
+    writeSnapshot(bitmap, quality);
 }
 
 void MyQuickDrawView::saveFrame(int quality, float width, float height, uint8_t interp) {

@@ -12,10 +12,13 @@
 
 #include "ImageLib.h"
 
+#include <QSize>
+#include <QString>
 #include <QWidget>
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 class QAbstractButton;
 class QMimeData;
@@ -80,12 +83,27 @@ public:
     int previousFrame();
     void setFrameNumber(int n);
     void adjFrameNumber(float d);
+    // Shows the keyframe at or before frame n at once (n itself when that is
+    // one), with n's time code marked approximate; the frame source stands at
+    // n afterwards, so that the next exact render shows n.
+    void scrubToFrame(int n);
 
     // Snapshot export: to an explicit size, or by a scale divisor.
     void saveFrame(int quality, float width, float height, uint8_t interp);
     void saveFrame(int quality, float scale, uint8_t interp);
 
+    // The width and height of the file a snapshot at `scale` writes: the crop
+    // (far edges included, cut to the frame) or the frame, resampled as the
+    // export resamples it.
+    QSize snapshotSize(float scale);
+    // ... and of one resampled to an explicit width and height.
+    QSize snapshotSize(float width, float height);
+
     const CropTracker& cropTracker() const { return tracker_; }
+
+signals:
+    // A movie was loaded (true) or the view was left without one (false).
+    void movieChanged(bool hasMovie);
 
 protected:
     void paintEvent(QPaintEvent* event) override; // drawRect:
@@ -98,6 +116,9 @@ protected:
 
 private:
     void destroyFrameSource();
+    // The window's title (the file's name), its file path and the view's
+    // tooltip (name and folder) for the movie at `path`; empty: no movie.
+    void showMovieName(const QString& path);
     void trackCrop(CropTracker::Event e, QPointF p);
     void cropReleased();
     void cropLeftView();
@@ -106,10 +127,20 @@ private:
     void showWaitPanel();
     // The snapshot's source: the crop rectangle in crop mode, else the frame.
     std::unique_ptr<PixRectRef<ARGBVal>> snapshotRegion();
+    // Asks where to save, proposing "<movie>_f<frame>.jpg" in the folder of
+    // the last save: noErr with `path` set, userCanceledErr for a dismissed
+    // dialog, or why the chosen name cannot be a file.
+    OSErr askSavePath(std::string& path);
+    // Writes the built bitmap through the save dialog and tells the outcome:
+    // a dismissed dialog only in the status bar, a failed write also in the
+    // error panel with the system's reason.
+    void writeSnapshot(const Bitmapio& bitmap, int quality);
     void exportCopy(PixRectRef<ARGBVal>& region, int quality);
     void exportResampled(PixRectRef<ARGBVal>& region, double fx, double fy, uint8_t interp,
                          int quality);
 
     CropTracker tracker_;
-    OSErr lastOpenResult_ = 0; // of the last createQTMovieFromFilePath
+    std::string lastSaveFolder_; // where the last snapshot went
+    QString moviePath_;          // the file shown; empty without a movie
+    OSErr lastOpenResult_ = 0;   // of the last createQTMovieFromFilePath
 };

@@ -2,6 +2,7 @@
 #include "ViewGeometry.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace ViewGeometry {
 
@@ -21,6 +22,13 @@ FloatRect fitImage(float iw, float ih, const FloatRect& b) {
         r.y = b.y + (b.width / viewAspect - r.height) * 0.5f;
     }
     return r;
+}
+
+FloatRect placeImage(float iw, float ih, const FloatRect& b) {
+    if (iw <= b.width && ih <= b.height)
+        return {b.x + std::floor((b.width - iw) * 0.5f), b.y + std::floor((b.height - ih) * 0.5f),
+                iw, ih};
+    return fitImage(iw, ih, b);
 }
 
 FloatRect outlineForCrop(const FloatRect& crop, const FloatRect& drawn, float movieW,

@@ -15,6 +15,10 @@ using SizeArithmetic::FloatRect;
 // as the bounds allow.
 FloatRect fitImage(float iw, float ih, const FloatRect& bounds);
 
+// Where an iw x ih image is drawn: at its own size, centred, when it fits the
+// bounds; else fitted as fitImage does.
+FloatRect placeImage(float iw, float ih, const FloatRect& bounds);
+
 // The crop rectangle (movie pixels) as drawn over an image placed at `drawn`.
 FloatRect outlineForCrop(const FloatRect& crop, const FloatRect& drawn, float movieW, float movieH);
 

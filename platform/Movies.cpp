@@ -287,6 +287,12 @@ void GetMovieNextInterestingTime(Movie movie, short flags, short numMediaTypes,
     const bool edge = flags & nextTimeEdgeOK;
     long i = rate >= 0 ? (edge ? table.firstAtOrAfter(time) : table.firstAfter(time))
                        : (edge ? table.lastAtOrBefore(time) : table.lastBefore(time));
+    if (i >= 0 && (flags & nextTimeSyncSample)) {
+        if (rate < 0)
+            i = table.keyAtOrBefore(i);
+        else
+            while (i >= 0 && !table[size_t(i)].key) i = size_t(i) + 1 < table.size() ? i + 1 : -1;
+    }
     if (i < 0) return;
     if (interestingTime) *interestingTime = table[size_t(i)].time;
     if (interestingDuration) *interestingDuration = table.sampleDuration(i);

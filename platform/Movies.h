@@ -32,6 +32,7 @@ enum : short {
     newMovieActive = 1,
     // GetMovieNextInterestingTime
     nextTimeMediaSample = 0x1,
+    nextTimeSyncSample = 0x8, // a keyframe: one that decodes without the pictures before it
     nextTimeStep = 0x10,
     nextTimeEdgeOK = 0x4000,
 };

@@ -173,6 +173,7 @@ void Bitmapio::clear() {
 }
 
 int Bitmapio::saveToFile(const char* path, int quality) const {
+    lastSaveResult_ = paramErr;
     // An empty snapshot (a typed width of 0, say) has no buffer: report and fail.
     if (!data) {
         error("no bitmap buffer available");
@@ -185,18 +186,27 @@ int Bitmapio::saveToFile(const char* path, int quality) const {
     WorldOver w(data, width, height, bytesPerRow);
     if (!w.world) {
         error("error creating new gworld - %d", w.result);
+        lastSaveResult_ = w.result;
         return 0;
     }
     FSSpec file;
     if (path) {
-        if (FnameToFSSpec(path, &file, 0) != noErr) return 0;
+        if (OSErr e = FnameToFSSpec(path, &file, 0); e != noErr) {
+            lastSaveResult_ = e;
+            return 0;
+        }
     } else if (!GetSaveFileSpec(&file)) {
+        lastSaveResult_ = userCanceledErr;
         return 0;
     }
     // A file another process holds busy is not replaced; asking first spares
     // the compression (the replacement itself asks again).
-    if (FSpCheckBusy(&file) == fBsyErr) return 0;
-    return QTJPEG_SaveJPEG(w.world, file, quality) == noErr ? 1 : 0;
+    if (FSpCheckBusy(&file) == fBsyErr) {
+        lastSaveResult_ = fBsyErr;
+        return 0;
+    }
+    lastSaveResult_ = QTJPEG_SaveJPEG(w.world, file, quality);
+    return lastSaveResult_ == noErr ? 1 : 0;
 }
 
 uint8_t Bitmapio::initFromAFile(const char* path) {

@@ -35,6 +35,9 @@ public:
     // compression (see QTJPEG_CodecQuality). 1 when the file was written, 0
     // otherwise; on failure any older file of that name is as it was.
     int saveToFile(const char* path, int quality) const;
+    // Why the last saveToFile failed: userCanceledErr for a dismissed dialog,
+    // else the failing call's result (noErr after a success).
+    OSErr lastSaveResult() const { return lastSaveResult_; }
 
     // Loads the image at `path`, or, with no path or one that cannot be made
     // into a file specification, the one the user picks in an open dialog.
@@ -62,6 +65,8 @@ public:
 private:
     // Back to an empty bitmap with no size.
     void clear();
+
+    mutable OSErr lastSaveResult_ = noErr;
 };
 
 // The codec quality for a quality argument: 0 lossless, 1..24 and negatives

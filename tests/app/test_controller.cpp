@@ -22,6 +22,7 @@ private slots:
     void windowFitsTheScreen();
     void shuttleRepeatsAndSpringsBack();
     void keyboardShortcuts();
+    void controlsKeepTheirSizeInASmallWindow();
     void actualSizeButton();
     void notAMoviePath();
     void traceAndLog();
@@ -73,6 +74,21 @@ void TestController::scaleWithoutMovie() {
         QVERIFY(c->sizebyscale);
     }
     QCOMPARE(c->scale, 0.25f);
+    // Each slider shows its value beside it.
+    for (const auto& [pos, text] :
+         {std::pair{0, "1/10"}, {7, "⅓"}, {8, "½"}, {9, "1:1"}, {12, "× 4"}}) {
+        c->ScaleFactor->setValue(pos);
+        QCOMPARE(app.ui.main.scaleValue->text(), QString::fromUtf8(text));
+    }
+    for (const auto& [v, text] : {std::pair{0, "lossless"},
+                                  {10, "quality maximum"},
+                                  {25, "quality high"},
+                                  {60, "quality normal"},
+                                  {80, "quality low"},
+                                  {95, "quality minimum"}}) {
+        c->compressionSlider->setValue(v);
+        QCOMPARE(app.ui.main.compressionValue->text(), QString(text));
+    }
 }
 
 void TestController::typedSizesAndTheSlider() {
@@ -188,6 +204,8 @@ void TestController::shuttleRepeatsAndSpringsBack() {
 }
 
 void TestController::keyboardShortcuts() {
+    testmovies::TempFolder dir;
+    const std::string movie = makeMovie(dir, "m.mp4", 64, 48, 12);
     App app;
     app.win->activateWindow();
     QApplication::setActiveWindow(app.win);
@@ -197,17 +215,98 @@ void TestController::keyboardShortcuts() {
         QTest::keyClick(target ? target : app.win, Qt::Key(key), mods);
         return app.obj->count(line) == before + 1;
     };
+    // Without a movie the frame commands, Play and Snapshot are disabled.
+    QVERIFY(!keyed(Qt::Key_Right, Qt::NoModifier, ">>-[MyObject nextFrame:]"));
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{app.ui.main.snapButton, app.ui.main.playButton,
+                                         app.ui.main.nextButton, app.obj->slider})
+        QVERIFY(!w->isEnabled());
+    QVERIFY(!app.ui.main.actionSnapshot->isEnabled());
+    QVERIFY(app.open(movie));
+    QVERIFY(app.ui.main.snapButton->isEnabled() && app.ui.main.actionSnapshot->isEnabled());
     QVERIFY(keyed(Qt::Key_Right, Qt::NoModifier, ">>-[MyObject nextFrame:]"));
     QVERIFY(keyed(Qt::Key_Left, Qt::NoModifier, ">>-[MyObject previousFrame:]"));
     QVERIFY(keyed(Qt::Key_Home, Qt::NoModifier, ">>-[MyObject firstFrame:]"));
     QVERIFY(keyed(Qt::Key_Space, Qt::NoModifier, ">>-[MyObject playAll:]"));
+    QVERIFY(app.obj->playing());
+    QTest::keyClick(app.win, Qt::Key_Escape);
+    QVERIFY(!app.obj->playing());
     QVERIFY(keyed(Qt::Key_S, Qt::ControlModifier, ">>-[MyQuickDrawView saveFrame:scale:interp:]"));
+    QApplication::setActiveWindow(app.win); // back from the wait panel
+    QTest::keyClick(app.win, Qt::Key_R, Qt::ControlModifier);
+    QVERIFY(app.obj->cropSwitch->isChecked() && app.view->cropping);
+    QTest::keyClick(app.win, Qt::Key_I, Qt::ControlModifier);
+    QVERIFY(!app.obj->interlaceSwitch->isChecked());
     // Ctrl+O opens the dialog (answered: cancel).
     QVERIFY(keyed(Qt::Key_O, Qt::ControlModifier, ">>-[MyObject openDocument:]"));
-    QCOMPARE(int(app.dialogs->opens.size()), 1);
-    // In a size field the arrows move the cursor, not the movie.
+    QCOMPARE(int(app.dialogs->opens.size()), 2);
+    QVERIFY(app.open(movie));
+    // The keys wherever the focus is: on a button, on the position slider.
+    for (QWidget* w :
+         {static_cast<QWidget*>(app.ui.main.playButton), static_cast<QWidget*>(app.obj->slider)}) {
+        w->setFocus();
+        QVERIFY(keyed(Qt::Key_Right, Qt::NoModifier, ">>-[MyObject nextFrame:]", w));
+    }
+    // In a size field the arrows move the cursor, not the movie; Escape leaves it.
+    app.obj->ResultXSize->setFocus();
     QVERIFY(
         !keyed(Qt::Key_Left, Qt::NoModifier, ">>-[MyObject previousFrame:]", app.obj->ResultXSize));
+    QTest::keyClick(app.obj->ResultXSize, Qt::Key_Escape);
+    QCOMPARE(QApplication::focusWidget(), app.view);
+    // The Scale slider's arrows move the scale.
+    app.obj->ScaleFactor->setFocus();
+    QVERIFY(
+        !keyed(Qt::Key_Left, Qt::NoModifier, ">>-[MyObject previousFrame:]", app.obj->ScaleFactor));
+    QCOMPARE(app.obj->ScaleFactor->value(), 8);
+    // Tab visits every control in reading order.
+    const auto& m = app.ui.main;
+    const std::vector<QWidget*> order = {
+        m.firstButton, m.previousButton,  m.playButton,    m.nextButton,        m.slider,
+        m.shuttle,     m.interlaceSwitch, m.cropSwitch,    m.ScaleFactor,       m.ActualSizeButton,
+        m.ResultXSize, m.ResultYSize,     m.ScalingMethod, m.compressionSlider, m.snapButton};
+    m.firstButton->setFocus();
+    for (size_t i = 1; i < order.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), order[i]);
+    }
+    // The Help menu lists the keys and the About box.
+    QCOMPARE(m.helpMenu->actions(), (QList<QAction*>{m.actionKeys, m.actionAbout}));
+}
+
+void TestController::controlsKeepTheirSizeInASmallWindow() {
+    App app;
+    app.win->resize(400, 300);
+    QApplication::processEvents();
+    // The window stops where its controls still fit: in each row, every
+    // control has room for its text and none overlaps the next.
+    for (QLayout* row : {static_cast<QLayout*>(app.ui.main.navigationRow),
+                         static_cast<QLayout*>(app.ui.main.movieRow),
+                         static_cast<QLayout*>(app.ui.main.snapshotRow)}) {
+        int right = -1;
+        for (int i = 0; i < row->count(); ++i) {
+            QWidget* w = row->itemAt(i)->widget();
+            if (!w || !w->isVisible()) continue;
+            const int needed =
+                qobject_cast<QSlider*>(w) || qobject_cast<QLineEdit*>(w) || w == app.obj->MovieStats
+                    ? w->minimumSizeHint().width()
+                    : w->sizeHint().width();
+            QVERIFY2(w->width() >= std::min(needed, w->maximumWidth()),
+                     qPrintable(w->objectName()));
+            QVERIFY2(w->x() > right, qPrintable(w->objectName()));
+            right = w->geometry().right();
+        }
+        QVERIFY(right < app.ui.main.centralwidget->width());
+    }
+    QVERIFY(app.view->height() >= app.view->minimumHeight());
+    // Wide, the labels stay next to their fields.
+    app.win->resize(1800, 600);
+    QApplication::processEvents();
+    const auto& m = app.ui.main;
+    for (const auto& [a, b] : {std::pair<QWidget*, QWidget*>{m.scaleLabel, m.ScaleFactor},
+                               {m.ResultXSize, m.byLabel},
+                               {m.byLabel, m.ResultYSize},
+                               {m.compressionLabel, m.compressionSlider}})
+        QVERIFY2(b->x() - a->geometry().right() <= 12, qPrintable(b->objectName()));
 }
 
 void TestController::actualSizeButton() {

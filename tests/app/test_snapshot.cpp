@@ -10,6 +10,9 @@
 #include <QLineEdit>
 #include <QSlider>
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
 
 // Largest difference of a colour channel between a JPEG and the expected
@@ -56,6 +59,7 @@ private slots:
     void explicitSizes();
     void typedRegionSizeCopies();
     void cropOf101By51();
+    void fieldsShowTheFileSize();
     void cropPartlyOutside();
     void cropWithTypedFrameSize();
     void qualityIsPassedOn();
@@ -158,13 +162,38 @@ void TestSnapshot::cropOf101By51() {
     app->view->clipOrigin = {10, 10};
     app->view->clipSize = {100, 50};
     app->obj->updateOptions();
-    QCOMPARE(app->obj->ResultXSize->text(), QString("100"));
+    QCOMPARE(app->obj->ResultXSize->text(), QString("101"));
     QImage jpeg(QString::fromStdString(save(*app, "crop.jpg")));
     // Columns 10 to 110 and rows 10 to 60: the far edges are included.
     QCOMPARE(jpeg.size(), QSize(101, 51));
     PixRectRef<ARGBVal> region(*app->view->mpr->allLines, 10, 10, 110, 60);
     const int diff = maxDifference(jpeg, region);
     QVERIFY2(diff >= 0 && diff <= kTolerance, qPrintable(QString::number(diff)));
+}
+
+void TestSnapshot::fieldsShowTheFileSize() {
+    // Whole frame, odd crops, one cut by the frame; scales down and up, typed sizes.
+    struct Case {
+        bool crop;
+        MyQuickDrawView::Point o;
+        MyQuickDrawView::Size z;
+    };
+    for (const Case& k :
+         {Case{false, {}, {}}, Case{true, {37, 21}, {210, 169}}, Case{true, {600, 451}, {100, 50}},
+          Case{true, {3.7f, 5.2f}, {90.6f, 40.5f}}}) {
+        if (app->obj->cropSwitch->isChecked() != k.crop) app->obj->cropSwitch->click();
+        app->view->clipOrigin = k.o;
+        app->view->clipSize = k.z;
+        for (int pos : {9, 8, 10, 7, 3}) {
+            app->obj->ScaleFactor->setValue(pos);
+            const QSize shown(app->obj->ResultXSize->text().toInt(),
+                              app->obj->ResultYSize->text().toInt());
+            QCOMPARE(QImage(QString::fromStdString(save(*app, "sized.jpg"))).size(), shown);
+        }
+        app->obj->ResultXSize->setText("333");
+        app->obj->ResultYSize->setText("77");
+        QCOMPARE(QImage(QString::fromStdString(save(*app, "typed.jpg"))).size(), QSize(333, 77));
+    }
 }
 
 void TestSnapshot::cropPartlyOutside() {
@@ -204,22 +233,27 @@ void TestSnapshot::qualityIsPassedOn() {
 }
 
 void TestSnapshot::cancelledSaveDialog() {
-    // Copy path: no panel, the status bar says it.
+    // The proposed name: the movie's and the frame's, in the last save's folder.
     app->obj->snapFrame(nullptr);
-    QCOMPARE(int(app->dialogs->saves.size()), 1);
-    QVERIFY(!app->obj->saveErrorPanel->isVisible());
-    QCOMPARE(app->status(), QString("The snapshot was not saved."));
-    // Resample path: the error panel comes up.
-    app->obj->ScaleFactor->setValue(8);
-    app->obj->snapFrame(nullptr);
-    QCOMPARE(int(app->dialogs->saves.size()), 2);
-    QVERIFY(app->obj->saveErrorPanel->isVisible());
-    QVERIFY(!app->obj->waitPanel->isVisible());
-    // A folder that does not exist fails the same way.
-    app->obj->saveErrorPanel->hide();
+    QCOMPARE(app->dialogs->saves.back().defaultName, std::string("vga_f0001.jpg"));
+    save(*app, "first.jpg");
+    app->obj->nextFrame(nullptr);
+    // Cancelled, by either path: not an error, only the status bar says it.
+    for (int scale : {9, 8}) {
+        app->obj->ScaleFactor->setValue(scale);
+        app->obj->snapFrame(nullptr);
+        QCOMPARE(QFileInfo(QString::fromStdString(app->dialogs->saves.back().defaultName)),
+                 QFileInfo(QString::fromStdString(dir->file("vga_f0002.jpg"))));
+        QVERIFY(!app->obj->saveErrorPanel->isVisible());
+        QVERIFY(!app->obj->waitPanel->isVisible());
+        QCOMPARE(app->status(), QString("Snapshot not saved"));
+    }
+    // A folder that does not exist: the panel, with the system's reason.
     app->dialogs->saveAnswers.push_back(dir->file("no/such/folder/x.jpg"));
     app->obj->snapFrame(nullptr);
     QVERIFY(app->obj->saveErrorPanel->isVisible());
+    QVERIFY(app->ui.saveError.saveErrorLabel->text().contains(std::strerror(ENOENT)));
+    QVERIFY(!app->status().contains("saved ("));
 }
 
 void TestSnapshot::refusedSizes() {
@@ -236,7 +270,7 @@ void TestSnapshot::refusedSizes() {
     QVERIFY(!app->obj->saveErrorPanel->isVisible());
     // A scale that shrinks a small crop to nothing is refused as well.
     app->obj->cropSwitch->click();
-    app->view->clipSize = {5, 5};
+    app->view->clipSize = {0, 0};
     app->obj->ScaleFactor->setValue(0);
     QCOMPARE(app->obj->ResultXSize->text(), QString("0"));
     app->obj->snapFrame(nullptr);

@@ -20,6 +20,9 @@ struct Kind {
     const char* file;
     MovieOptions options;
 };
+void PrintTo(const Kind& k, std::ostream* os) {
+    *os << k.name;
+}
 
 MovieOptions kindOptions(int frames, int gop, int bFrames) {
     MovieOptions o;
