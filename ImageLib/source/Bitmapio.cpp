@@ -92,7 +92,8 @@ CodecQ QTJPEG_CodecQuality(int quality) {
     return codecMinQuality;
 }
 
-OSErr QTJPEG_SaveJPEG(GWorldPtr world, const FSSpec& file, int quality) {
+OSErr QTJPEG_SaveJPEG(GWorldPtr world, const FSSpec& file, int quality,
+                      const StillProvenance* provenance) {
     const CodecQ codecQuality = QTJPEG_CodecQuality(quality);
     if (!world) return paramErr;
     Rect bounds;
@@ -116,6 +117,8 @@ OSErr QTJPEG_SaveJPEG(GWorldPtr world, const FSSpec& file, int quality) {
             const OSErr closed = FSClose(refNum);
             if (result == noErr) result = closed;
         }
+        if (result == noErr && provenance)
+            result = WriteStillProvenance(temporary.path.c_str(), *provenance);
         if (result == noErr) result = FSpReplace(&temporary, &file);
         if (result != noErr) FSpDelete(&temporary);
     }
@@ -172,7 +175,7 @@ void Bitmapio::clear() {
     width = height = bytesPerRow = dataSize = 0;
 }
 
-int Bitmapio::saveToFile(const char* path, int quality) const {
+int Bitmapio::saveToFile(const char* path, int quality, const StillProvenance* provenance) const {
     // An empty snapshot (a typed width of 0, say) has no buffer: report and fail.
     if (!data) {
         error("no bitmap buffer available");
@@ -196,7 +199,7 @@ int Bitmapio::saveToFile(const char* path, int quality) const {
     // A file another process holds busy is not replaced; asking first spares
     // the compression (the replacement itself asks again).
     if (FSpCheckBusy(&file) == fBsyErr) return 0;
-    return QTJPEG_SaveJPEG(w.world, file, quality) == noErr ? 1 : 0;
+    return QTJPEG_SaveJPEG(w.world, file, quality, provenance) == noErr ? 1 : 0;
 }
 
 uint8_t Bitmapio::initFromAFile(const char* path) {
