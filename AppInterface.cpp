@@ -6,6 +6,8 @@
 #include "MyWindow.h"
 
 #include <QApplication>
+#include <QBoxLayout>
+#include <QMenu>
 
 AppInterface::AppInterface(std::unique_ptr<MyObject> controller)
     : controller_(controller ? std::move(controller) : std::make_unique<MyObject>()),
@@ -24,6 +26,7 @@ AppInterface::AppInterface(std::unique_ptr<MyObject> controller)
          {static_cast<QWidget*>(waitPanel), static_cast<QWidget*>(saveErrorPanel), logWindow})
         w->setAttribute(Qt::WA_QuitOnClose, false);
 
+    addSnapshotCommands();
     connectOutlets();
     connectActions();
 
@@ -40,7 +43,42 @@ AppInterface::AppInterface(std::unique_ptr<MyObject> controller)
                          [this] { main.myView->setFocus(); });
     window_->addActions({main.actionOpen, main.actionSnapshot, main.actionQuit,
                          main.actionFirstFrame, main.actionPreviousFrame, main.actionNextFrame,
-                         main.actionPlayAll});
+                         main.actionPlayAll, actionCopySnapshot});
+}
+
+namespace {
+
+// The box layout that holds `w`, searched from `layout` down.
+QBoxLayout* boxHolding(QLayout* layout, QWidget* w) {
+    if (!layout) return nullptr;
+    if (layout->indexOf(w) >= 0) return qobject_cast<QBoxLayout*>(layout);
+    for (int i = 0; i < layout->count(); ++i)
+        if (QBoxLayout* box = boxHolding(layout->itemAt(i)->layout(), w)) return box;
+    return nullptr;
+}
+
+} // namespace
+
+void AppInterface::addSnapshotCommands() {
+    auto* edit = new QMenu(QObject::tr("&Edit"), main.menubar);
+    main.menubar->insertMenu(main.movieMenu->menuAction(), edit);
+    actionCopySnapshot = edit->addAction(QObject::tr("&Copy Snapshot"));
+    actionCopySnapshot->setShortcut(QKeySequence::Copy);
+    actionCopySnapshot->setToolTip(
+        QObject::tr("Put the snapshot (crop, size and interpolation applied) on the clipboard"));
+    edit->addSeparator();
+    actionProvenance = edit->addAction(QObject::tr("Write &Provenance into Snapshots"));
+    actionProvenance->setCheckable(true);
+    actionProvenance->setChecked(MyObject::provenancePreference());
+    main.myView->provenance = actionProvenance->isChecked();
+
+    snapshotFormat = new QComboBox(main.compressionSlider->parentWidget());
+    snapshotFormat->addItems({QStringLiteral("JPEG"), QStringLiteral("PNG")});
+    snapshotFormat->setToolTip(QObject::tr(
+        "The format the save dialog proposes; PNG is lossless and takes no compression"));
+    if (QBoxLayout* box =
+            boxHolding(main.compressionSlider->parentWidget()->layout(), main.compressionLabel))
+        box->insertWidget(box->indexOf(main.compressionLabel), snapshotFormat);
 }
 
 // The window (and with it the view and its frame source) goes before the
@@ -72,6 +110,7 @@ void AppInterface::connectOutlets() {
     c.shuttle = main.shuttle;
     c.slider = main.slider;
     c.waitPanel = waitPanel;
+    c.snapshotFormat = snapshotFormat;
 
     main.myView->myObject = &c;
     main.myView->movieFrameButton = main.movieFrameButton;
@@ -93,6 +132,11 @@ void AppInterface::connectActions() {
     onTrigger(main.actionPreviousFrame, &MyObject::previousFrame);
     onTrigger(main.actionNextFrame, &MyObject::nextFrame);
     onTrigger(main.actionPlayAll, &MyObject::playAll);
+    onTrigger(actionCopySnapshot, &MyObject::copySnapshot);
+    QObject::connect(actionProvenance, &QAction::toggled, c,
+                     [c, this] { c->setProvenance(actionProvenance); });
+    QObject::connect(snapshotFormat, &QComboBox::currentIndexChanged, c,
+                     [c, this] { c->setSnapshotFormat(snapshotFormat); });
     QObject::connect(main.actionQuit, &QAction::triggered, window_.get(), &QWidget::close);
 
     onClick(main.snapButton, &MyObject::snapFrame);

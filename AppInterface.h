@@ -9,6 +9,7 @@
 #include "ui_SaveErrorPanel.h"
 #include "ui_WaitPanel.h"
 
+#include <QComboBox>
 #include <QDialog>
 #include <QWidget>
 
@@ -38,9 +39,16 @@ public:
     QDialog* saveErrorPanel = nullptr;
     QWidget* logWindow = nullptr;
 
+    // Made here rather than in the form: the Edit menu's snapshot commands
+    // and the snapshot format beside the compression slider.
+    QAction* actionCopySnapshot = nullptr;
+    QAction* actionProvenance = nullptr;
+    QComboBox* snapshotFormat = nullptr;
+
 private:
     void connectOutlets();
     void connectActions();
+    void addSnapshotCommands();
 
     std::unique_ptr<MyObject> controller_;
     std::unique_ptr<MyWindow> window_;

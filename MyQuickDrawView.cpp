@@ -7,13 +7,18 @@
 #include "ViewGeometry.h"
 
 #include "Movies.h"
+#include "Navigation.h"
 #include "PlatformImageQt.h"
+#include "PngFile.h"
 
+#include <QClipboard>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
 #include <QMimeData>
@@ -24,6 +29,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -51,6 +57,24 @@ public:
 private:
     QWidget* panel_;
 };
+
+// The file a snapshot is saved to, from the save dialog offering JPEG and PNG
+// (PNG first when `pngFirst`); false when the dialog was dismissed.
+bool askSnapshotFile(bool pngFirst, FSSpec* out) {
+    const OSType jpeg = FOUR_CHAR_CODE("JPEG"), png = FOUR_CHAR_CODE("PNGf");
+    NavDialogOptions options;
+    NavGetDefaultDialogOptions(&options);
+    NavReplyRecord reply;
+    bool chosen = false;
+    if (NavPutFileOfTypes(nullptr, &reply, &options, nullptr,
+                          pngFirst ? std::vector{png, jpeg} : std::vector{jpeg, png},
+                          FOUR_CHAR_CODE("ogle"), nullptr) == noErr &&
+        reply.validRecord)
+        chosen = AEGetNthPtr(&reply.selection, 1, typeFSS, nullptr, nullptr, out, sizeof(FSSpec),
+                             nullptr) == noErr;
+    NavDisposeReply(&reply);
+    return chosen;
+}
 
 // Why a movie file did not open, in a user's words.
 QString reasonForOpenResult(OSErr result) {
@@ -525,8 +549,8 @@ void MyQuickDrawView::exportCopy(PixRectRef<ARGBVal>& region, int quality) {
     // Only a failed resampled save brings up the error panel, so that a
     // cancelled dialog here stays quiet; the status bar still tells whether
     // the file was written.
-    if (bitmap.saveToFile(nullptr, quality))
-        myObject->showStatus(tr("Snapshot saved (%1 × %2).").arg(bitmap.width).arg(bitmap.height));
+    if (deliverSnapshot(bitmap, region, false, 0, quality))
+        myObject->showStatus(deliveredMessage(bitmap));
     else
         myObject->showStatus(tr("The snapshot was not saved."));
 }
@@ -539,12 +563,50 @@ void MyQuickDrawView::exportResampled(PixRectRef<ARGBVal>& region, double fx, do
     SamplePixRectNC<ARGBVal, ARGBVal> resampled(continuous, fx, fy, SIInterpolated);
     Bitmapio bitmap(resampled); // every result pixel is computed here
     wait.close();
-    if (bitmap.saveToFile(nullptr, quality)) {
-        myObject->showStatus(tr("Snapshot saved (%1 × %2).").arg(bitmap.width).arg(bitmap.height));
+    if (deliverSnapshot(bitmap, region, true, interp, quality)) {
+        myObject->showStatus(deliveredMessage(bitmap));
     } else {
         myObject->saveErrorPanel->show();
         myObject->saveErrorPanel->raise();
     }
+}
+
+bool MyQuickDrawView::deliverSnapshot(const Bitmapio& bitmap, const PixRect<ARGBVal>& region,
+                                      bool resampled, uint8_t interp, int quality) {
+    if (!bitmap.data) return false;
+    if (toClipboard) {
+        // The pixels a saved file holds: colour only.
+        CGImageRef made = bitmap.makeCGImage();
+        const QImage image = QImageFromCGImage(made).convertToFormat(QImage::Format_RGB32);
+        CGImageRelease(made);
+        if (image.isNull()) return false;
+        QGuiApplication::clipboard()->setImage(image);
+        return true;
+    }
+    QComboBox* format = myObject->snapshotFormat;
+    FSSpec file;
+    if (!askSnapshotFile(format && format->currentIndex() == MyObject::kPngFormat, &file))
+        return false;
+    const bool png = QString::fromStdString(file.path).endsWith(".png", Qt::CaseInsensitive);
+    std::optional<StillProvenance> about;
+    if (provenance)
+        about = Snapshot::provenance(*mpr, region, bitmap.width, bitmap.height, resampled,
+                                     siinterpcode(interp),
+                                     png ? std::nullopt : std::optional<int>(quality));
+    const StillProvenance* p = about ? &*about : nullptr;
+    const bool written = png ? WritePNGFile(file.path.c_str(), bitmap.data, bitmap.width,
+                                            bitmap.height, bitmap.bytesPerRow, p) == noErr
+                             : bitmap.saveToFile(file.path.c_str(), quality, p) != 0;
+    // The format box follows the file, so that the next dialog proposes it again.
+    if (written && format) format->setCurrentIndex(png ? MyObject::kPngFormat : 0);
+    return written;
+}
+
+QString MyQuickDrawView::deliveredMessage(const Bitmapio& bitmap) const {
+    return (toClipboard ? tr("Snapshot copied to the clipboard (%1 × %2).")
+                        : tr("Snapshot saved (%1 × %2)."))
+        .arg(bitmap.width)
+        .arg(bitmap.height);
 }
 
 void MyQuickDrawView::saveFrame(int quality, float width, float height, uint8_t interp) {

@@ -48,6 +48,8 @@ public:
     Size clipSize;
     FloatRect drawnRect; // where the frame was last drawn, view coordinates
     bool cropping = false;
+    bool toClipboard = false; // the snapshot goes to the clipboard rather than to a file
+    bool provenance = true;   // saved snapshots carry their provenance as XMP
 
     void awakeFromNib();
 
@@ -109,6 +111,12 @@ private:
     void exportCopy(PixRectRef<ARGBVal>& region, int quality);
     void exportResampled(PixRectRef<ARGBVal>& region, double fx, double fy, uint8_t interp,
                          int quality);
+    // The built snapshot to the clipboard, or to the JPEG or PNG file the save
+    // dialog names (with its provenance when that is on); false when nothing
+    // was written. `region` is the part of the frame it was made of.
+    bool deliverSnapshot(const Bitmapio& bitmap, const PixRect<ARGBVal>& region, bool resampled,
+                         uint8_t interp, int quality);
+    QString deliveredMessage(const Bitmapio& bitmap) const;
 
     CropTracker tracker_;
     OSErr lastOpenResult_ = 0; // of the last createQTMovieFromFilePath
