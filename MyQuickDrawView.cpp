@@ -573,7 +573,10 @@ void MyQuickDrawView::exportResampled(PixRectRef<ARGBVal>& region, double fx, do
 
 bool MyQuickDrawView::deliverSnapshot(const Bitmapio& bitmap, const PixRect<ARGBVal>& region,
                                       bool resampled, uint8_t interp, int quality) {
-    if (!bitmap.data) return false;
+    if (!bitmap.data) {
+        error("no bitmap buffer available");
+        return false;
+    }
     if (toClipboard) {
         // The pixels a saved file holds: colour only.
         CGImageRef made = bitmap.makeCGImage();

@@ -20,8 +20,8 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("moviesnap-qt"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Step through a movie frame by frame and save exact stills as JPEG files."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Step through a movie frame by frame and save exact stills as JPEG or PNG files."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("movie"),
