@@ -19,10 +19,13 @@ QString AppInterface::keysText() {
                        "<tr><td>Ctrl+I</td><td>interlaced on / off</td></tr>"
                        "<tr><td>Ctrl+O</td><td>open a movie</td></tr>"
                        "<tr><td>Ctrl+S</td><td>save a snapshot</td></tr>"
+                       "<tr><td>Ctrl+C</td><td>copy the snapshot</td></tr>"
                        "<tr><td>Tab</td><td>next control</td></tr>"
                        "<tr><td>F1</td><td>this list</td></tr>"
                        "</table>");
 }
+#include <QBoxLayout>
+#include <QMenu>
 
 AppInterface::AppInterface(std::unique_ptr<MyObject> controller)
     : controller_(controller ? std::move(controller) : std::make_unique<MyObject>()),
@@ -41,6 +44,7 @@ AppInterface::AppInterface(std::unique_ptr<MyObject> controller)
          {static_cast<QWidget*>(waitPanel), static_cast<QWidget*>(saveErrorPanel), logWindow})
         w->setAttribute(Qt::WA_QuitOnClose, false);
 
+    addSnapshotCommands();
     connectOutlets();
     connectActions();
 
@@ -58,7 +62,7 @@ AppInterface::AppInterface(std::unique_ptr<MyObject> controller)
     window_->addActions({main.actionOpen, main.actionSnapshot, main.actionQuit,
                          main.actionFirstFrame, main.actionPreviousFrame, main.actionNextFrame,
                          main.actionPlayAll, main.actionStop, main.actionCrop,
-                         main.actionInterlaced, main.actionKeys});
+                         main.actionInterlaced, main.actionKeys, actionCopySnapshot});
     // Escape in a size field ends the edit, as Return does; the Scale slider
     // keeps its arrow keys.
     for (QWidget* w :
@@ -104,9 +108,45 @@ void AppInterface::enableMovieCommands(bool on) {
                                                       main.firstButton, main.previousButton,
                                                       main.nextButton, main.slider, main.shuttle})
         w->setEnabled(on);
-    for (QAction* a : {main.actionSnapshot, main.actionPlayAll, main.actionStop,
-                       main.actionFirstFrame, main.actionPreviousFrame, main.actionNextFrame})
+    for (QAction* a :
+         {main.actionSnapshot, main.actionPlayAll, main.actionStop, main.actionFirstFrame,
+          main.actionPreviousFrame, main.actionNextFrame, actionCopySnapshot})
         a->setEnabled(on);
+}
+
+namespace {
+
+// The box layout that holds `w`, searched from `layout` down.
+QBoxLayout* boxHolding(QLayout* layout, QWidget* w) {
+    if (!layout) return nullptr;
+    if (layout->indexOf(w) >= 0) return qobject_cast<QBoxLayout*>(layout);
+    for (int i = 0; i < layout->count(); ++i)
+        if (QBoxLayout* box = boxHolding(layout->itemAt(i)->layout(), w)) return box;
+    return nullptr;
+}
+
+} // namespace
+
+void AppInterface::addSnapshotCommands() {
+    auto* edit = new QMenu(QObject::tr("&Edit"), main.menubar);
+    main.menubar->insertMenu(main.movieMenu->menuAction(), edit);
+    actionCopySnapshot = edit->addAction(QObject::tr("&Copy Snapshot"));
+    actionCopySnapshot->setShortcut(QKeySequence::Copy);
+    actionCopySnapshot->setToolTip(
+        QObject::tr("Put the snapshot (crop, size and interpolation applied) on the clipboard"));
+    edit->addSeparator();
+    actionProvenance = edit->addAction(QObject::tr("Write &Provenance into Snapshots"));
+    actionProvenance->setCheckable(true);
+    actionProvenance->setChecked(MyObject::provenancePreference());
+    main.myView->provenance = actionProvenance->isChecked();
+
+    snapshotFormat = new QComboBox(main.compressionSlider->parentWidget());
+    snapshotFormat->addItems({QStringLiteral("JPEG"), QStringLiteral("PNG")});
+    snapshotFormat->setToolTip(QObject::tr(
+        "The format the save dialog proposes; PNG is lossless and takes no compression"));
+    if (QBoxLayout* box =
+            boxHolding(main.compressionSlider->parentWidget()->layout(), main.compressionLabel))
+        box->insertWidget(box->indexOf(main.compressionLabel), snapshotFormat);
 }
 
 // The window (and with it the view and its frame source) goes before the
@@ -138,6 +178,7 @@ void AppInterface::connectOutlets() {
     c.shuttle = main.shuttle;
     c.slider = main.slider;
     c.waitPanel = waitPanel;
+    c.snapshotFormat = snapshotFormat;
 
     main.myView->myObject = &c;
     main.myView->movieFrameButton = main.movieFrameButton;
@@ -182,9 +223,14 @@ void AppInterface::connectActions() {
         QMessageBox::about(
             window_.get(), QObject::tr("About MovieSnap"),
             QObject::tr("<b>MovieSnap %1</b><p>Steps through a movie frame by frame and saves "
-                        "exact stills as JPEG files.</p>")
+                        "exact stills as JPEG or PNG files.</p>")
                 .arg(QCoreApplication::applicationVersion()));
     });
+    onTrigger(actionCopySnapshot, &MyObject::copySnapshot);
+    QObject::connect(actionProvenance, &QAction::toggled, c,
+                     [c, this] { c->setProvenance(actionProvenance); });
+    QObject::connect(snapshotFormat, &QComboBox::currentIndexChanged, c,
+                     [c, this] { c->setSnapshotFormat(snapshotFormat); });
     QObject::connect(main.actionQuit, &QAction::triggered, window_.get(), &QWidget::close);
 
     onClick(main.snapButton, &MyObject::snapFrame);

@@ -9,6 +9,7 @@
 #include "ui_SaveErrorPanel.h"
 #include "ui_WaitPanel.h"
 
+#include <QComboBox>
 #include <QDialog>
 #include <QWidget>
 
@@ -41,6 +42,12 @@ public:
     // The keys the Help menu lists.
     static QString keysText();
 
+    // Made here rather than in the form: the Edit menu's snapshot commands
+    // and the snapshot format beside the compression slider.
+    QAction* actionCopySnapshot = nullptr;
+    QAction* actionProvenance = nullptr;
+    QComboBox* snapshotFormat = nullptr;
+
 private:
     // Routes keys where the window's shortcuts would take them wrongly.
     struct KeyRouter : QObject {
@@ -52,6 +59,7 @@ private:
     void enableMovieCommands(bool on);
     void connectOutlets();
     void connectActions();
+    void addSnapshotCommands();
 
     KeyRouter keys_;
     std::unique_ptr<MyObject> controller_;

@@ -9,12 +9,14 @@
 #include "ImageLib.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QScreen>
+#include <QSettings>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStatusBar>
@@ -28,6 +30,8 @@ namespace {
 
 // How often the held shuttle repeats its action.
 constexpr int kShuttlePeriodMs = 75;
+
+const QString kProvenanceKey = QStringLiteral("snapshots/provenance");
 
 } // namespace
 
@@ -383,6 +387,28 @@ void MyObject::snapFrame(QObject*) {
                        .arg(resx)
                        .arg(resy));
     }
+}
+
+void MyObject::copySnapshot(QObject* sender) {
+    struct Back {
+        bool& flag;
+        ~Back() { flag = false; }
+    } back{myView->toClipboard};
+    myView->toClipboard = true;
+    snapFrame(sender);
+}
+
+void MyObject::setProvenance(QAction* sender) {
+    myView->provenance = sender->isChecked();
+    QSettings().setValue(kProvenanceKey, myView->provenance);
+}
+
+bool MyObject::provenancePreference() {
+    return QSettings().value(kProvenanceKey, true).toBool();
+}
+
+void MyObject::setSnapshotFormat(QComboBox* sender) {
+    compressionSlider->setEnabled(sender->currentIndex() != kPngFormat);
 }
 
 void MyObject::logMessage(const char* text) {

@@ -12,6 +12,7 @@
 
 class QAbstractButton;
 class QAbstractSlider;
+class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -50,6 +51,9 @@ public:
     QSlider* shuttle = nullptr;
     QSlider* slider = nullptr;
     QWidget* waitPanel = nullptr;
+    QComboBox* snapshotFormat = nullptr; // JPEG (0) or PNG: what the save dialog proposes
+
+    static constexpr int kPngFormat = 1; // snapshotFormat's PNG entry
 
     // Snapshot options.
     float scale = 1.0f; // source pixels per result pixel
@@ -87,6 +91,15 @@ public:
     bool playing() const;
     void shuttleMove(QObject* sender);
     void snapFrame(QObject* sender);
+    // The snapshot snapFrame would save (crop, size, interpolation) put on
+    // the clipboard instead.
+    void copySnapshot(QObject* sender);
+    // Whether saved snapshots carry their provenance; remembered between sessions.
+    void setProvenance(QAction* sender);
+    // The compression applies to JPEG only: off while PNG is the format.
+    void setSnapshotFormat(QComboBox* sender);
+    // The provenance preference remembered from the last session (on at first).
+    static bool provenancePreference();
 
     // Operations of the controller used by the fields and the view.
     void SetSizeLabel(int width, int height);

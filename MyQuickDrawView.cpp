@@ -9,7 +9,10 @@
 #include "Movies.h"
 #include "Navigation.h"
 #include "PlatformImageQt.h"
+#include "PngFile.h"
 
+#include <QClipboard>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -17,6 +20,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
 #include <QMimeData>
@@ -29,6 +33,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -563,12 +568,13 @@ QSize MyQuickDrawView::snapshotSize(float width, float height) {
     return {resampled.width(), resampled.height()};
 }
 
-OSErr MyQuickDrawView::askSavePath(std::string& path) {
+OSErr MyQuickDrawView::askSavePath(bool png, std::string& path) {
     QString movieName = QStringLiteral("snapshot");
     if (!moviePath_.isEmpty()) movieName = QFileInfo(moviePath_).completeBaseName();
-    QString proposed = QStringLiteral("%1_f%2.jpg")
+    QString proposed = QStringLiteral("%1_f%2.%3")
                            .arg(movieName)
-                           .arg(mpr ? int(mpr->currentFrame) : 0, 4, 10, QLatin1Char('0'));
+                           .arg(mpr ? int(mpr->currentFrame) : 0, 4, 10, QLatin1Char('0'))
+                           .arg(png ? QStringLiteral("png") : QStringLiteral("jpg"));
     if (!lastSaveFolder_.empty())
         proposed = QDir(QFile::decodeName(lastSaveFolder_.c_str())).filePath(proposed);
     const QByteArray name = QFile::encodeName(proposed);
@@ -578,10 +584,13 @@ OSErr MyQuickDrawView::askSavePath(std::string& path) {
         options.savedFileName[0] = uint8_t(name.size());
         std::memcpy(options.savedFileName + 1, name.constData(), size_t(name.size()));
     }
+    const OSType jpegType = FOUR_CHAR_CODE("JPEG"), pngType = FOUR_CHAR_CODE("PNGf");
     NavReplyRecord reply;
     FSSpec file;
-    OSErr result = NavPutFile(nullptr, &reply, &options, nullptr, FOUR_CHAR_CODE("JPEG"),
-                              typeWildCard, nullptr);
+    OSErr result =
+        NavPutFileOfTypes(nullptr, &reply, &options, nullptr,
+                          png ? std::vector{pngType, jpegType} : std::vector{jpegType, pngType},
+                          FOUR_CHAR_CODE("ogle"), nullptr);
     if (result == noErr && !reply.validRecord) result = userCanceledErr;
     if (result == noErr)
         result = AEGetNthPtr(&reply.selection, 1, typeFSS, nullptr, nullptr, &file, sizeof(FSSpec),
@@ -616,37 +625,13 @@ QString reasonForSaveResult(OSErr result) {
 
 } // namespace
 
-void MyQuickDrawView::writeSnapshot(const Bitmapio& bitmap, int quality) {
-    std::string path;
-    const OSErr asked = askSavePath(path);
-    if (asked == userCanceledErr) {
-        myObject->showStatus(tr("Snapshot not saved"));
-        return;
-    }
-    if (asked == noErr && bitmap.saveToFile(path.c_str(), quality)) {
-        lastSaveFolder_ =
-            QFile::encodeName(QFileInfo(QFile::decodeName(path.c_str())).absolutePath())
-                .toStdString();
-        myObject->showStatus(tr("Snapshot saved (%1 × %2).").arg(bitmap.width).arg(bitmap.height));
-        return;
-    }
-    const QString reason = reasonForSaveResult(asked != noErr ? asked : bitmap.lastSaveResult());
-    myObject->showStatus(tr("Snapshot not saved: %1").arg(reason));
-    if (auto* label =
-            myObject->saveErrorPanel->findChild<QLabel*>(QStringLiteral("saveErrorLabel")))
-        label->setText(tr("The snapshot could not be written to %1: %2.")
-                           .arg(QFile::decodeName(path.c_str()), reason));
-    myObject->saveErrorPanel->show();
-    myObject->saveErrorPanel->raise();
-}
-
 void MyQuickDrawView::exportCopy(PixRectRef<ARGBVal>& region, int quality) {
     WaitPanelScope wait(myObject->waitPanel);
     showWaitPanel();
     PixRectRW<ARGBVal> copy(region);
     Bitmapio bitmap(copy);
     wait.close();
-    writeSnapshot(bitmap, quality);
+    deliverSnapshot(bitmap, region, false, 0, quality);
 }
 
 void MyQuickDrawView::exportResampled(PixRectRef<ARGBVal>& region, double fx, double fy,
@@ -657,7 +642,68 @@ void MyQuickDrawView::exportResampled(PixRectRef<ARGBVal>& region, double fx, do
     SamplePixRectNC<ARGBVal, ARGBVal> resampled(continuous, fx, fy, SIInterpolated);
     Bitmapio bitmap(resampled); // every result pixel is computed here
     wait.close();
-    writeSnapshot(bitmap, quality);
+    deliverSnapshot(bitmap, region, true, interp, quality);
+}
+
+void MyQuickDrawView::deliverSnapshot(const Bitmapio& bitmap, const PixRect<ARGBVal>& region,
+                                      bool resampled, uint8_t interp, int quality) {
+    if (!bitmap.data) {
+        error("no bitmap buffer available");
+        myObject->showStatus(tr("Snapshot not saved"));
+        return;
+    }
+    const QString size = QStringLiteral("%1 × %2").arg(bitmap.width).arg(bitmap.height);
+    if (toClipboard) {
+        // The pixels a saved file holds: colour only.
+        CGImageRef made = bitmap.makeCGImage();
+        const QImage image = QImageFromCGImage(made).convertToFormat(QImage::Format_RGB32);
+        CGImageRelease(made);
+        if (image.isNull()) {
+            myObject->showStatus(tr("Snapshot not copied"));
+            return;
+        }
+        QGuiApplication::clipboard()->setImage(image);
+        myObject->showStatus(tr("Snapshot copied to the clipboard (%1).").arg(size));
+        return;
+    }
+    QComboBox* format = myObject->snapshotFormat;
+    std::string path;
+    const OSErr asked = askSavePath(format && format->currentIndex() == MyObject::kPngFormat, path);
+    if (asked == userCanceledErr) {
+        myObject->showStatus(tr("Snapshot not saved"));
+        return;
+    }
+    OSErr written = asked;
+    const bool png = QString::fromStdString(path).endsWith(".png", Qt::CaseInsensitive);
+    if (asked == noErr) {
+        std::optional<StillProvenance> about;
+        if (provenance)
+            about = Snapshot::provenance(*mpr, region, bitmap.width, bitmap.height, resampled,
+                                         siinterpcode(interp),
+                                         png ? std::nullopt : std::optional<int>(quality));
+        const StillProvenance* p = about ? &*about : nullptr;
+        written = png ? WritePNGFile(path.c_str(), bitmap.data, bitmap.width, bitmap.height,
+                                     bitmap.bytesPerRow, p)
+                  : bitmap.saveToFile(path.c_str(), quality, p) ? OSErr(noErr)
+                                                                : bitmap.lastSaveResult();
+    }
+    if (written == noErr) {
+        lastSaveFolder_ =
+            QFile::encodeName(QFileInfo(QFile::decodeName(path.c_str())).absolutePath())
+                .toStdString();
+        // The format box follows the file, so that the next dialog proposes it again.
+        if (format) format->setCurrentIndex(png ? MyObject::kPngFormat : 0);
+        myObject->showStatus(tr("Snapshot saved (%1).").arg(size));
+        return;
+    }
+    const QString reason = reasonForSaveResult(written);
+    myObject->showStatus(tr("Snapshot not saved: %1").arg(reason));
+    if (auto* label =
+            myObject->saveErrorPanel->findChild<QLabel*>(QStringLiteral("saveErrorLabel")))
+        label->setText(tr("The snapshot could not be written to %1: %2.")
+                           .arg(QFile::decodeName(path.c_str()), reason));
+    myObject->saveErrorPanel->show();
+    myObject->saveErrorPanel->raise();
 }
 
 void MyQuickDrawView::saveFrame(int quality, float width, float height, uint8_t interp) {

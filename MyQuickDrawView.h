@@ -51,6 +51,8 @@ public:
     Size clipSize;
     FloatRect drawnRect; // where the frame was last drawn, view coordinates
     bool cropping = false;
+    bool toClipboard = false; // the snapshot goes to the clipboard rather than to a file
+    bool provenance = true;   // saved snapshots carry their provenance as XMP
 
     void awakeFromNib();
 
@@ -127,17 +129,21 @@ private:
     void showWaitPanel();
     // The snapshot's source: the crop rectangle in crop mode, else the frame.
     std::unique_ptr<PixRectRef<ARGBVal>> snapshotRegion();
-    // Asks where to save, proposing "<movie>_f<frame>.jpg" in the folder of
-    // the last save: noErr with `path` set, userCanceledErr for a dismissed
-    // dialog, or why the chosen name cannot be a file.
-    OSErr askSavePath(std::string& path);
-    // Writes the built bitmap through the save dialog and tells the outcome:
-    // a dismissed dialog only in the status bar, a failed write also in the
-    // error panel with the system's reason.
-    void writeSnapshot(const Bitmapio& bitmap, int quality);
+    // Asks where to save, offering JPEG and PNG (PNG first when `png`) and
+    // proposing "<movie>_f<frame>.jpg" (or .png) in the folder of the last
+    // save: noErr with `path` set, userCanceledErr for a dismissed dialog, or
+    // why the chosen name cannot be a file.
+    OSErr askSavePath(bool png, std::string& path);
     void exportCopy(PixRectRef<ARGBVal>& region, int quality);
     void exportResampled(PixRectRef<ARGBVal>& region, double fx, double fy, uint8_t interp,
                          int quality);
+    // The built snapshot to the clipboard, or to the JPEG or PNG file the save
+    // dialog names (with its provenance when that is on), and the outcome
+    // told: a dismissed dialog only in the status bar, a failed write also in
+    // the error panel with the system's reason. `region` is the part of the
+    // frame it was made of.
+    void deliverSnapshot(const Bitmapio& bitmap, const PixRect<ARGBVal>& region, bool resampled,
+                         uint8_t interp, int quality);
 
     CropTracker tracker_;
     std::string lastSaveFolder_; // where the last snapshot went

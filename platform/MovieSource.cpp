@@ -365,6 +365,18 @@ MovieSource::Outcome MovieSource::decodeTo(long index, bool afterSeek) {
     }
 }
 
+std::string MovieSource::creationTime() const {
+    if (!fmt) return {};
+    const AVDictionaryEntry* e = av_dict_get(fmt->metadata, "creation_time", nullptr, 0);
+    if (!e && stream >= 0)
+        e = av_dict_get(fmt->streams[stream]->metadata, "creation_time", nullptr, 0);
+    if (!e || !*e->value) return {};
+    // The demuxers write microseconds; whole seconds say the same more plainly.
+    std::string t = e->value;
+    if (const size_t dot = t.find(".000000"); dot != std::string::npos) t.erase(dot, 7);
+    return t;
+}
+
 const AVFrame* MovieSource::picture(long index, OSErr* err) {
     *err = noErr;
     if (index < 0 || size_t(index) >= samples.size()) {

@@ -48,6 +48,10 @@ public:
     // stream header, else the container's), as num/den; 0/1 when unknown.
     void codedFrameRate(int* num, int* den) const;
     const Counters& counters() const { return stats; }
+    const std::string& filePath() const { return path; }
+    // When the movie was made, as its container (or else its video stream)
+    // records it: ISO 8601 in UTC, e.g. "2024-05-06T07:08:09Z"; empty when unrecorded.
+    std::string creationTime() const;
     // How many decoded pictures are kept for going back (MovieFrameCache::setLimit).
     // A reader that keeps none only ever goes forward, so on the way to the
     // picture it asks for, pictures that no other picture refers to are not

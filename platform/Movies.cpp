@@ -432,6 +432,12 @@ OSErr SetMovieFrameCacheLimit(Movie movie, long pictures) {
     return setError(noErr);
 }
 
+OSErr GetMovieOrigin(Movie movie, MovieOrigin* origin) {
+    if (!movie || !origin) return setError(movie ? paramErr : invalidMovie);
+    *origin = MovieOrigin{movie->source->filePath(), movie->source->creationTime()};
+    return setError(noErr);
+}
+
 OSErr GetMovieDecodeCounters(Movie movie, MovieDecodeCounters* counters) {
     if (!movie || !counters) return setError(movie ? paramErr : invalidMovie);
     const auto& c = movie->source->counters();

@@ -9,6 +9,8 @@
 #include "MoviesDecompression.h"
 #include "QDOffscreen.h"
 
+#include <string>
+
 struct MovieRecord;
 struct TrackRecord;
 struct MediaRecord;
@@ -120,6 +122,14 @@ MediaHandler GetMediaHandler(Media media);
 ComponentResult MediaHasCharacteristic(MediaHandler handler, OSType characteristic, Boolean* hasIt);
 // 'orat': the frame rate coded in the stream, 16.16 fixed, into 4 bytes.
 ComponentResult MediaGetPublicInfo(MediaHandler handler, OSType selector, void* data, Size* ioSize);
+
+// Where a movie came from: the path it was opened from and the time its
+// container says it was made (ISO 8601, UTC; empty when it does not say).
+struct MovieOrigin {
+    std::string path;
+    std::string creationTime;
+};
+OSErr GetMovieOrigin(Movie movie, MovieOrigin* origin);
 
 // Work done so far by a movie's decoding (for tests and benchmarks).
 struct MovieDecodeCounters {

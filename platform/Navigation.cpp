@@ -254,13 +254,21 @@ OSErr NavGetFile(const AEDesc* defaultLocation, NavReplyRecord* reply,
 
 OSErr NavPutFile(const AEDesc* defaultLocation, NavReplyRecord* reply,
                  const NavDialogOptions* dialogOptions, NavEventUPP eventProc, OSType fileType,
-                 OSType, void* callBackUD) {
+                 OSType fileCreator, void* callBackUD) {
+    return NavPutFileOfTypes(defaultLocation, reply, dialogOptions, eventProc, {fileType},
+                             fileCreator, callBackUD);
+}
+
+OSErr NavPutFileOfTypes(const AEDesc* defaultLocation, NavReplyRecord* reply,
+                        const NavDialogOptions* dialogOptions, NavEventUPP eventProc,
+                        const std::vector<OSType>& fileTypes, OSType, void* callBackUD) {
     if (!reply) return paramErr;
     startReply(reply);
     NavDialogOptions defaults;
     const NavDialogOptions& o = dialogOptions ? *dialogOptions : defaults;
     NavFileRequest request = requestFor(defaultLocation, o, "Save");
-    request.filters = filtersForTypes({fileType});
+    for (OSType t : fileTypes)
+        if (const NavFileFilter* f = filterForType(t)) request.filters.push_back(*f);
     request.allowAllFiles = true;
     request.defaultName = fromPascal(o.savedFileName);
     if (request.defaultName.empty()) {

@@ -164,6 +164,11 @@ OSErr NavGetFile(const AEDesc* defaultLocation, NavReplyRecord* reply,
 OSErr NavPutFile(const AEDesc* defaultLocation, NavReplyRecord* reply,
                  const NavDialogOptions* dialogOptions, NavEventUPP eventProc, OSType fileType,
                  OSType fileCreator, void* callBackUD);
+// NavPutFile offering several file types, the first one proposed. The file
+// chosen has the extension typed, or else that of the type picked in the dialog.
+OSErr NavPutFileOfTypes(const AEDesc* defaultLocation, NavReplyRecord* reply,
+                        const NavDialogOptions* dialogOptions, NavEventUPP eventProc,
+                        const std::vector<OSType>& fileTypes, OSType fileCreator, void* callBackUD);
 
 OSErr NavDisposeReply(NavReplyRecord* reply);
 

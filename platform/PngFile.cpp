@@ -71,7 +71,8 @@ OSErr EncodePNG(const uint8_t* argb, int width, int height, long rowBytes,
     return png->empty() ? codecErr : noErr;
 }
 
-OSErr WritePNGFile(const char* path, const uint8_t* argb, int width, int height, long rowBytes) {
+OSErr WritePNGFile(const char* path, const uint8_t* argb, int width, int height, long rowBytes,
+                   const StillProvenance* provenance) {
     if (!path) return paramErr;
     std::vector<uint8_t> png;
     if (OSErr err = EncodePNG(argb, width, height, rowBytes, &png)) return err;
@@ -91,6 +92,7 @@ OSErr WritePNGFile(const char* path, const uint8_t* argb, int width, int height,
         const OSErr closed = FSClose(ref);
         if (err == noErr) err = closed;
     }
+    if (err == noErr && provenance) err = WriteStillProvenance(temporary.path.c_str(), *provenance);
     if (err == noErr) err = FSpReplace(&temporary, &target);
     if (err != noErr) FSpDelete(&temporary);
     return err;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "MacTypes.h"
+#include "StillProvenance.h"
 
 #include <cstdint>
 #include <vector>
@@ -16,6 +17,8 @@ OSErr EncodePNG(const uint8_t* argb, int width, int height, long rowBytes,
                 std::vector<uint8_t>* png);
 
 // Encodes and writes the pixels as a PNG file at `path` (type 'PNGf', creator
-// 'ogle'). On any failure the file at `path`, if there was one, is as it was
-// and no partial file is left beside it.
-OSErr WritePNGFile(const char* path, const uint8_t* argb, int width, int height, long rowBytes);
+// 'ogle'), with the provenance as its XMP packet when one is given. On any
+// failure the file at `path`, if there was one, is as it was and no partial
+// file is left beside it.
+OSErr WritePNGFile(const char* path, const uint8_t* argb, int width, int height, long rowBytes,
+                   const StillProvenance* provenance = nullptr);

@@ -105,6 +105,7 @@ std::string usageText() {
            "  --interp NAME         smooth | bilinear | triangular | bspline (default smooth)\n"
            "  --quality Q           0 (lossless) to 100 (strongest compression), default 25\n"
            "  --no-interlace        interlace hints off (one field, lines interpolated)\n"
+           "  --no-metadata         no provenance (XMP) in the files written\n"
            "  --info                print the movie's summary and frame count, write nothing\n"
            "  -q, --quiet           no progress bar\n"
            "  -h, --help            this text\n"
@@ -199,6 +200,8 @@ Options parseArguments(int argc, const char* const* argv) {
             o.quality = int(wholeNumber(name, value, 0, 100));
         } else if (name == "--no-interlace") {
             o.interlace = false;
+        } else if (name == "--no-metadata") {
+            o.metadata = false;
         } else if (name == "--info") {
             o.info = true;
         } else if (name == "-q" || name == "--quiet") {

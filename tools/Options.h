@@ -34,6 +34,7 @@ struct Options {
     int interp = 1;                   // interpolation code; smooth bilinear unless told
     int quality = 25;
     bool interlace = true;
+    bool metadata = true; // provenance as XMP in every file written
     bool info = false;
     bool quiet = false;
     bool help = false;

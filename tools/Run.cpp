@@ -7,6 +7,7 @@
 #include "PngFile.h"
 #include "ProgressBar.h"
 #include "Snapshot.h"
+#include "SnapshotProvenance.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -15,6 +16,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -51,20 +53,33 @@ struct Road {
     siinterpcode interp = SISmoothBilinear;
     ImageKind kind = ImageKind::jpeg;
     int quality = 25;
+    bool metadata = true;
 };
 
-// One frame through the snapshot road into its file. False when the file
-// could not be written; it is then left as it was.
-bool writeSnapshot(PixRect<ARGBVal>& frame, const Road& road, const std::string& path) {
+// The provenance of the frame the source shows, as the road makes a still of it.
+std::optional<StillProvenance> provenanceFor(MoviePixRect& mpr, const Road& road) {
+    if (!road.metadata) return std::nullopt;
+    const Snapshot::Chain chain(*mpr.allLines, road.crop ? &*road.crop : nullptr, road.size,
+                                road.interp);
+    return Snapshot::provenance(
+        mpr, chain.region(), chain.width(), chain.height(), !chain.copies(), road.interp,
+        road.kind == ImageKind::jpeg ? std::optional<int>(road.quality) : std::nullopt);
+}
+
+// One frame through the snapshot road into its file, with its provenance when
+// there is one. False when the file could not be written; it is then left as it was.
+bool writeSnapshot(PixRect<ARGBVal>& frame, const Road& road, const std::string& path,
+                   const std::optional<StillProvenance>& provenance) {
     try {
         const Snapshot::Chain chain(frame, road.crop ? &*road.crop : nullptr, road.size,
                                     road.interp);
         const std::unique_ptr<Bitmapio> bitmap = chain.bitmap();
         if (!bitmap->data) return false;
+        const StillProvenance* p = provenance ? &*provenance : nullptr;
         if (road.kind == ImageKind::png)
             return WritePNGFile(path.c_str(), bitmap->data, bitmap->width, bitmap->height,
-                                bitmap->bytesPerRow) == noErr;
-        return bitmap->saveToFile(path.c_str(), road.quality) != 0;
+                                bitmap->bytesPerRow, p) == noErr;
+        return bitmap->saveToFile(path.c_str(), road.quality, p) != 0;
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -84,7 +99,8 @@ public:
 
     // Queues a copy of `pixels` (width x height, rows packed) for `path`; waits
     // while two frames are already held.
-    void submit(int frame, std::string path, const ARGBVal* pixels) {
+    void submit(int frame, std::string path, const ARGBVal* pixels,
+                std::optional<StillProvenance> provenance) {
         std::vector<ARGBVal> buffer;
         {
             std::unique_lock lock(mutex_);
@@ -99,7 +115,7 @@ public:
         std::memcpy(buffer.data(), pixels, buffer.size() * sizeof(ARGBVal));
         {
             std::lock_guard lock(mutex_);
-            queue_.push_back(Job{frame, std::move(path), std::move(buffer)});
+            queue_.push_back(Job{frame, std::move(path), std::move(buffer), std::move(provenance)});
         }
         changed_.notify_all();
     }
@@ -122,6 +138,7 @@ private:
         int frame;
         std::string path;
         std::vector<ARGBVal> pixels;
+        std::optional<StillProvenance> provenance;
     };
 
     void work() {
@@ -136,7 +153,8 @@ private:
             }
             // The same raster the frame source presents: all rows of a frame buffer.
             PixRectWrap<ARGBVal> frame(job.pixels.data(), width_, height_, SIAllLines);
-            if (!writeSnapshot(frame, road_, job.path)) failed_.emplace_back(job.frame, job.path);
+            if (!writeSnapshot(frame, road_, job.path, job.provenance))
+                failed_.emplace_back(job.frame, job.path);
             ++done_;
             {
                 std::lock_guard lock(mutex_);
@@ -198,6 +216,7 @@ Road roadFor(const Options& o, PixRect<ARGBVal>& frame) {
     Road road;
     road.kind = o.kind;
     road.quality = o.quality;
+    road.metadata = o.metadata;
     road.interp = siinterpcode(o.interp);
     if (o.crop) {
         road.crop = Snapshot::cropBounds(o.crop->x, o.crop->y, o.crop->width, o.crop->height);
@@ -293,11 +312,12 @@ int run(const Options& o, const RunSettings& s, RunReport* report) {
             continue;
         }
         const std::string path = names.name(f);
+        std::optional<StillProvenance> provenance = provenanceFor(mpr, road);
         if (writer) {
-            writer->submit(f, path, mpr.frameBuffer);
+            writer->submit(f, path, mpr.frameBuffer, std::move(provenance));
             progress.update(writer->done());
         } else {
-            if (!writeSnapshot(*mpr.allLines, road, path)) failed.emplace_back(f, path);
+            if (!writeSnapshot(*mpr.allLines, road, path, provenance)) failed.emplace_back(f, path);
             progress.update(++finished);
         }
     }

@@ -92,7 +92,8 @@ CodecQ QTJPEG_CodecQuality(int quality) {
     return codecMinQuality;
 }
 
-OSErr QTJPEG_SaveJPEG(GWorldPtr world, const FSSpec& file, int quality) {
+OSErr QTJPEG_SaveJPEG(GWorldPtr world, const FSSpec& file, int quality,
+                      const StillProvenance* provenance) {
     const CodecQ codecQuality = QTJPEG_CodecQuality(quality);
     if (!world) return paramErr;
     Rect bounds;
@@ -116,6 +117,8 @@ OSErr QTJPEG_SaveJPEG(GWorldPtr world, const FSSpec& file, int quality) {
             const OSErr closed = FSClose(refNum);
             if (result == noErr) result = closed;
         }
+        if (result == noErr && provenance)
+            result = WriteStillProvenance(temporary.path.c_str(), *provenance);
         if (result == noErr) result = FSpReplace(&temporary, &file);
         if (result != noErr) FSpDelete(&temporary);
     }
@@ -172,7 +175,7 @@ void Bitmapio::clear() {
     width = height = bytesPerRow = dataSize = 0;
 }
 
-int Bitmapio::saveToFile(const char* path, int quality) const {
+int Bitmapio::saveToFile(const char* path, int quality, const StillProvenance* provenance) const {
     lastSaveResult_ = paramErr;
     // An empty snapshot (a typed width of 0, say) has no buffer: report and fail.
     if (!data) {
@@ -205,7 +208,7 @@ int Bitmapio::saveToFile(const char* path, int quality) const {
         lastSaveResult_ = fBsyErr;
         return 0;
     }
-    lastSaveResult_ = QTJPEG_SaveJPEG(w.world, file, quality);
+    lastSaveResult_ = QTJPEG_SaveJPEG(w.world, file, quality, provenance);
     return lastSaveResult_ == noErr ? 1 : 0;
 }
 

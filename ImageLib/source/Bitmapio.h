@@ -10,6 +10,7 @@
 #include "MacTypes.h"
 #include "PlatformImage.h"
 #include "QDOffscreen.h"
+#include "StillProvenance.h"
 
 #include <cstdint>
 
@@ -32,9 +33,11 @@ public:
 
     // Writes the bitmap as a JPEG file at `path`, or, with no path, at the file
     // the user names in a save dialog. A larger quality means stronger
-    // compression (see QTJPEG_CodecQuality). 1 when the file was written, 0
-    // otherwise; on failure any older file of that name is as it was.
-    int saveToFile(const char* path, int quality) const;
+    // compression (see QTJPEG_CodecQuality). With a provenance, the file
+    // carries it as XMP. 1 when the file was written, 0 otherwise; on failure
+    // any older file of that name is as it was.
+    int saveToFile(const char* path, int quality,
+                   const StillProvenance* provenance = nullptr) const;
     // Why the last saveToFile failed: userCanceledErr for a dismissed dialog,
     // else the failing call's result (noErr after a success).
     OSErr lastSaveResult() const { return lastSaveResult_; }
@@ -74,8 +77,10 @@ private:
 CodecQ QTJPEG_CodecQuality(int quality);
 
 // Compresses the world as JPEG into `file` (type 'JPEG', creator 'ogle'),
-// written beside it first and put in its place only when complete.
-OSErr QTJPEG_SaveJPEG(GWorldPtr world, const FSSpec& file, int quality);
+// written beside it first (with the provenance, when given, as its XMP) and
+// put in its place only when complete.
+OSErr QTJPEG_SaveJPEG(GWorldPtr world, const FSSpec& file, int quality,
+                      const StillProvenance* provenance = nullptr);
 
 // The flush procedure of the compression: `refcon` is the file's reference
 // number. With bytes, writes count of them at the mark; without, skips count bytes.

@@ -25,5 +25,6 @@
 #include "SamplePixRectNC.h"
 #include "Shape2D.h"
 #include "Snapshot.h"
+#include "SnapshotProvenance.h"
 #include "SnapshotRoad.h"
 #include "gworldToNSImage.h"

@@ -59,6 +59,16 @@ private:
             dialog.setFileMode(QFileDialog::AnyFile);
             if (!r.filters.empty() && !r.filters.front().extensions.empty())
                 dialog.setDefaultSuffix(QString::fromStdString(r.filters.front().extensions[0]));
+            // A name typed without an extension takes that of the file type
+            // picked (the dialog itself swaps an extension already typed).
+            QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                             [&dialog, &r](const QString& filter) {
+                                 const qsizetype i = qtFilters(r).indexOf(filter);
+                                 if (i >= 0 && size_t(i) < r.filters.size() &&
+                                     !r.filters[size_t(i)].extensions.empty())
+                                     dialog.setDefaultSuffix(QString::fromStdString(
+                                         r.filters[size_t(i)].extensions[0]));
+                             });
             if (!r.defaultName.empty()) dialog.selectFile(QString::fromStdString(r.defaultName));
         } else {
             dialog.setAcceptMode(QFileDialog::AcceptOpen);

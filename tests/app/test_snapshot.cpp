@@ -1,13 +1,16 @@
 // Snapshots from the real interface: the copy path and its file, scale and
 // explicit sizes, crops (inclusive far edges, cut to the frame), the quality
 // passed on, the wait panel painted during the build, cancelled save dialogs
-// and the error panel, sizes that are refused, and the log view left empty.
+// and the error panel, sizes that are refused, and the log view left empty;
+// lossless PNG with or without provenance, and the clipboard's copy.
 #include "AppFixture.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
+#include <QSettings>
 #include <QSlider>
 
 #include <cerrno>
@@ -66,6 +69,7 @@ private slots:
     void cancelledSaveDialog();
     void refusedSizes();
     void logStaysEmpty();
+    void pngAndClipboard();
 
 private:
     std::string save(App& app, const std::string& name);
@@ -76,6 +80,9 @@ private:
 
 void TestSnapshot::initTestCase() {
     dir = std::make_unique<testmovies::TempFolder>();
+    // The preferences live and die with this run.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromStdString(dir->file("settings")));
     vga = makeMovie(*dir, "vga.mp4", 640, 480, 4);
 }
 
@@ -285,6 +292,37 @@ void TestSnapshot::logStaysEmpty() {
     QVERIFY(app->obj->balanced());
     QVERIFY(app->obj->logView->toPlainText().isEmpty());
     QVERIFY(!app->obj->logWindow->isVisible());
+}
+
+void TestSnapshot::pngAndClipboard() {
+    // The PNG holds the frame exactly, with its provenance only when that is
+    // on; the clipboard gets the same pixels; the compression is off for PNG,
+    // and the next dialog proposes PNG.
+    for (const bool provenance : {true, false}) {
+        app->ui.actionProvenance->setChecked(provenance);
+        const QImage png(QString::fromStdString(save(*app, provenance ? "with.png" : "bare.png")));
+        QCOMPARE(maxDifference(png, *app->view->mpr->allLines), 0);
+        QCOMPARE(png.text("XML:com.adobe.xmp").contains("moviesnap:Frame=\"1\""), provenance);
+        QVERIFY(!app->obj->compressionSlider->isEnabled());
+        app->ui.actionCopySnapshot->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
+                 png.convertToFormat(QImage::Format_RGB32));
+    }
+    QCOMPARE(app->dialogs->saves.front().filters.front().label, std::string("JPEG images"));
+    QCOMPARE(app->dialogs->saves.back().filters.front().label, std::string("PNG images"));
+    // Cropped and enlarged: the clipboard still holds what the file holds.
+    app->obj->cropSwitch->click();
+    app->view->clipOrigin = {10, 10};
+    app->view->clipSize = {100, 50};
+    app->obj->ScaleFactor->setValue(10);
+    const QImage png(QString::fromStdString(save(*app, "crop.png")));
+    QCOMPARE(png.size(), QSize(202, 102));
+    app->ui.actionCopySnapshot->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
+             png.convertToFormat(QImage::Format_RGB32));
+    // A name typed with .jpg saves a JPEG, and the compression is back.
+    QCOMPARE(QImage(QString::fromStdString(save(*app, "again.jpg"))).size(), QSize(202, 102));
+    QVERIFY(app->obj->compressionSlider->isEnabled());
 }
 
 QTEST_MAIN(TestSnapshot)

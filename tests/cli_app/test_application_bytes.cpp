@@ -1,7 +1,7 @@
 // moviesnap against the application itself: the real controller and movie
 // view (offscreen), a snapshot saved through a scripted save dialog, and the
-// same frame and settings given to moviesnap. The JPEG files must be equal,
-// byte for byte.
+// same frame and settings given to moviesnap. The JPEG and PNG files, their
+// provenance included, must be equal byte for byte.
 #include "AppInterface.h"
 #include "CliHelpers.h"
 #include "MyObject.h"
@@ -28,6 +28,7 @@ struct Setting {
     const char* typedSize;         // "WxH" typed into the size fields, or null
     const char* crop;              // "X,Y,W,H" crop rectangle, or null
     std::vector<std::string> args; // moviesnap's options for the same (less --frame)
+    const char* ext = ".jpg";
 };
 
 } // namespace
@@ -52,6 +53,14 @@ TEST(ApplicationBytes, SnapshotsAreTheApplications) {
          "120x45",
          nullptr,
          {"--size", "120x45", "--interp", "triangular", "--quality", "90"}},
+        {4,
+         11,
+         3,
+         50,
+         nullptr,
+         "10,8,40,30",
+         {"--scale", "11", "--interp", "bspline", "--crop", "10,8,40,30"},
+         ".png"},
     };
     int k = 0;
     for (const Setting& s : settings) {
@@ -59,6 +68,7 @@ TEST(ApplicationBytes, SnapshotsAreTheApplications) {
         AppInterface ui;
         MyObject* obj = ui.controller();
         MyQuickDrawView* view = ui.main.myView;
+        ui.actionProvenance->setChecked(true);
         ASSERT_TRUE(view->pickupMovieFile(movie.c_str()));
         obj->resetScaleSlider();
         for (int i = 0; i < s.steps; ++i) obj->nextFrame(nullptr);
@@ -83,11 +93,11 @@ TEST(ApplicationBytes, SnapshotsAreTheApplications) {
             obj->ResultXSize->setText(QString::number(w));
             obj->ResultYSize->setText(QString::number(h));
         }
-        const std::string app = dir.file(named("app%d.jpg", k));
+        const std::string app = dir.file(named("app%d", k) + s.ext);
         dialogs.script->saveAnswers.push_back(app);
         obj->snapFrame(nullptr);
 
-        const std::string ours = dir.file(named("ours%d.jpg", k));
+        const std::string ours = dir.file(named("ours%d", k) + s.ext);
         const std::string frame = std::to_string(shown);
         std::vector<const char*> argv{"moviesnap", movie.c_str(), "--frame", frame.c_str()};
         for (const std::string& a : s.args) argv.push_back(a.c_str());

@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
+#include <QKeyEvent>
 
 #include <cstring>
 #include <memory>
@@ -104,6 +106,20 @@ TEST(QtDialogs, TheDialogsShowTheRequestAndAnswerTheChosenFile) {
     EXPECT_FALSE(reply.replacing);
     NavDisposeReply(&reply);
     EXPECT_TRUE(proposed.endsWith("/untitled.jpg")) << proposed.toStdString();
+
+    // Offering JPEG and PNG: a bare name takes the extension of the type picked.
+    whenTheDialogShows([&](QFileDialog* d) {
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+        if (auto* types = d->findChild<QComboBox*>("fileTypeCombo"))
+            QApplication::sendEvent(types, &down); // as a person picks the second type
+        d->selectFile(QString::fromStdString(dir.file("still")));
+        static_cast<QDialog*>(d)->accept();
+    });
+    ASSERT_EQ(NavPutFileOfTypes(nullptr, &reply, nullptr, nullptr,
+                                {FOUR_CHAR_CODE("JPEG"), FOUR_CHAR_CODE("PNGf")}, 0, nullptr),
+              noErr);
+    EXPECT_EQ(firstPath(reply), dir.file("still.png"));
+    NavDisposeReply(&reply);
 
     // Dismissed: cancelled.
     whenTheDialogShows([](QFileDialog* d) { d->reject(); });

@@ -335,6 +335,8 @@ bool writeMovie(const std::string& path, const MovieOptions& o, std::string* err
     const bool mp4 = std::strcmp(out.oc->oformat->name, "mp4") == 0 ||
                      std::strcmp(out.oc->oformat->name, "mov") == 0;
     if (o.withSound && !openSound(sound, out.oc, mp4 ? "aac" : "mp2", error)) return false;
+    if (!o.creationTime.empty())
+        av_dict_set(&out.oc->metadata, "creation_time", o.creationTime.c_str(), 0);
     if (!out.begin(path, error)) return false;
     int64_t nextSound = 0;
     for (int i = 0; i < o.frames; ++i) {

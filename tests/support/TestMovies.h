@@ -44,6 +44,7 @@ struct MovieOptions {
     uint8_t flat[3] = {128, 128, 128}; // Y, Cb, Cr for Content::flat
     bool withSound = false;            // adds a silent sound stream
     int quality = 0;                   // qscale for MPEG-style encoders, crf for x264; 0: high
+    std::string creationTime;          // the container's creation_time (ISO 8601); empty: none
 };
 
 // Writes a movie; false with a reason in `error` when the libraries refuse.
