@@ -144,9 +144,13 @@ void AppInterface::addSnapshotCommands() {
     snapshotFormat->addItems({QStringLiteral("JPEG"), QStringLiteral("PNG")});
     snapshotFormat->setToolTip(QObject::tr(
         "The format the save dialog proposes; PNG is lossless and takes no compression"));
+    // The box takes the compression label's place ("JPEG ---o--- quality
+    // high" reads as well), so that the row still fits an 800-pixel screen.
     if (QBoxLayout* box =
-            boxHolding(main.compressionSlider->parentWidget()->layout(), main.compressionLabel))
+            boxHolding(main.compressionSlider->parentWidget()->layout(), main.compressionLabel)) {
         box->insertWidget(box->indexOf(main.compressionLabel), snapshotFormat);
+        main.compressionLabel->hide();
+    }
 }
 
 // The window (and with it the view and its frame source) goes before the

@@ -305,7 +305,7 @@ void TestController::controlsKeepTheirSizeInASmallWindow() {
     for (const auto& [a, b] : {std::pair<QWidget*, QWidget*>{m.scaleLabel, m.ScaleFactor},
                                {m.ResultXSize, m.byLabel},
                                {m.byLabel, m.ResultYSize},
-                               {m.compressionLabel, m.compressionSlider}})
+                               {app.ui.snapshotFormat, m.compressionSlider}})
         QVERIFY2(b->x() - a->geometry().right() <= 12, qPrintable(b->objectName()));
 }
 
