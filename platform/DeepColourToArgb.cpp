@@ -1,0 +1,381 @@
+#include "DeepColourToArgb.h"
+
+extern "C" {
+#include <libavutil/frame.h>
+#include <libavutil/mastering_display_metadata.h>
+#include <libavutil/mem.h>
+#include <libavutil/pixdesc.h>
+}
+
+#include <zimg.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// Reference white in nits: linear light 1.0 on both sides of the tone curve.
+constexpr double kReferenceNits = 100;
+// The peak assumed for PQ without mastering metadata, and HLG's nominal one.
+constexpr double kDefaultPeakNits = 1000;
+// Where the tone curve leaves the identity, as a fraction of reference white.
+constexpr double kKnee = 0.8;
+// zimg wants every row of every plane on this boundary.
+constexpr uintptr_t kAlign = 64;
+
+// A buffer on zimg's alignment.
+struct Aligned {
+    void* p = nullptr;
+    size_t size = 0;
+    Aligned() = default;
+    Aligned(const Aligned&) = delete;
+    Aligned& operator=(const Aligned&) = delete;
+    ~Aligned() { av_free(p); }
+    uint8_t* get(size_t n) {
+        if (n > size) {
+            av_free(p);
+            p = av_malloc(n);
+            size = p ? n : 0;
+        }
+        return static_cast<uint8_t*>(p);
+    }
+};
+
+struct GraphDeleter {
+    void operator()(zimg_filter_graph* g) const { zimg_filter_graph_free(g); }
+};
+using Graph = std::unique_ptr<zimg_filter_graph, GraphDeleter>;
+
+zimg_image_format formatDefault() {
+    zimg_image_format f;
+    zimg_image_format_default(&f, ZIMG_API_VERSION);
+    return f;
+}
+
+zimg_graph_builder_params paramsDefault() {
+    zimg_graph_builder_params p;
+    zimg_graph_builder_params_default(&p, ZIMG_API_VERSION);
+    p.resample_filter = ZIMG_RESIZE_BICUBIC;
+    p.resample_filter_uv = ZIMG_RESIZE_BILINEAR;
+    p.dither_type = ZIMG_DITHER_NONE; // rounded, once
+    p.nominal_peak_luminance = kReferenceNits;
+    return p;
+}
+
+// Runs a graph over whole in-memory planes.
+bool runWhole(const zimg_filter_graph* g, const void* const in[3], ptrdiff_t inStride,
+              void* const out[3], ptrdiff_t outStride, Aligned& tmp) {
+    size_t tmpSize = 0;
+    if (zimg_filter_graph_get_tmp_size(g, &tmpSize)) return false;
+    zimg_image_buffer_const src{};
+    zimg_image_buffer dst{};
+    src.version = dst.version = ZIMG_API_VERSION;
+    for (int p = 0; p < 3; ++p) {
+        src.plane[p] = {in[p], inStride, ZIMG_BUFFER_MAX};
+        dst.plane[p] = {out[p], outStride, ZIMG_BUFFER_MAX};
+    }
+    return zimg_filter_graph_process(g, &src, &dst, tmp.get(tmpSize), nullptr, nullptr, nullptr,
+                                     nullptr) == 0;
+}
+
+// The peak of a PQ picture in multiples of reference white: the mastering
+// display's when the stream gives it, else the common 1000 nits.
+double peakOf(const AVFrame* f, DynamicRange range) {
+    double nits = kDefaultPeakNits;
+    if (range == DynamicRange::pq) {
+        if (const AVFrameSideData* sd =
+                av_frame_get_side_data(f, AV_FRAME_DATA_MASTERING_DISPLAY_METADATA)) {
+            const auto* m = reinterpret_cast<const AVMasteringDisplayMetadata*>(sd->data);
+            if (m->has_luminance && m->max_luminance.den > 0) {
+                const double v = av_q2d(m->max_luminance);
+                if (v > kReferenceNits && v <= 10000) nits = v;
+            }
+        }
+    }
+    return nits / kReferenceNits;
+}
+
+} // namespace
+
+DynamicRange dynamicRangeOf(int transfer) {
+    switch (transfer) {
+    case AVCOL_TRC_SMPTE2084:
+        return DynamicRange::pq;
+    case AVCOL_TRC_ARIB_STD_B67:
+        return DynamicRange::hlg;
+    default:
+        return DynamicRange::sdr;
+    }
+}
+
+const char* dynamicRangeNote(DynamicRange range) {
+    switch (range) {
+    case DynamicRange::pq:
+        return "HDR (PQ) shown tone-mapped";
+    case DynamicRange::hlg:
+        return "HDR (HLG) shown tone-mapped";
+    case DynamicRange::sdr:
+        break;
+    }
+    return "";
+}
+
+double toneMap(double x, double peak) {
+    if (x <= kKnee) return x;
+    if (peak <= 1) return std::min(x, 1.0);
+    const double j = kKnee;
+    const double a = -j * j * (peak - 1) / (j * j - 2 * j + peak);
+    const double b = (j * j - 2 * j * peak + peak) / (peak - 1);
+    return std::min(1.0, (b * b + 2 * b * j + j * j) / (b - a) * (x + a) / (x + b));
+}
+
+struct DeepColourToArgb::State {
+    // The graph and what it was built for.
+    Graph graph;
+    struct Key {
+        int format = -1, width = 0, height = 0, dstW = 0, dstH = 0;
+        int matrix = 0, transfer = 0, primaries = 0, chroma = 0;
+        bool full = false;
+        bool operator==(const Key&) const = default;
+    } key;
+    DynamicRange range = DynamicRange::sdr;
+    // HDR: the picture comes out of the graph as PQ-coded BT.709 RGB in 16
+    // bits, and this table takes each code through the tone curve to an
+    // 8-bit BT.709 code.
+    std::vector<uint8_t> toneTable;
+    double tablePeak = 0;
+    // The graph's output lines, a ring of `ringMask` + 1 lines a plane.
+    Aligned ring, tmp, copy;
+    unsigned ringMask = 0;
+    ptrdiff_t ringStride = 0;
+    // Where the pack callback writes.
+    uint8_t* dst = nullptr;
+    long dstRowBytes = 0;
+    bool rgba = false;
+
+    bool buildToneTable(double peak);
+    static int pack(void* user, unsigned i, unsigned left, unsigned right);
+};
+
+// Every 16-bit PQ code through zimg to linear light, the tone curve, and zimg
+// again to 8-bit BT.709: a 256 x 256 picture of all the codes.
+bool DeepColourToArgb::State::buildToneTable(double peak) {
+    constexpr int side = 256;
+    zimg_image_format pq = formatDefault();
+    pq.width = pq.height = side;
+    pq.pixel_type = ZIMG_PIXEL_WORD;
+    pq.depth = 16;
+    pq.pixel_range = ZIMG_RANGE_FULL;
+    pq.color_family = ZIMG_COLOR_RGB;
+    pq.matrix_coefficients = ZIMG_MATRIX_RGB;
+    pq.transfer_characteristics = ZIMG_TRANSFER_ST2084;
+    pq.color_primaries = ZIMG_PRIMARIES_BT709;
+    zimg_image_format linear = pq;
+    linear.pixel_type = ZIMG_PIXEL_FLOAT;
+    linear.transfer_characteristics = ZIMG_TRANSFER_LINEAR;
+    zimg_image_format sdr = pq;
+    sdr.pixel_type = ZIMG_PIXEL_BYTE;
+    sdr.depth = 8;
+    sdr.transfer_characteristics = ZIMG_TRANSFER_BT709;
+    const zimg_graph_builder_params params = paramsDefault();
+    Graph toLinear(zimg_filter_graph_build(&pq, &linear, &params));
+    Graph toSdr(zimg_filter_graph_build(&linear, &sdr, &params));
+    if (!toLinear || !toSdr) return false;
+
+    constexpr size_t n = size_t(side) * side;
+    Aligned codesBuf, linearBuf, sdrBuf;
+    auto* codes = reinterpret_cast<uint16_t*>(codesBuf.get(n * 2));
+    auto* light = reinterpret_cast<float*>(linearBuf.get(n * 4 * 3));
+    uint8_t* out = sdrBuf.get(n * 3);
+    if (!codes || !light || !out) return false;
+    for (size_t i = 0; i < n; ++i) codes[i] = uint16_t(i);
+    const void* in3[3] = {codes, codes, codes};
+    void* light3[3] = {light, light + n, light + 2 * n};
+    if (!runWhole(toLinear.get(), in3, side * 2, light3, side * 4, tmp)) return false;
+    for (size_t i = 0; i < n; ++i) light[i] = float(toneMap(light[i], peak));
+    const void* mapped3[3] = {light, light, light};
+    void* out3[3] = {out, out + n, out + 2 * n};
+    if (!runWhole(toSdr.get(), mapped3, side * 4, out3, side, tmp)) return false;
+    toneTable.assign(out, out + n);
+    tablePeak = peak;
+    return true;
+}
+
+int DeepColourToArgb::State::pack(void* user, unsigned i, unsigned left, unsigned right) {
+    auto* st = static_cast<State*>(user);
+    uint8_t* row = st->dst + long(i) * st->dstRowBytes;
+    const ptrdiff_t line = ptrdiff_t(i & st->ringMask) * st->ringStride;
+    const ptrdiff_t plane = ptrdiff_t(st->ringMask + 1) * st->ringStride;
+    const uint8_t* base = st->ring.get(0) + line;
+    const int shift = st->rgba ? 0 : 8;
+    const uint32_t alpha = st->rgba ? 0xff000000u : 0xffu;
+    auto put = [&](unsigned x, uint32_t r, uint32_t g, uint32_t b) {
+        // Bytes R,G,B,A or A,R,G,B in memory, on a little-endian machine.
+        const uint32_t v = ((r | g << 8 | b << 16) << shift) | alpha;
+        std::memcpy(row + size_t(x) * 4, &v, 4);
+    };
+    if (st->range == DynamicRange::sdr) {
+        const uint8_t *r = base, *g = base + plane, *b = base + 2 * plane;
+        for (unsigned x = left; x < right; ++x) put(x, r[x], g[x], b[x]);
+    } else {
+        const auto* r = reinterpret_cast<const uint16_t*>(base);
+        const auto* g = reinterpret_cast<const uint16_t*>(base + plane);
+        const auto* b = reinterpret_cast<const uint16_t*>(base + 2 * plane);
+        const uint8_t* t = st->toneTable.data();
+        for (unsigned x = left; x < right; ++x) put(x, t[r[x]], t[g[x]], t[b[x]]);
+    }
+    return 0;
+}
+
+DeepColourToArgb::DeepColourToArgb() : s(std::make_unique<State>()) {}
+DeepColourToArgb::~DeepColourToArgb() = default;
+
+bool DeepColourToArgb::takes(const AVFrame* frame) {
+    const AVPixFmtDescriptor* d = av_pix_fmt_desc_get(AVPixelFormat(frame->format));
+    if (!d || d->nb_components < 3 || (d->flags & (AV_PIX_FMT_FLAG_BE | AV_PIX_FMT_FLAG_RGB)) ||
+        !(d->flags & AV_PIX_FMT_FLAG_PLANAR) || d->log2_chroma_w > 1 || d->log2_chroma_h > 1)
+        return false;
+    const int depth = d->comp[0].depth;
+    for (int c = 0; c < 3; ++c)
+        if (d->comp[c].plane != c || d->comp[c].depth != depth || d->comp[c].shift != 0 ||
+            d->comp[c].step != (depth > 8 ? 2 : 1))
+            return false;
+    if (frame->width % (1 << d->log2_chroma_w) || frame->height % (1 << d->log2_chroma_h))
+        return false;
+    return depth > 8 ? depth <= 16 : dynamicRangeOf(frame->color_trc) != DynamicRange::sdr;
+}
+
+bool DeepColourToArgb::convert(const AVFrame* frame, const uint8_t* const planes[3],
+                               const int strides[3], int srcH, uint8_t* dst, long dstRowBytes,
+                               int dstW, int dstH, bool rgba) {
+    const AVPixFmtDescriptor* d = av_pix_fmt_desc_get(AVPixelFormat(frame->format));
+    if (!d || !takes(frame)) return false;
+    const DynamicRange range = dynamicRangeOf(frame->color_trc);
+    const bool hdr = range != DynamicRange::sdr;
+
+    State::Key key;
+    key.format = frame->format;
+    key.width = frame->width;
+    key.height = srcH;
+    key.dstW = dstW;
+    key.dstH = dstH;
+    // Untagged pictures: HDR is BT.2020 throughout; SDR as the 8-bit road
+    // takes it, BT.709 when HD and BT.601 otherwise.
+    key.matrix = frame->colorspace;
+    if (key.matrix == AVCOL_SPC_UNSPECIFIED)
+        key.matrix = hdr                    ? AVCOL_SPC_BT2020_NCL
+                     : frame->height >= 720 ? AVCOL_SPC_BT709
+                                            : AVCOL_SPC_SMPTE170M;
+    key.primaries = frame->color_primaries;
+    if (key.primaries == AVCOL_PRI_UNSPECIFIED) key.primaries = AVCOL_PRI_BT2020;
+    key.transfer = frame->color_trc;
+    key.chroma = frame->chroma_location == AVCHROMA_LOC_UNSPECIFIED
+                     ? ZIMG_CHROMA_LEFT
+                     : int(frame->chroma_location) - 1;
+    key.full = frame->color_range == AVCOL_RANGE_JPEG;
+
+    if (!s->graph || !(key == s->key) || s->range != range) {
+        s->graph.reset();
+        zimg_image_format in = formatDefault();
+        in.width = unsigned(frame->width);
+        in.height = unsigned(srcH);
+        const int depth = d->comp[0].depth;
+        in.pixel_type = depth > 8 ? ZIMG_PIXEL_WORD : ZIMG_PIXEL_BYTE;
+        in.depth = unsigned(depth);
+        in.subsample_w = d->log2_chroma_w;
+        in.subsample_h = d->log2_chroma_h;
+        in.color_family = ZIMG_COLOR_YUV;
+        in.matrix_coefficients = zimg_matrix_coefficients_e(key.matrix);
+        in.pixel_range = key.full ? ZIMG_RANGE_FULL : ZIMG_RANGE_LIMITED;
+        in.chroma_location = zimg_chroma_location_e(key.chroma);
+        zimg_image_format out = formatDefault();
+        out.width = unsigned(dstW);
+        out.height = unsigned(dstH);
+        out.color_family = ZIMG_COLOR_RGB;
+        out.matrix_coefficients = ZIMG_MATRIX_RGB;
+        out.pixel_range = ZIMG_RANGE_FULL;
+        if (hdr) {
+            // To display light, BT.2020 to BT.709 primaries, and PQ again.
+            in.transfer_characteristics = zimg_transfer_characteristics_e(key.transfer);
+            in.color_primaries = zimg_color_primaries_e(key.primaries);
+            out.transfer_characteristics = ZIMG_TRANSFER_ST2084;
+            out.color_primaries = ZIMG_PRIMARIES_BT709;
+            out.pixel_type = ZIMG_PIXEL_WORD;
+            out.depth = 16;
+        } else {
+            // The matrix alone, as the 8-bit road does.
+            out.pixel_type = ZIMG_PIXEL_BYTE;
+            out.depth = 8;
+        }
+        const zimg_graph_builder_params params = paramsDefault();
+        s->graph.reset(zimg_filter_graph_build(&in, &out, &params));
+        if (!s->graph) return false;
+        unsigned lines = 0;
+        if (zimg_filter_graph_get_output_buffering(s->graph.get(), &lines)) {
+            s->graph.reset();
+            return false;
+        }
+        s->ringMask = zimg_select_buffer_mask(lines);
+        if (s->ringMask == ZIMG_BUFFER_MAX) s->ringMask = zimg_select_buffer_mask(unsigned(dstH));
+        const ptrdiff_t rowBytes = ptrdiff_t(dstW) * (hdr ? 2 : 1);
+        s->ringStride = (rowBytes + ptrdiff_t(kAlign) - 1) / ptrdiff_t(kAlign) * ptrdiff_t(kAlign);
+        s->key = key;
+        s->range = range;
+    }
+    if (hdr) {
+        const double peak =
+            range == DynamicRange::pq ? peakOf(frame, range) : kDefaultPeakNits / kReferenceNits;
+        if (s->toneTable.empty() || peak != s->tablePeak) {
+            if (!s->buildToneTable(peak)) return false;
+        }
+    }
+
+    size_t tmpSize = 0;
+    if (zimg_filter_graph_get_tmp_size(s->graph.get(), &tmpSize)) return false;
+    const size_t planeBytes = size_t(s->ringMask + 1) * size_t(s->ringStride);
+    uint8_t* ring = s->ring.get(planeBytes * 3);
+    void* tmp = s->tmp.get(tmpSize);
+    if (!ring || !tmp) return false;
+
+    zimg_image_buffer_const src{};
+    src.version = ZIMG_API_VERSION;
+    // zimg reads rows on its alignment only: other pictures are copied first.
+    const int sampleBytes = d->comp[0].depth > 8 ? 2 : 1;
+    bool aligned = true;
+    for (int p = 0; p < 3; ++p)
+        aligned = aligned && reinterpret_cast<uintptr_t>(planes[p]) % kAlign == 0 &&
+                  unsigned(std::abs(strides[p])) % kAlign == 0;
+    if (aligned) {
+        for (int p = 0; p < 3; ++p) src.plane[p] = {planes[p], strides[p], ZIMG_BUFFER_MAX};
+    } else {
+        size_t offset[4] = {0, 0, 0, 0};
+        ptrdiff_t stride[3];
+        int rows[3];
+        size_t used[3];
+        for (int p = 0; p < 3; ++p) {
+            const int w = p ? frame->width >> d->log2_chroma_w : frame->width;
+            rows[p] = p ? srcH >> d->log2_chroma_h : srcH;
+            used[p] = size_t(w) * size_t(sampleBytes);
+            stride[p] = ptrdiff_t((used[p] + kAlign - 1) / kAlign * kAlign);
+            offset[p + 1] = offset[p] + size_t(stride[p]) * size_t(rows[p]);
+        }
+        uint8_t* copy = s->copy.get(offset[3]);
+        if (!copy) return false;
+        for (int p = 0; p < 3; ++p) {
+            for (int y = 0; y < rows[p]; ++y)
+                std::memcpy(copy + offset[p] + size_t(y) * size_t(stride[p]),
+                            planes[p] + long(y) * strides[p], used[p]);
+            src.plane[p] = {copy + offset[p], stride[p], ZIMG_BUFFER_MAX};
+        }
+    }
+    zimg_image_buffer out{};
+    out.version = ZIMG_API_VERSION;
+    for (int p = 0; p < 3; ++p)
+        out.plane[p] = {ring + size_t(p) * planeBytes, s->ringStride, s->ringMask};
+    s->dst = dst;
+    s->dstRowBytes = dstRowBytes;
+    s->rgba = rgba;
+    return zimg_filter_graph_process(s->graph.get(), &src, &out, tmp, nullptr, nullptr,
+                                     &State::pack, s.get()) == 0;
+}
