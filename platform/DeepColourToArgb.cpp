@@ -140,9 +140,9 @@ struct DeepColourToArgb::State {
         bool operator==(const Key&) const = default;
     } key;
     DynamicRange range = DynamicRange::sdr;
-    // HDR: the picture comes out of the graph as PQ-coded BT.709 RGB in 16
-    // bits, and this table takes each code through the tone curve to an
-    // 8-bit BT.709 code.
+    // HDR: the picture comes out of the graph as linear BT.709 light in
+    // floats, and this table takes each of them, by its exponent and the top
+    // bits of its mantissa, through the tone curve to an 8-bit BT.709 code.
     std::vector<uint8_t> toneTable;
     double tablePeak = 0;
     // The graph's output lines, a ring of `ringMask` + 1 lines a plane.
@@ -158,46 +158,57 @@ struct DeepColourToArgb::State {
     static int pack(void* user, unsigned i, unsigned left, unsigned right);
 };
 
-// Every 16-bit PQ code through zimg to linear light, the tone curve, and zimg
-// again to 8-bit BT.709: a 256 x 256 picture of all the codes.
+// The tone table's index of a linear value: the float's bits from the
+// smallest value told apart (2^-14, far below one SDR code) up, kept to
+// kTableMantissa bits of mantissa, 21 octaves to 128 (12800 nits).
+constexpr int kTableMantissa = 10;
+constexpr uint32_t kTableLow = 113u << 23; // 2^-14
+constexpr uint32_t kTableSize = 21u << kTableMantissa;
+
+inline uint32_t tableIndex(float x) {
+    int32_t bits; // negative for negative values (out of the BT.709 gamut): black
+    std::memcpy(&bits, &x, 4);
+    bits = std::clamp(bits, int32_t(kTableLow),
+                      int32_t(kTableLow + (kTableSize << (23 - kTableMantissa)) - 1));
+    return (uint32_t(bits) - kTableLow) >> (23 - kTableMantissa);
+}
+
+// The middle of every step of the index through the tone curve, then through
+// zimg to 8-bit BT.709 codes.
 bool DeepColourToArgb::State::buildToneTable(double peak) {
-    constexpr int side = 256;
-    zimg_image_format pq = formatDefault();
-    pq.width = pq.height = side;
-    pq.pixel_type = ZIMG_PIXEL_WORD;
-    pq.depth = 16;
-    pq.pixel_range = ZIMG_RANGE_FULL;
-    pq.color_family = ZIMG_COLOR_RGB;
-    pq.matrix_coefficients = ZIMG_MATRIX_RGB;
-    pq.transfer_characteristics = ZIMG_TRANSFER_ST2084;
-    pq.color_primaries = ZIMG_PRIMARIES_BT709;
-    zimg_image_format linear = pq;
+    constexpr unsigned side = 1u << kTableMantissa, rows = kTableSize / side;
+    zimg_image_format linear = formatDefault();
+    linear.width = side;
+    linear.height = rows;
     linear.pixel_type = ZIMG_PIXEL_FLOAT;
+    linear.color_family = ZIMG_COLOR_RGB;
+    linear.matrix_coefficients = ZIMG_MATRIX_RGB;
     linear.transfer_characteristics = ZIMG_TRANSFER_LINEAR;
-    zimg_image_format sdr = pq;
+    linear.color_primaries = ZIMG_PRIMARIES_BT709;
+    zimg_image_format sdr = linear;
     sdr.pixel_type = ZIMG_PIXEL_BYTE;
     sdr.depth = 8;
+    sdr.pixel_range = ZIMG_RANGE_FULL;
     sdr.transfer_characteristics = ZIMG_TRANSFER_BT709;
     const zimg_graph_builder_params params = paramsDefault();
-    Graph toLinear(zimg_filter_graph_build(&pq, &linear, &params));
     Graph toSdr(zimg_filter_graph_build(&linear, &sdr, &params));
-    if (!toLinear || !toSdr) return false;
+    if (!toSdr) return false;
 
-    constexpr size_t n = size_t(side) * side;
-    Aligned codesBuf, linearBuf, sdrBuf;
-    auto* codes = reinterpret_cast<uint16_t*>(codesBuf.get(n * 2));
-    auto* light = reinterpret_cast<float*>(linearBuf.get(n * 4 * 3));
-    uint8_t* out = sdrBuf.get(n * 3);
-    if (!codes || !light || !out) return false;
-    for (size_t i = 0; i < n; ++i) codes[i] = uint16_t(i);
-    const void* in3[3] = {codes, codes, codes};
-    void* light3[3] = {light, light + n, light + 2 * n};
-    if (!runWhole(toLinear.get(), in3, side * 2, light3, side * 4, tmp)) return false;
-    for (size_t i = 0; i < n; ++i) light[i] = float(toneMap(light[i], peak));
-    const void* mapped3[3] = {light, light, light};
-    void* out3[3] = {out, out + n, out + 2 * n};
-    if (!runWhole(toSdr.get(), mapped3, side * 4, out3, side, tmp)) return false;
-    toneTable.assign(out, out + n);
+    Aligned linearBuf, sdrBuf;
+    auto* light = reinterpret_cast<float*>(linearBuf.get(kTableSize * 4));
+    uint8_t* out = sdrBuf.get(kTableSize * 3);
+    if (!light || !out) return false;
+    for (uint32_t i = 0; i < kTableSize; ++i) {
+        const uint32_t bits =
+            kTableLow + (i << (23 - kTableMantissa)) + (1u << (22 - kTableMantissa));
+        float x;
+        std::memcpy(&x, &bits, 4);
+        light[i] = float(toneMap(x, peak));
+    }
+    const void* in3[3] = {light, light, light};
+    void* out3[3] = {out, out + kTableSize, out + 2 * kTableSize};
+    if (!runWhole(toSdr.get(), in3, side * 4, out3, side, tmp)) return false;
+    toneTable.assign(out, out + kTableSize);
     tablePeak = peak;
     return true;
 }
@@ -219,11 +230,12 @@ int DeepColourToArgb::State::pack(void* user, unsigned i, unsigned left, unsigne
         const uint8_t *r = base, *g = base + plane, *b = base + 2 * plane;
         for (unsigned x = left; x < right; ++x) put(x, r[x], g[x], b[x]);
     } else {
-        const auto* r = reinterpret_cast<const uint16_t*>(base);
-        const auto* g = reinterpret_cast<const uint16_t*>(base + plane);
-        const auto* b = reinterpret_cast<const uint16_t*>(base + 2 * plane);
+        const auto* r = reinterpret_cast<const float*>(base);
+        const auto* g = reinterpret_cast<const float*>(base + plane);
+        const auto* b = reinterpret_cast<const float*>(base + 2 * plane);
         const uint8_t* t = st->toneTable.data();
-        for (unsigned x = left; x < right; ++x) put(x, t[r[x]], t[g[x]], t[b[x]]);
+        for (unsigned x = left; x < right; ++x)
+            put(x, t[tableIndex(r[x])], t[tableIndex(g[x])], t[tableIndex(b[x])]);
     }
     return 0;
 }
@@ -296,19 +308,21 @@ bool DeepColourToArgb::convert(const AVFrame* frame, const uint8_t* const planes
         out.matrix_coefficients = ZIMG_MATRIX_RGB;
         out.pixel_range = ZIMG_RANGE_FULL;
         if (hdr) {
-            // To display light, BT.2020 to BT.709 primaries, and PQ again.
+            // To linear display light, with BT.2020 primaries turned to BT.709.
             in.transfer_characteristics = zimg_transfer_characteristics_e(key.transfer);
             in.color_primaries = zimg_color_primaries_e(key.primaries);
-            out.transfer_characteristics = ZIMG_TRANSFER_ST2084;
+            out.transfer_characteristics = ZIMG_TRANSFER_LINEAR;
             out.color_primaries = ZIMG_PRIMARIES_BT709;
-            out.pixel_type = ZIMG_PIXEL_WORD;
-            out.depth = 16;
+            out.pixel_type = ZIMG_PIXEL_FLOAT;
         } else {
             // The matrix alone, as the 8-bit road does.
             out.pixel_type = ZIMG_PIXEL_BYTE;
             out.depth = 8;
         }
-        const zimg_graph_builder_params params = paramsDefault();
+        // zimg's quick PQ curve is as good as its exact one; its quick HLG
+        // curve goes far wrong on coloured pixels, so HLG takes the exact one.
+        zimg_graph_builder_params params = paramsDefault();
+        params.allow_approximate_gamma = range == DynamicRange::pq;
         s->graph.reset(zimg_filter_graph_build(&in, &out, &params));
         if (!s->graph) return false;
         unsigned lines = 0;
@@ -318,7 +332,7 @@ bool DeepColourToArgb::convert(const AVFrame* frame, const uint8_t* const planes
         }
         s->ringMask = zimg_select_buffer_mask(lines);
         if (s->ringMask == ZIMG_BUFFER_MAX) s->ringMask = zimg_select_buffer_mask(unsigned(dstH));
-        const ptrdiff_t rowBytes = ptrdiff_t(dstW) * (hdr ? 2 : 1);
+        const ptrdiff_t rowBytes = ptrdiff_t(dstW) * (hdr ? 4 : 1);
         s->ringStride = (rowBytes + ptrdiff_t(kAlign) - 1) / ptrdiff_t(kAlign) * ptrdiff_t(kAlign);
         s->key = key;
         s->range = range;
