@@ -1,5 +1,6 @@
 #include "Movies.h"
 
+#include "DeepColourToArgb.h"
 #include "MovieFrameRenderer.h"
 #include "MovieSource.h"
 
@@ -424,6 +425,11 @@ OSErr SetMovieFrameCacheLimit(Movie movie, long pictures) {
     if (!movie || pictures < 0) return setError(movie ? paramErr : invalidMovie);
     movie->source->setCacheLimit(size_t(pictures));
     return setError(noErr);
+}
+
+const char* GetMovieDynamicRangeNote(Movie movie) {
+    if (!movie || !movie->source) return "";
+    return dynamicRangeNote(dynamicRangeOf(movie->source->transfer()));
 }
 
 OSErr GetMovieDecodeCounters(Movie movie, MovieDecodeCounters* counters) {

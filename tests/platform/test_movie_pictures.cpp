@@ -201,6 +201,7 @@ struct Carriage {
     double minPsnr;
     int maxError; // codes off the rounded original, anywhere above the strip
     bool grey;    // a grey ramp rather than colours
+    const char* note;
 };
 
 void PrintTo(const Carriage& c, std::ostream* os) {
@@ -285,6 +286,7 @@ TEST_P(DeepColour, ComesBackCloseToTheOriginal) {
     o.painter = [&c](AVFrame* f, int) { carry(f, c); };
     OpenedMovie m(writtenMovie(dir, "carried.mkv", o));
     ASSERT_EQ(m.result, noErr);
+    EXPECT_STREQ(GetMovieDynamicRangeNote(m.movie), c.note);
     m.frameAt(0);
     ASSERT_EQ(GetMoviesError(), noErr);
     double squares = 0;
@@ -307,14 +309,15 @@ TEST_P(DeepColour, ComesBackCloseToTheOriginal) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Movies, DeepColour,
-                         ::testing::Values(Carriage{"Pq", AVCOL_TRC_SMPTE2084, AVCOL_PRI_BT2020,
-                                                    AVCOL_SPC_BT2020_NCL, 32, 255, false},
-                                           Carriage{"Hlg", AVCOL_TRC_ARIB_STD_B67, AVCOL_PRI_BT2020,
-                                                    AVCOL_SPC_BT2020_NCL, 32, 255, false},
-                                           Carriage{"Sdr10Bit", AVCOL_TRC_BT709, AVCOL_PRI_BT709,
-                                                    AVCOL_SPC_BT709, 55, 1, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Movies, DeepColour,
+    ::testing::Values(Carriage{"Pq", AVCOL_TRC_SMPTE2084, AVCOL_PRI_BT2020, AVCOL_SPC_BT2020_NCL,
+                               32, 255, false, "HDR (PQ) shown tone-mapped"},
+                      Carriage{"Hlg", AVCOL_TRC_ARIB_STD_B67, AVCOL_PRI_BT2020,
+                               AVCOL_SPC_BT2020_NCL, 32, 255, false, "HDR (HLG) shown tone-mapped"},
+                      Carriage{"Sdr10Bit", AVCOL_TRC_BT709, AVCOL_PRI_BT709, AVCOL_SPC_BT709, 55, 1,
+                               true, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 double rowMean(const OpenedMovie& m, int y) {
     double sum = 0;
