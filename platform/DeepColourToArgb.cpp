@@ -140,7 +140,7 @@ struct DeepColourToArgb::State {
         bool operator==(const Key&) const = default;
     } key;
     DynamicRange range = DynamicRange::sdr;
-    // HDR: the picture comes out of the graph as linear BT.709 light in
+    // PQ: the picture comes out of the graph as linear BT.709 light in
     // floats, and this table takes each of them, by its exponent and the top
     // bits of its mantissa, through the tone curve to an 8-bit BT.709 code.
     std::vector<uint8_t> toneTable;
