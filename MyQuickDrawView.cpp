@@ -241,6 +241,8 @@ bool MyQuickDrawView::pickupMovieFile(const char* path) {
     myObject->MovieStats->setText(QString::asprintf("DUR:%d:%d:%d:%d SZ:%dx%d %d fps", hours,
                                                     minutes, seconds, frames, width, height,
                                                     int(mpr->fps)));
+    if (const char* note = GetMovieDynamicRangeNote(mpr->movie); *note)
+        myObject->showStatus(QString::fromUtf8(note));
     firstFrame();
     drawFrame();
     update();

@@ -122,6 +122,11 @@ bool MovieFrameRenderer::convert(const AVFrame* frame, uint8_t* dst, long dstRow
         srcH = frame->height / 2;
     }
 
+    // Deep colour and HDR: zimg at full precision, at any size.
+    if (DeepColourToArgb::takes(frame) &&
+        deep.convert(frame, planes, strides, srcH, dst, dstRowBytes, dstW, dstH, rgba))
+        return true;
+
     // Same size: the exact converter, with linear chroma at its stated siting.
     // Scaling (a sample aspect ratio) and every other format go to the scaler.
     ChromaLayout layout;

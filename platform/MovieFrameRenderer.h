@@ -1,7 +1,9 @@
 // Converts a decoded picture into 32-bit ARGB (or RGBA) pixels: colour matrix
-// and range, scaling to the destination size, display rotation, one field.
+// and range, scaling to the destination size, display rotation, one field;
+// deep colour at full precision and HDR tone-mapped to SDR BT.709.
 #pragma once
 
+#include "DeepColourToArgb.h"
 #include "YuvToArgb.h"
 
 #include <cstdint>
@@ -39,5 +41,6 @@ private:
     SwsContext* sws = nullptr;
     int lastSpace = -1, lastRange = -1;
     YuvToArgb yuv;
+    DeepColourToArgb deep;
     std::vector<uint8_t> turned; // the picture before rotation
 };

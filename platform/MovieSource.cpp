@@ -132,6 +132,9 @@ OSErr MovieSource::open(const std::string& path, std::unique_ptr<MovieSource>& o
         }
     }
 
+    m->transferTag = par->color_trc;
+    if (m->transferTag == AVCOL_TRC_UNSPECIFIED && first) m->transferTag = first->color_trc;
+
     // Displayed size: the sample aspect ratio widens or narrows the picture
     // (the height stays, as players do), then a quarter turn swaps the sides.
     AVRational sar = av_guess_sample_aspect_ratio(m->fmt, st, const_cast<AVFrame*>(first));

@@ -44,6 +44,9 @@ public:
     int displayHeight() const { return dispH; }
     int rotation() const { return rotationCw; } // clockwise degrees: 0, 90, 180, 270
     bool isMpegVideo() const { return mpegVideo; }
+    // The video's transfer tag (AVColorTransferCharacteristic): the stream's,
+    // else the first picture's.
+    int transfer() const { return transferTag; }
     // The frame rate coded in the stream (the decoder's once it has seen the
     // stream header, else the container's), as num/den; 0/1 when unknown.
     void codedFrameRate(int* num, int* den) const;
@@ -86,6 +89,7 @@ private:
     MovieFrameCache cache;
     std::vector<AudioStream> sounds;
     int dispW = 0, dispH = 0, rotationCw = 0;
+    int transferTag = 0;
     bool mpegVideo = false;
     int rateNum = 0, rateDen = 1;
 

@@ -1,5 +1,6 @@
 #include "Movies.h"
 
+#include "DeepColourToArgb.h"
 #include "MovieFrameRenderer.h"
 #include "MovieSource.h"
 
@@ -436,6 +437,11 @@ OSErr GetMovieOrigin(Movie movie, MovieOrigin* origin) {
     if (!movie || !origin) return setError(movie ? paramErr : invalidMovie);
     *origin = MovieOrigin{movie->source->filePath(), movie->source->creationTime()};
     return setError(noErr);
+}
+
+const char* GetMovieDynamicRangeNote(Movie movie) {
+    if (!movie || !movie->source) return "";
+    return dynamicRangeNote(dynamicRangeOf(movie->source->transfer()));
 }
 
 OSErr GetMovieDecodeCounters(Movie movie, MovieDecodeCounters* counters) {

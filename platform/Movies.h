@@ -139,6 +139,10 @@ struct MovieDecodeCounters {
 };
 OSErr GetMovieDecodeCounters(Movie movie, MovieDecodeCounters* counters);
 
+// How an HDR movie's pictures are shown, for a status line: "HDR (PQ) shown
+// tone-mapped" or "HDR (HLG) shown tone-mapped"; "" for SDR or no movie.
+const char* GetMovieDynamicRangeNote(Movie movie);
+
 // How many decoded pictures a movie keeps so that stepping back is quick
 // (320 at most, the default). A reader that only goes forward sets 0: every
 // picture's memory is then reused for the next one, and on the way to a

@@ -208,6 +208,8 @@ void printInfo(MoviePixRect& mpr, const RunSettings& s) {
     std::fprintf(s.out, "DUR:%d:%d:%d:%d SZ:%dx%d %d fps\n", hours, minutes, seconds, frames,
                  mpr.allLines->width(), mpr.allLines->height(), int(mpr.fps));
     std::fprintf(s.out, "frames: %u\n", mpr.frameCount);
+    if (const char* note = GetMovieDynamicRangeNote(mpr.movie); *note)
+        std::fprintf(s.out, "%s\n", note);
 }
 
 // The road's settings from the options, checked against the frame; throws

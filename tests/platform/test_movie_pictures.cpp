@@ -1,9 +1,15 @@
 // Shape and colour of the rendered frame: single images, sample aspect ratio,
-// rotation, colour matrix and range, interlaced fields, scaling to the box.
+// rotation, colour matrix and range, deep colour and HDR, interlaced fields,
+// scaling to the box.
 #include "MovieTestHelpers.h"
 
+extern "C" {
+#include <libavutil/frame.h>
+}
 #include <gtest/gtest.h>
+#include <zimg.h>
 
+#include <cmath>
 #include <cstdlib>
 
 using testmovies::MovieOptions;
@@ -182,6 +188,135 @@ INSTANTIATE_TEST_SUITE_P(
                       Patch{"Bt709Red", 1, 1, 64, 48, 63, 102, 240, 255, 0, 0},
                       Patch{"UntaggedSdIsBt601", 0, 2, 64, 48, 81, 90, 240, 255, 0, 0},
                       Patch{"UntaggedHdIsBt709", 0, 2, 1280, 720, 63, 102, 240, 255, 0, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A smooth BT.709 picture, finer than 8 bits, carried by zimg into a 10-bit
+// HEVC movie with the row's tags, comes back close to the original (a 10-bit
+// SDR ramp cut to 8 bits before the matrix would reach only about 52 dB);
+// below it, a strip of grey highlights (R'G'B' 0.7 to 2.4: about 0.5 to 8
+// times reference white) keeps its order of brightness.
+struct Carriage {
+    const char* name;
+    int transfer, primaries, space;
+    double minPsnr;
+    int maxError; // codes off the rounded original, anywhere above the strip
+    bool grey;    // a grey ramp rather than colours
+    const char* note;
+};
+
+void PrintTo(const Carriage& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class DeepColour : public ::testing::TestWithParam<Carriage> {};
+
+constexpr int kW = 256, kH = 144, kStrip = 112;
+constexpr float kHighlights[] = {0.7f, 1.0f, 1.35f, 1.8f, 2.4f};
+
+float originalAt(int x, int y, int c, bool grey) {
+    const float u = (x + 0.5f) / kW, v = (y + 0.5f) / kStrip;
+    if (y >= kStrip) return kHighlights[x * 5 / kW];
+    if (grey) return 0.05f + 0.9f * u;
+    return c == 0   ? 0.05f + 0.9f * u
+           : c == 1 ? 0.1f + 0.8f * v
+                    : 0.5f + 0.45f * std::sin(5 * u - 4 * v);
+}
+
+void carry(AVFrame* out, const Carriage& c) {
+    AVFrame* rgb = av_frame_alloc();
+    rgb->format = AV_PIX_FMT_GBRPF32LE;
+    rgb->width = kW;
+    rgb->height = kH;
+    ASSERT_EQ(av_frame_get_buffer(rgb, 64), 0);
+    const int order[3] = {2, 0, 1}; // R, G, B in the frame's planes
+    zimg_image_buffer_const src{ZIMG_API_VERSION, {}};
+    zimg_image_buffer dst{ZIMG_API_VERSION, {}};
+    for (int p = 0; p < 3; ++p) {
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x)
+                reinterpret_cast<float*>(rgb->data[order[p]] + y * rgb->linesize[order[p]])[x] =
+                    originalAt(x, y, p, c.grey);
+        src.plane[p] = {rgb->data[order[p]], rgb->linesize[order[p]], ZIMG_BUFFER_MAX};
+        dst.plane[p] = {out->data[p], out->linesize[p], ZIMG_BUFFER_MAX};
+    }
+    zimg_image_format from, to;
+    zimg_image_format_default(&from, ZIMG_API_VERSION);
+    from.width = kW;
+    from.height = kH;
+    from.pixel_type = ZIMG_PIXEL_FLOAT;
+    from.color_family = ZIMG_COLOR_RGB;
+    from.matrix_coefficients = ZIMG_MATRIX_RGB;
+    from.transfer_characteristics = ZIMG_TRANSFER_BT709;
+    from.color_primaries = ZIMG_PRIMARIES_BT709;
+    to = from;
+    to.pixel_type = ZIMG_PIXEL_WORD;
+    to.depth = 10;
+    to.pixel_range = ZIMG_RANGE_LIMITED;
+    to.subsample_w = to.subsample_h = 1;
+    to.color_family = ZIMG_COLOR_YUV;
+    to.matrix_coefficients = zimg_matrix_coefficients_e(c.space);
+    to.transfer_characteristics = zimg_transfer_characteristics_e(c.transfer);
+    to.color_primaries = zimg_color_primaries_e(c.primaries);
+    zimg_filter_graph* g = zimg_filter_graph_build(&from, &to, nullptr);
+    ASSERT_TRUE(g);
+    size_t tmp = 0;
+    zimg_filter_graph_get_tmp_size(g, &tmp);
+    void* scratch = av_malloc(tmp);
+    EXPECT_EQ(zimg_filter_graph_process(g, &src, &dst, scratch, nullptr, nullptr, nullptr, nullptr),
+              0);
+    av_free(scratch);
+    zimg_filter_graph_free(g);
+    av_frame_free(&rgb);
+}
+
+TEST_P(DeepColour, ComesBackCloseToTheOriginal) {
+    const Carriage& c = GetParam();
+    testmovies::TempFolder dir;
+    MovieOptions o;
+    o.encoder = "libx265";
+    o.width = kW;
+    o.height = kH;
+    o.frames = 2;
+    o.bFrames = 0;
+    o.pixelFormat = AV_PIX_FMT_YUV420P10LE;
+    o.colorSpace = c.space;
+    o.transfer = c.transfer;
+    o.primaries = c.primaries;
+    o.colorRange = AVCOL_RANGE_MPEG;
+    o.painter = [&c](AVFrame* f, int) { carry(f, c); };
+    OpenedMovie m(writtenMovie(dir, "carried.mkv", o));
+    ASSERT_EQ(m.result, noErr);
+    EXPECT_STREQ(GetMovieDynamicRangeNote(m.movie), c.note);
+    m.frameAt(0);
+    ASSERT_EQ(GetMoviesError(), noErr);
+    double squares = 0;
+    int worst = 0, n = 0;
+    for (int y = 0; y < kStrip - 8; ++y)
+        for (int x = 0; x < kW; ++x)
+            for (int p = 0; p < 3; ++p, ++n) {
+                const int want =
+                    int(std::lround(255 * std::clamp(originalAt(x, y, p, c.grey), 0.f, 1.f)));
+                const int d = m.at(x, y)[1 + p] - want;
+                squares += d * d;
+                worst = std::max(worst, std::abs(d));
+            }
+    EXPECT_GE(10 * std::log10(255.0 * 255.0 * n / squares), c.minPsnr);
+    EXPECT_LE(worst, c.maxError);
+    if (c.transfer == AVCOL_TRC_BT709) return; // SDR has no highlights
+    for (int i = 1; i < 5; ++i) {
+        const int x0 = (2 * i - 1) * kW / 10, x1 = (2 * i + 1) * kW / 10, y = (kStrip + kH) / 2;
+        EXPECT_GT(m.at(x1, y)[2], m.at(x0, y)[2]) << "highlight " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Movies, DeepColour,
+    ::testing::Values(Carriage{"Pq", AVCOL_TRC_SMPTE2084, AVCOL_PRI_BT2020, AVCOL_SPC_BT2020_NCL,
+                               32, 255, false, "HDR (PQ) shown tone-mapped"},
+                      Carriage{"Hlg", AVCOL_TRC_ARIB_STD_B67, AVCOL_PRI_BT2020,
+                               AVCOL_SPC_BT2020_NCL, 32, 255, false, "HDR (HLG) shown tone-mapped"},
+                      Carriage{"Sdr10Bit", AVCOL_TRC_BT709, AVCOL_PRI_BT709, AVCOL_SPC_BT709, 55, 1,
+                               true, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 double rowMean(const OpenedMovie& m, int y) {

@@ -166,7 +166,7 @@ bool openVideo(Encoder& e, AVFormatContext* oc, const MovieOptions& o, std::stri
     e.ctx = avcodec_alloc_context3(codec);
     e.ctx->width = o.width;
     e.ctx->height = o.height;
-    e.ctx->pix_fmt = pickFormat(codec);
+    e.ctx->pix_fmt = o.pixelFormat >= 0 ? AVPixelFormat(o.pixelFormat) : pickFormat(codec);
     e.ctx->time_base = AVRational{o.timeBaseNum, o.timeBaseDen};
     e.ctx->framerate = AVRational{o.timeBaseDen, o.timeBaseNum};
     e.ctx->gop_size = o.gop;
@@ -184,6 +184,8 @@ bool openVideo(Encoder& e, AVFormatContext* oc, const MovieOptions& o, std::stri
         e.ctx->color_primaries = AVCOL_PRI_SMPTE170M;
         e.ctx->color_trc = AVCOL_TRC_SMPTE170M;
     }
+    if (o.transfer) e.ctx->color_trc = AVColorTransferCharacteristic(o.transfer);
+    if (o.primaries) e.ctx->color_primaries = AVColorPrimaries(o.primaries);
     if (e.ctx->pix_fmt == AV_PIX_FMT_YUV420P && o.encoder == "mjpeg")
         e.ctx->color_range = AVCOL_RANGE_JPEG; // the encoder wants full range
     if (o.interlaced) {
@@ -202,6 +204,10 @@ bool openVideo(Encoder& e, AVFormatContext* oc, const MovieOptions& o, std::stri
         if (o.sarNum > 0 && o.sarInStreamOnly)
             params += ":sar=" + std::to_string(o.sarNum) + "/" + std::to_string(o.sarDen);
         av_dict_set(&opts, "x264-params", params.c_str(), 0);
+    } else if (o.encoder == "libx265") {
+        av_dict_set(&opts, "preset", "ultrafast", 0);
+        av_dict_set_int(&opts, "crf", o.quality ? o.quality : 10, 0);
+        av_dict_set(&opts, "x265-params", "log-level=error", 0);
     } else if (o.encoder == "libvpx" || o.encoder == "libvpx-vp9") {
         av_dict_set(&opts, "deadline", "realtime", 0);
         av_dict_set_int(&opts, "cpu-used", 8, 0);
@@ -248,6 +254,11 @@ bool openVideo(Encoder& e, AVFormatContext* oc, const MovieOptions& o, std::stri
 }
 
 AVFrame* picture(Encoder& e, const MovieOptions& o, int number) {
+    if (o.painter && e.coded) {
+        av_frame_make_writable(e.coded);
+        o.painter(e.coded, number);
+        return e.coded;
+    }
     av_frame_make_writable(e.yuv);
     paint(e.yuv, o, number);
     AVFrame* f = e.yuv;

@@ -9,8 +9,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+
+struct AVFrame;
 
 namespace testmovies {
 
@@ -43,8 +46,12 @@ struct MovieOptions {
     Content content = Content::numbers;
     uint8_t flat[3] = {128, 128, 128}; // Y, Cb, Cr for Content::flat
     bool withSound = false;            // adds a silent sound stream
-    int quality = 0;                   // qscale for MPEG-style encoders, crf for x264; 0: high
+    int quality = 0;                   // qscale for MPEG-style encoders, crf for x264/x265; 0: high
     std::string creationTime;          // the container's creation_time (ISO 8601); empty: none
+    int pixelFormat = -1;            // AVPixelFormat coded; -1: YUV 4:2:0 where the encoder has it
+    int transfer = 0, primaries = 0; // AVColorTransferCharacteristic, AVColorPrimaries; 0: by space
+    // Paints picture `number` straight into a frame of `pixelFormat`, in place of `content`.
+    std::function<void(AVFrame*, int)> painter;
 };
 
 // Writes a movie; false with a reason in `error` when the libraries refuse.

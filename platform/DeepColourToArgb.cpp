@@ -1,0 +1,502 @@
+#include "DeepColourToArgb.h"
+
+extern "C" {
+#include <libavutil/frame.h>
+#include <libavutil/mastering_display_metadata.h>
+#include <libavutil/mem.h>
+#include <libavutil/pixdesc.h>
+}
+
+#include <zimg.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// Reference white in nits: linear light 1.0 on both sides of the tone curve.
+constexpr double kReferenceNits = 100;
+// The peak assumed for PQ without mastering metadata, and HLG's nominal one.
+constexpr double kDefaultPeakNits = 1000;
+// Where the tone curve leaves the identity, as a fraction of reference white.
+constexpr double kKnee = 0.8;
+// zimg wants every row of every plane on this boundary.
+constexpr uintptr_t kAlign = 64;
+
+// A buffer on zimg's alignment.
+struct Aligned {
+    void* p = nullptr;
+    size_t size = 0;
+    Aligned() = default;
+    Aligned(const Aligned&) = delete;
+    Aligned& operator=(const Aligned&) = delete;
+    ~Aligned() { av_free(p); }
+    uint8_t* get(size_t n) {
+        if (n > size) {
+            av_free(p);
+            p = av_malloc(n);
+            size = p ? n : 0;
+        }
+        return static_cast<uint8_t*>(p);
+    }
+};
+
+struct GraphDeleter {
+    void operator()(zimg_filter_graph* g) const { zimg_filter_graph_free(g); }
+};
+using Graph = std::unique_ptr<zimg_filter_graph, GraphDeleter>;
+
+zimg_image_format formatDefault() {
+    zimg_image_format f;
+    zimg_image_format_default(&f, ZIMG_API_VERSION);
+    return f;
+}
+
+zimg_graph_builder_params paramsDefault() {
+    zimg_graph_builder_params p;
+    zimg_graph_builder_params_default(&p, ZIMG_API_VERSION);
+    p.resample_filter = ZIMG_RESIZE_BICUBIC;
+    p.resample_filter_uv = ZIMG_RESIZE_BILINEAR;
+    p.dither_type = ZIMG_DITHER_NONE; // rounded, once
+    p.nominal_peak_luminance = kReferenceNits;
+    return p;
+}
+
+// Runs a graph over whole in-memory planes.
+bool runWhole(const zimg_filter_graph* g, const void* const in[3], ptrdiff_t inStride,
+              void* const out[3], ptrdiff_t outStride, Aligned& tmp) {
+    size_t tmpSize = 0;
+    if (zimg_filter_graph_get_tmp_size(g, &tmpSize)) return false;
+    zimg_image_buffer_const src{};
+    zimg_image_buffer dst{};
+    src.version = dst.version = ZIMG_API_VERSION;
+    for (int p = 0; p < 3; ++p) {
+        src.plane[p] = {in[p], inStride, ZIMG_BUFFER_MAX};
+        dst.plane[p] = {out[p], outStride, ZIMG_BUFFER_MAX};
+    }
+    return zimg_filter_graph_process(g, &src, &dst, tmp.get(tmpSize), nullptr, nullptr, nullptr,
+                                     nullptr) == 0;
+}
+
+// The peak of a PQ picture in multiples of reference white: the mastering
+// display's when the stream gives it, else the common 1000 nits.
+double peakOf(const AVFrame* f, DynamicRange range) {
+    double nits = kDefaultPeakNits;
+    if (range == DynamicRange::pq) {
+        if (const AVFrameSideData* sd =
+                av_frame_get_side_data(f, AV_FRAME_DATA_MASTERING_DISPLAY_METADATA)) {
+            const auto* m = reinterpret_cast<const AVMasteringDisplayMetadata*>(sd->data);
+            if (m->has_luminance && m->max_luminance.den > 0) {
+                const double v = av_q2d(m->max_luminance);
+                if (v > kReferenceNits && v <= 10000) nits = v;
+            }
+        }
+    }
+    return nits / kReferenceNits;
+}
+
+} // namespace
+
+DynamicRange dynamicRangeOf(int transfer) {
+    switch (transfer) {
+    case AVCOL_TRC_SMPTE2084:
+        return DynamicRange::pq;
+    case AVCOL_TRC_ARIB_STD_B67:
+        return DynamicRange::hlg;
+    default:
+        return DynamicRange::sdr;
+    }
+}
+
+const char* dynamicRangeNote(DynamicRange range) {
+    switch (range) {
+    case DynamicRange::pq:
+        return "HDR (PQ) shown tone-mapped";
+    case DynamicRange::hlg:
+        return "HDR (HLG) shown tone-mapped";
+    case DynamicRange::sdr:
+        break;
+    }
+    return "";
+}
+
+double toneMap(double x, double peak) {
+    if (x <= kKnee) return x;
+    if (peak <= 1) return std::min(x, 1.0);
+    const double j = kKnee;
+    const double a = -j * j * (peak - 1) / (j * j - 2 * j + peak);
+    const double b = (j * j - 2 * j * peak + peak) / (peak - 1);
+    return std::min(1.0, (b * b + 2 * b * j + j * j) / (b - a) * (x + a) / (x + b));
+}
+
+struct DeepColourToArgb::State {
+    // The graph and what it was built for.
+    Graph graph;
+    struct Key {
+        int format = -1, width = 0, height = 0, dstW = 0, dstH = 0;
+        int matrix = 0, transfer = 0, primaries = 0, chroma = 0;
+        bool full = false;
+        bool operator==(const Key&) const = default;
+    } key;
+    DynamicRange range = DynamicRange::sdr;
+    // PQ: the picture comes out of the graph as linear BT.709 light in
+    // floats, and this table takes each of them, by its exponent and the top
+    // bits of its mantissa, through the tone curve to an 8-bit BT.709 code.
+    std::vector<uint8_t> toneTable;
+    double tablePeak = 0;
+    // HLG: the graph gives the R'G'B' signal in 16 bits, and this lattice of
+    // kLattice^3 signals, each taken by zimg to light, through the tone curve
+    // and by zimg again to BT.709 R'G'B' (in floats), is interpolated.
+    std::vector<float> lattice;
+    int latticePrimaries = -1;
+    // The graph's output lines, a ring of `ringMask` + 1 lines a plane.
+    Aligned ring, tmp, copy;
+    unsigned ringMask = 0;
+    ptrdiff_t ringStride = 0;
+    // Where the pack callback writes.
+    uint8_t* dst = nullptr;
+    long dstRowBytes = 0;
+    bool rgba = false;
+
+    bool buildToneTable(double peak);
+    bool buildLattice(int primaries);
+    static int pack(void* user, unsigned i, unsigned left, unsigned right);
+};
+
+// The tone table's index of a linear value: the float's bits from the
+// smallest value told apart (2^-14, far below one SDR code) up, kept to
+// kTableMantissa bits of mantissa, 21 octaves to 128 (12800 nits).
+constexpr int kTableMantissa = 10;
+constexpr uint32_t kTableLow = 113u << 23; // 2^-14
+constexpr uint32_t kTableSize = 21u << kTableMantissa;
+
+inline uint32_t tableIndex(float x) {
+    int32_t bits; // negative for negative values (out of the BT.709 gamut): black
+    std::memcpy(&bits, &x, 4);
+    bits = std::clamp(bits, int32_t(kTableLow),
+                      int32_t(kTableLow + (kTableSize << (23 - kTableMantissa)) - 1));
+    return (uint32_t(bits) - kTableLow) >> (23 - kTableMantissa);
+}
+
+// The middle of every step of the index through the tone curve, then through
+// zimg to 8-bit BT.709 codes.
+bool DeepColourToArgb::State::buildToneTable(double peak) {
+    constexpr unsigned side = 1u << kTableMantissa, rows = kTableSize / side;
+    zimg_image_format linear = formatDefault();
+    linear.width = side;
+    linear.height = rows;
+    linear.pixel_type = ZIMG_PIXEL_FLOAT;
+    linear.color_family = ZIMG_COLOR_RGB;
+    linear.matrix_coefficients = ZIMG_MATRIX_RGB;
+    linear.transfer_characteristics = ZIMG_TRANSFER_LINEAR;
+    linear.color_primaries = ZIMG_PRIMARIES_BT709;
+    zimg_image_format sdr = linear;
+    sdr.pixel_type = ZIMG_PIXEL_BYTE;
+    sdr.depth = 8;
+    sdr.pixel_range = ZIMG_RANGE_FULL;
+    sdr.transfer_characteristics = ZIMG_TRANSFER_BT709;
+    const zimg_graph_builder_params params = paramsDefault();
+    Graph toSdr(zimg_filter_graph_build(&linear, &sdr, &params));
+    if (!toSdr) return false;
+
+    Aligned linearBuf, sdrBuf;
+    auto* light = reinterpret_cast<float*>(linearBuf.get(kTableSize * 4));
+    uint8_t* out = sdrBuf.get(kTableSize * 3);
+    if (!light || !out) return false;
+    for (uint32_t i = 0; i < kTableSize; ++i) {
+        const uint32_t bits =
+            kTableLow + (i << (23 - kTableMantissa)) + (1u << (22 - kTableMantissa));
+        float x;
+        std::memcpy(&x, &bits, 4);
+        light[i] = float(toneMap(x, peak));
+    }
+    const void* in3[3] = {light, light, light};
+    void* out3[3] = {out, out + kTableSize, out + 2 * kTableSize};
+    if (!runWhole(toSdr.get(), in3, side * 4, out3, side, tmp)) return false;
+    toneTable.assign(out, out + kTableSize);
+    tablePeak = peak;
+    return true;
+}
+
+constexpr int kLattice = 33;
+
+bool DeepColourToArgb::State::buildLattice(int primaries) {
+    constexpr unsigned n = kLattice * kLattice * kLattice;
+    zimg_image_format hlg = formatDefault();
+    hlg.width = kLattice * kLattice;
+    hlg.height = kLattice;
+    hlg.pixel_type = ZIMG_PIXEL_FLOAT;
+    hlg.color_family = ZIMG_COLOR_RGB;
+    hlg.matrix_coefficients = ZIMG_MATRIX_RGB;
+    hlg.transfer_characteristics = ZIMG_TRANSFER_ARIB_B67;
+    hlg.color_primaries = zimg_color_primaries_e(primaries);
+    zimg_image_format linear = hlg;
+    linear.transfer_characteristics = ZIMG_TRANSFER_LINEAR;
+    linear.color_primaries = ZIMG_PRIMARIES_BT709;
+    zimg_image_format sdr = linear;
+    sdr.transfer_characteristics = ZIMG_TRANSFER_BT709;
+    const zimg_graph_builder_params params = paramsDefault();
+    Graph toLinear(zimg_filter_graph_build(&hlg, &linear, &params));
+    Graph toSdr(zimg_filter_graph_build(&linear, &sdr, &params));
+    if (!toLinear || !toSdr) return false;
+    // Rows of kLattice^2 signals, one row for each red step, on zimg's alignment.
+    constexpr unsigned row = kLattice * kLattice, stride = (row + 15) / 16 * 16,
+                       plane = stride * kLattice;
+    Aligned a, b;
+    auto* in = reinterpret_cast<float*>(a.get(plane * 4 * 3));
+    auto* out = reinterpret_cast<float*>(b.get(plane * 4 * 3));
+    if (!in || !out) return false;
+    auto at = [](unsigned i) { return i / row * stride + i % row; };
+    for (unsigned i = 0; i < n; ++i) {
+        in[at(i)] = float(i / row) / (kLattice - 1);
+        in[plane + at(i)] = float(i / kLattice % kLattice) / (kLattice - 1);
+        in[2 * plane + at(i)] = float(i % kLattice) / (kLattice - 1);
+    }
+    const void* in3[3] = {in, in + plane, in + 2 * plane};
+    void* out3[3] = {out, out + plane, out + 2 * plane};
+    if (!runWhole(toLinear.get(), in3, stride * 4, out3, stride * 4, tmp)) return false;
+    for (unsigned i = 0; i < 3 * plane; ++i)
+        in[i] = float(toneMap(std::max(out[i], 0.f), kDefaultPeakNits / kReferenceNits));
+    if (!runWhole(toSdr.get(), in3, stride * 4, out3, stride * 4, tmp)) return false;
+    lattice.resize(size_t(n) * 3);
+    for (unsigned i = 0; i < n; ++i)
+        for (unsigned c = 0; c < 3; ++c) lattice[size_t(i) * 3 + c] = 255 * out[c * plane + at(i)];
+    latticePrimaries = primaries;
+    return true;
+}
+
+// The lattice at a 16-bit R'G'B' signal, by tetrahedral interpolation.
+inline void latticeAt(const float* lut, uint32_t r, uint32_t g, uint32_t b, uint32_t out[3]) {
+    constexpr float scale = float(kLattice - 1) / 65535;
+    const float fr0 = float(r) * scale, fg0 = float(g) * scale, fb0 = float(b) * scale;
+    const int ir = std::min(int(fr0), kLattice - 2), ig = std::min(int(fg0), kLattice - 2),
+              ib = std::min(int(fb0), kLattice - 2);
+    const float fr = fr0 - float(ir), fg = fg0 - float(ig), fb = fb0 - float(ib);
+    constexpr int dr = kLattice * kLattice * 3, dg = kLattice * 3, db = 3;
+    const float* c000 = lut + ir * dr + ig * dg + ib * db;
+    // The tetrahedron the point is in: the three steps in order of size.
+    int s1, s2, s3;
+    float w1, w2, w3;
+    if (fr > fg) {
+        if (fg > fb)
+            s1 = dr, s2 = dg, s3 = db, w1 = fr, w2 = fg, w3 = fb;
+        else if (fr > fb)
+            s1 = dr, s2 = db, s3 = dg, w1 = fr, w2 = fb, w3 = fg;
+        else
+            s1 = db, s2 = dr, s3 = dg, w1 = fb, w2 = fr, w3 = fg;
+    } else {
+        if (fb > fg)
+            s1 = db, s2 = dg, s3 = dr, w1 = fb, w2 = fg, w3 = fr;
+        else if (fb > fr)
+            s1 = dg, s2 = db, s3 = dr, w1 = fg, w2 = fb, w3 = fr;
+        else
+            s1 = dg, s2 = dr, s3 = db, w1 = fg, w2 = fr, w3 = fb;
+    }
+    const float* c1 = c000 + s1;
+    const float* c2 = c1 + s2;
+    const float* c3 = c2 + s3;
+    for (int c = 0; c < 3; ++c) {
+        const float v =
+            c000[c] + w1 * (c1[c] - c000[c]) + w2 * (c2[c] - c1[c]) + w3 * (c3[c] - c2[c]);
+        out[c] = uint32_t(std::clamp(v, 0.f, 255.f) + 0.5f);
+    }
+}
+
+int DeepColourToArgb::State::pack(void* user, unsigned i, unsigned left, unsigned right) {
+    auto* st = static_cast<State*>(user);
+    uint8_t* row = st->dst + long(i) * st->dstRowBytes;
+    const ptrdiff_t line = ptrdiff_t(i & st->ringMask) * st->ringStride;
+    const ptrdiff_t plane = ptrdiff_t(st->ringMask + 1) * st->ringStride;
+    const uint8_t* base = st->ring.get(0) + line;
+    const int shift = st->rgba ? 0 : 8;
+    const uint32_t alpha = st->rgba ? 0xff000000u : 0xffu;
+    auto put = [&](unsigned x, uint32_t r, uint32_t g, uint32_t b) {
+        // Bytes R,G,B,A or A,R,G,B in memory, on a little-endian machine.
+        const uint32_t v = ((r | g << 8 | b << 16) << shift) | alpha;
+        std::memcpy(row + size_t(x) * 4, &v, 4);
+    };
+    if (st->range == DynamicRange::sdr) {
+        const uint8_t *r = base, *g = base + plane, *b = base + 2 * plane;
+        for (unsigned x = left; x < right; ++x) put(x, r[x], g[x], b[x]);
+    } else if (st->range == DynamicRange::hlg) {
+        const auto* r = reinterpret_cast<const uint16_t*>(base);
+        const auto* g = reinterpret_cast<const uint16_t*>(base + plane);
+        const auto* b = reinterpret_cast<const uint16_t*>(base + 2 * plane);
+        uint32_t v[3];
+        for (unsigned x = left; x < right; ++x) {
+            latticeAt(st->lattice.data(), r[x], g[x], b[x], v);
+            put(x, v[0], v[1], v[2]);
+        }
+    } else {
+        const auto* r = reinterpret_cast<const float*>(base);
+        const auto* g = reinterpret_cast<const float*>(base + plane);
+        const auto* b = reinterpret_cast<const float*>(base + 2 * plane);
+        const uint8_t* t = st->toneTable.data();
+        for (unsigned x = left; x < right; ++x)
+            put(x, t[tableIndex(r[x])], t[tableIndex(g[x])], t[tableIndex(b[x])]);
+    }
+    return 0;
+}
+
+DeepColourToArgb::DeepColourToArgb() : s(std::make_unique<State>()) {}
+DeepColourToArgb::~DeepColourToArgb() = default;
+
+bool DeepColourToArgb::takes(const AVFrame* frame) {
+    const AVPixFmtDescriptor* d = av_pix_fmt_desc_get(AVPixelFormat(frame->format));
+    if (!d || d->nb_components < 3 || (d->flags & (AV_PIX_FMT_FLAG_BE | AV_PIX_FMT_FLAG_RGB)) ||
+        !(d->flags & AV_PIX_FMT_FLAG_PLANAR) || d->log2_chroma_w > 1 || d->log2_chroma_h > 1)
+        return false;
+    const int depth = d->comp[0].depth;
+    for (int c = 0; c < 3; ++c)
+        if (d->comp[c].plane != c || d->comp[c].depth != depth || d->comp[c].shift != 0 ||
+            d->comp[c].step != (depth > 8 ? 2 : 1))
+            return false;
+    if (frame->width % (1 << d->log2_chroma_w) || frame->height % (1 << d->log2_chroma_h))
+        return false;
+    return depth > 8 ? depth <= 16 : dynamicRangeOf(frame->color_trc) != DynamicRange::sdr;
+}
+
+bool DeepColourToArgb::convert(const AVFrame* frame, const uint8_t* const planes[3],
+                               const int strides[3], int srcH, uint8_t* dst, long dstRowBytes,
+                               int dstW, int dstH, bool rgba) {
+    const AVPixFmtDescriptor* d = av_pix_fmt_desc_get(AVPixelFormat(frame->format));
+    if (!d || !takes(frame)) return false;
+    const DynamicRange range = dynamicRangeOf(frame->color_trc);
+    const bool hdr = range != DynamicRange::sdr;
+
+    State::Key key;
+    key.format = frame->format;
+    key.width = frame->width;
+    key.height = srcH;
+    key.dstW = dstW;
+    key.dstH = dstH;
+    // Untagged pictures: HDR is BT.2020 throughout; SDR as the 8-bit road
+    // takes it, BT.709 when HD and BT.601 otherwise.
+    key.matrix = frame->colorspace;
+    if (key.matrix == AVCOL_SPC_UNSPECIFIED)
+        key.matrix = hdr                    ? AVCOL_SPC_BT2020_NCL
+                     : frame->height >= 720 ? AVCOL_SPC_BT709
+                                            : AVCOL_SPC_SMPTE170M;
+    key.primaries = frame->color_primaries;
+    if (key.primaries == AVCOL_PRI_UNSPECIFIED) key.primaries = AVCOL_PRI_BT2020;
+    key.transfer = frame->color_trc;
+    key.chroma = frame->chroma_location == AVCHROMA_LOC_UNSPECIFIED
+                     ? ZIMG_CHROMA_LEFT
+                     : int(frame->chroma_location) - 1;
+    key.full = frame->color_range == AVCOL_RANGE_JPEG;
+
+    if (!s->graph || !(key == s->key) || s->range != range) {
+        s->graph.reset();
+        zimg_image_format in = formatDefault();
+        in.width = unsigned(frame->width);
+        in.height = unsigned(srcH);
+        const int depth = d->comp[0].depth;
+        in.pixel_type = depth > 8 ? ZIMG_PIXEL_WORD : ZIMG_PIXEL_BYTE;
+        in.depth = unsigned(depth);
+        in.subsample_w = d->log2_chroma_w;
+        in.subsample_h = d->log2_chroma_h;
+        in.color_family = ZIMG_COLOR_YUV;
+        in.matrix_coefficients = zimg_matrix_coefficients_e(key.matrix);
+        in.pixel_range = key.full ? ZIMG_RANGE_FULL : ZIMG_RANGE_LIMITED;
+        in.chroma_location = zimg_chroma_location_e(key.chroma);
+        zimg_image_format out = formatDefault();
+        out.width = unsigned(dstW);
+        out.height = unsigned(dstH);
+        out.color_family = ZIMG_COLOR_RGB;
+        out.matrix_coefficients = ZIMG_MATRIX_RGB;
+        out.pixel_range = ZIMG_RANGE_FULL;
+        if (range == DynamicRange::hlg) {
+            // The signal alone, in 16 bits, for the lattice.
+            out.pixel_type = ZIMG_PIXEL_WORD;
+            out.depth = 16;
+        } else if (hdr) {
+            // To linear display light, with BT.2020 primaries turned to BT.709.
+            in.transfer_characteristics = zimg_transfer_characteristics_e(key.transfer);
+            in.color_primaries = zimg_color_primaries_e(key.primaries);
+            out.transfer_characteristics = ZIMG_TRANSFER_LINEAR;
+            out.color_primaries = ZIMG_PRIMARIES_BT709;
+            out.pixel_type = ZIMG_PIXEL_FLOAT;
+        } else {
+            // The matrix alone, as the 8-bit road does.
+            out.pixel_type = ZIMG_PIXEL_BYTE;
+            out.depth = 8;
+        }
+        // zimg's quick PQ curve is as good as its exact one (its quick HLG
+        // curve applies the OOTF to each component alone, which the lattice's
+        // exact one does not).
+        zimg_graph_builder_params params = paramsDefault();
+        params.allow_approximate_gamma = range == DynamicRange::pq;
+        s->graph.reset(zimg_filter_graph_build(&in, &out, &params));
+        if (!s->graph) return false;
+        unsigned lines = 0;
+        if (zimg_filter_graph_get_output_buffering(s->graph.get(), &lines)) {
+            s->graph.reset();
+            return false;
+        }
+        s->ringMask = zimg_select_buffer_mask(lines);
+        if (s->ringMask == ZIMG_BUFFER_MAX) s->ringMask = zimg_select_buffer_mask(unsigned(dstH));
+        const ptrdiff_t rowBytes = ptrdiff_t(dstW) * (range == DynamicRange::pq    ? 4
+                                                      : range == DynamicRange::hlg ? 2
+                                                                                   : 1);
+        s->ringStride = (rowBytes + ptrdiff_t(kAlign) - 1) / ptrdiff_t(kAlign) * ptrdiff_t(kAlign);
+        s->key = key;
+        s->range = range;
+    }
+    if (range == DynamicRange::pq) {
+        const double peak = peakOf(frame, range);
+        if (s->toneTable.empty() || peak != s->tablePeak) {
+            if (!s->buildToneTable(peak)) return false;
+        }
+    } else if (range == DynamicRange::hlg && s->latticePrimaries != key.primaries) {
+        if (!s->buildLattice(key.primaries)) return false;
+    }
+
+    size_t tmpSize = 0;
+    if (zimg_filter_graph_get_tmp_size(s->graph.get(), &tmpSize)) return false;
+    const size_t planeBytes = size_t(s->ringMask + 1) * size_t(s->ringStride);
+    uint8_t* ring = s->ring.get(planeBytes * 3);
+    void* tmp = s->tmp.get(tmpSize);
+    if (!ring || !tmp) return false;
+
+    zimg_image_buffer_const src{};
+    src.version = ZIMG_API_VERSION;
+    // zimg reads rows on its alignment only: other pictures are copied first.
+    const int sampleBytes = d->comp[0].depth > 8 ? 2 : 1;
+    bool aligned = true;
+    for (int p = 0; p < 3; ++p)
+        aligned = aligned && reinterpret_cast<uintptr_t>(planes[p]) % kAlign == 0 &&
+                  unsigned(std::abs(strides[p])) % kAlign == 0;
+    if (aligned) {
+        for (int p = 0; p < 3; ++p) src.plane[p] = {planes[p], strides[p], ZIMG_BUFFER_MAX};
+    } else {
+        size_t offset[4] = {0, 0, 0, 0};
+        ptrdiff_t stride[3];
+        int rows[3];
+        size_t used[3];
+        for (int p = 0; p < 3; ++p) {
+            const int w = p ? frame->width >> d->log2_chroma_w : frame->width;
+            rows[p] = p ? srcH >> d->log2_chroma_h : srcH;
+            used[p] = size_t(w) * size_t(sampleBytes);
+            stride[p] = ptrdiff_t((used[p] + kAlign - 1) / kAlign * kAlign);
+            offset[p + 1] = offset[p] + size_t(stride[p]) * size_t(rows[p]);
+        }
+        uint8_t* copy = s->copy.get(offset[3]);
+        if (!copy) return false;
+        for (int p = 0; p < 3; ++p) {
+            for (int y = 0; y < rows[p]; ++y)
+                std::memcpy(copy + offset[p] + size_t(y) * size_t(stride[p]),
+                            planes[p] + long(y) * strides[p], used[p]);
+            src.plane[p] = {copy + offset[p], stride[p], ZIMG_BUFFER_MAX};
+        }
+    }
+    zimg_image_buffer out{};
+    out.version = ZIMG_API_VERSION;
+    for (int p = 0; p < 3; ++p)
+        out.plane[p] = {ring + size_t(p) * planeBytes, s->ringStride, s->ringMask};
+    s->dst = dst;
+    s->dstRowBytes = dstRowBytes;
+    s->rgba = rgba;
+    return zimg_filter_graph_process(s->graph.get(), &src, &out, tmp, nullptr, nullptr,
+                                     &State::pack, s.get()) == 0;
+}
