@@ -1,5 +1,6 @@
 #include "GraphicsImport.h"
 
+#include "LibraryLog.h"
 #include "Memory.h"
 
 #include <algorithm>
@@ -221,6 +222,7 @@ bool readWholeFile(const std::string& path, std::vector<uint8_t>* bytes, OSErr* 
 } // namespace
 
 OSErr GetGraphicsImporterForFile(const FSSpec* file, GraphicsImportComponent* gi) {
+    RouteLibraryLog();
     if (!file || !gi) return paramErr;
     *gi = nullptr;
     std::vector<uint8_t> bytes;

@@ -1,11 +1,8 @@
 #include "Movies.h"
 
+#include "LibraryLog.h"
 #include "MovieFrameRenderer.h"
 #include "MovieSource.h"
-
-extern "C" {
-#include <libavutil/log.h>
-}
 
 #include <algorithm>
 #include <cstring>
@@ -53,13 +50,6 @@ OSErr setError(OSErr e) {
     return e;
 }
 
-void quietLibraries() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        if (av_log_get_level() >= AV_LOG_INFO) av_log_set_level(AV_LOG_ERROR);
-    });
-}
-
 std::mutex filesLock;
 std::map<short, std::string> openFiles;
 short nextRef = 1;
@@ -77,7 +67,7 @@ bool hasCharacteristic(const MediaRecord& m, OSType c) {
 } // namespace
 
 OSErr EnterMovies() {
-    quietLibraries();
+    RouteLibraryLog();
     return setError(noErr);
 }
 
@@ -132,7 +122,7 @@ OSErr OpenMovieFromPath(const char* path, Movie* movie) {
     if (!movie) return setError(paramErr);
     *movie = nullptr;
     if (!path || !*path) return setError(paramErr);
-    quietLibraries();
+    RouteLibraryLog();
     std::unique_ptr<MovieSource> source;
     if (OSErr e = MovieSource::open(path, source)) return setError(e);
 

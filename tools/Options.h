@@ -36,6 +36,7 @@ struct Options {
     bool interlace = true;
     bool info = false;
     bool quiet = false;
+    bool verbose = false; // the library's diagnostics sink on the error stream
     bool help = false;
 
     // More than one frame may be written: a list, or --every.
