@@ -16,7 +16,7 @@ OSErr discard(Ptr, long, long) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size < 10) return 0;
+    if (size < 11) return 0;
     const int width = 1 + data[0], height = 1 + data[1];
     const CodecQ quality = CodecQ((data[2] | (data[3] << 8)) % 0x500);
     const long bufferSize = 1 + (data[4] | (data[5] << 8));
@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     area.bottom = int16_t(area.top + 1 + data[9] % (height - area.top));
     std::vector<uint8_t> pixels(size_t(width) * size_t(height) * 4);
     for (size_t i = 0; i < pixels.size(); ++i)
-        pixels[i] = data[10 + i % (size > 10 ? size - 10 : 1)];
+        pixels[i] = data[10 + i % (size - 10)];
     GWorldPtr world = nullptr;
     if (NewGWorldFromPtr(&world, k32ARGBPixelFormat, &bounds, nullptr, nullptr, 0,
                          reinterpret_cast<Ptr>(pixels.data()), long(width) * 4) != noErr)

@@ -96,7 +96,8 @@ struct DecodeState {
 };
 
 int checkedGetBuffer(AVCodecContext* ctx, AVFrame* frame, int flags) {
-    if (frame->width > kGraphicsImportMaxDimension || frame->height > kGraphicsImportMaxDimension) {
+    if (frame->width > kGraphicsImportMaxDimension || frame->height > kGraphicsImportMaxDimension ||
+        int64_t(frame->width) * frame->height > kGraphicsImportMaxPixels) {
         static_cast<DecodeState*>(ctx->opaque)->tooLarge = true;
         return AVERROR(ERANGE);
     }

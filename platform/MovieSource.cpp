@@ -332,6 +332,7 @@ OSErr MovieSource::scanPackets() {
     size_t firstKey = SIZE_MAX; // in decode order
     untimed = false;
     for (;;) {
+        if (clock->expired()) break; // a demuxer may find packets without reading anything
         int r = av_read_frame(fmt, pkt);
         if (r == AVERROR(EAGAIN)) continue;
         if (r < 0) break;

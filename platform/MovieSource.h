@@ -20,7 +20,7 @@ public:
     static constexpr int maxDimension = 16384; // larger pictures are refused
     // Pictures of more pixels are refused too: this bounds the memory of one
     // still (see the README) at about 5 x 4 bytes a pixel, plus a fixed amount.
-    static constexpr int64_t maxPixels = 100'000'000;
+    static constexpr int64_t maxPixels = int64_t(8192) * 8192; // as kGraphicsImportMaxPixels
     // Opening a file (probing and the first picture included) and decoding
     // any one picture must each finish within this many seconds; past it the
     // work is abandoned and the result is codecAbortErr.

@@ -59,8 +59,8 @@ TEST(MovieBadInput, PicturesTooLargeAreRefused) {
     bytes.resize(bytes.size() + 4096, 128);
     WriteFileBytes(dir.file("huge.y4m"), bytes);
     EXPECT_EQ(openResult(dir.file("huge.y4m")), memFullErr);
-    // Sides within the limit, but more pixels than a still may have (100 million).
-    header = "YUV4MPEG2 W10001 H10000 F25:1 Ip A1:1 C420jpeg\nFRAME\n";
+    // Sides within the limit, but more pixels than a still may have (8192 x 8192).
+    header = "YUV4MPEG2 W8193 H8192 F25:1 Ip A1:1 C420jpeg\nFRAME\n";
     WriteFileBytes(dir.file("many.y4m"), std::vector<uint8_t>(header.begin(), header.end()));
     EXPECT_EQ(openResult(dir.file("many.y4m")), memFullErr);
     // A PNG declaring 100000 x 100000 pixels is refused by the size it declares.
