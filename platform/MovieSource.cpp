@@ -174,7 +174,7 @@ OSErr MovieSource::open(const std::string& path, std::unique_ptr<MovieSource>& o
             NoteRefusedPictureSize(w, h);
             return memFullErr;
         }
-        return noCodecErr;
+        return codecBadDataErr; // a decoder is there, but nothing it could read
     }
     m->dec = avcodec_alloc_context3(codec);
     if (!m->dec) return memFullErr;
