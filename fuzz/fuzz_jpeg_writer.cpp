@@ -29,8 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     area.right = int16_t(area.left + 1 + data[8] % (width - area.left));
     area.bottom = int16_t(area.top + 1 + data[9] % (height - area.top));
     std::vector<uint8_t> pixels(size_t(width) * size_t(height) * 4);
-    for (size_t i = 0; i < pixels.size(); ++i)
-        pixels[i] = data[10 + i % (size - 10)];
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = data[10 + i % (size - 10)];
     GWorldPtr world = nullptr;
     if (NewGWorldFromPtr(&world, k32ARGBPixelFormat, &bounds, nullptr, nullptr, 0,
                          reinterpret_cast<Ptr>(pixels.data()), long(width) * 4) != noErr)
