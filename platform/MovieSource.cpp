@@ -118,9 +118,8 @@ struct Probe {
 struct MovieSource::Clock {
     std::atomic<int64_t> until{std::numeric_limits<int64_t>::max()}; // steady-clock ticks
     bool running() const { return until.load() != std::numeric_limits<int64_t>::max(); }
-    void start() {
-        until =
-            (SteadyClock::now() + std::chrono::seconds(deadlineSeconds)).time_since_epoch().count();
+    void start(int seconds) {
+        until = (SteadyClock::now() + std::chrono::seconds(seconds)).time_since_epoch().count();
     }
     void stop() { until = std::numeric_limits<int64_t>::max(); }
     bool expired() const { return SteadyClock::now().time_since_epoch().count() > until.load(); }
@@ -155,7 +154,7 @@ OSErr MovieSource::open(const std::string& path, std::unique_ptr<MovieSource>& o
     m->shown = av_frame_alloc();
     m->pkt = av_packet_alloc();
     if (!m->frame || !m->shown || !m->pkt) return memFullErr;
-    m->clock->start();
+    m->clock->start(deadlineSeconds);
     if (OSErr e = m->openDemuxer()) return e;
 
     AVStream* st = m->fmt->streams[m->stream];
@@ -503,7 +502,7 @@ MovieSource::Outcome MovieSource::decodeTo(long index, bool afterSeek) {
 const AVFrame* MovieSource::picture(long index, OSErr* err) {
     // Within open() the opening's deadline runs; otherwise each picture has its own.
     const bool ownDeadline = !clock->running();
-    if (ownDeadline) clock->start();
+    if (ownDeadline) clock->start(pictureSeconds);
     const AVFrame* f = decodedPicture(index, err);
     if (!f && clock->expired()) *err = codecAbortErr;
     if (ownDeadline) clock->stop();

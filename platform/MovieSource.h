@@ -21,10 +21,12 @@ public:
     // Pictures of more pixels are refused too: this bounds the memory of one
     // still (see the README) at about 5 x 4 bytes a pixel, plus a fixed amount.
     static constexpr int64_t maxPixels = int64_t(8192) * 8192; // as kGraphicsImportMaxPixels
-    // Opening a file (probing and the first picture included) and decoding
-    // any one picture must each finish within this many seconds; past it the
-    // work is abandoned and the result is codecAbortErr.
+    // Opening a file (probing and the first picture included) must finish
+    // within deadlineSeconds, decoding any one picture (up to a whole group of
+    // pictures from its keyframe) within pictureSeconds; past that the work is
+    // abandoned and the result is codecAbortErr.
     static constexpr int deadlineSeconds = 5;
+    static constexpr int pictureSeconds = 20;
 
     struct AudioStream {
         TimeScale sampleRate = 0;
@@ -69,7 +71,7 @@ public:
 
     // The decoded picture of sample `index`, valid until the next call; null
     // with `*err` set (codecErr) when that picture cannot be decoded, or
-    // codecAbortErr when decoding it took longer than deadlineSeconds.
+    // codecAbortErr when decoding it took longer than pictureSeconds.
     const AVFrame* picture(long index, OSErr* err);
 
     struct Clock;
