@@ -8,6 +8,7 @@
 
 #include "Movies.h"
 #include "Navigation.h"
+#include "OpenRefusal.h"
 #include "PlatformImageQt.h"
 #include "PngFile.h"
 
@@ -61,24 +62,6 @@ public:
 private:
     QWidget* panel_;
 };
-
-// Why a movie file did not open, in a user's words.
-QString reasonForOpenResult(OSErr result) {
-    switch (result) {
-    case fnfErr:
-        return QObject::tr("there is no such file");
-    case permErr:
-        return QObject::tr("it may not be read");
-    case noVideoTrackInMovieErr:
-        return QObject::tr("it holds sound but no pictures");
-    case noCodecErr:
-        return QObject::tr("its pictures are in a format that cannot be decoded");
-    case memFullErr:
-        return QObject::tr("its pictures are too large");
-    default:
-        return QObject::tr("it is not a movie or image file");
-    }
-}
 
 } // namespace
 
@@ -142,10 +125,11 @@ bool MyQuickDrawView::acceptDrop(const QMimeData* data) {
         // The open is abandoned before the title or the frame source is
         // touched; the user learns which file it was.
         const QStringList names = fileNamesOf(data);
-        myObject->showStatus(tr("Could not open %1: %2 (%3).")
-                                 .arg(names.isEmpty() ? QString() : names.first(),
-                                      reasonForOpenResult(lastOpenResult_),
-                                      QString::fromUtf8(failure.what())));
+        const QString name = names.isEmpty() ? QString() : names.first();
+        myObject->showStatus(
+            lastOpenResult_ != noErr
+                ? QString::fromStdString(OpenRefusalSentence(name.toStdString(), lastOpenResult_))
+                : tr("Could not open %1 (%2).").arg(name, QString::fromUtf8(failure.what())));
         return false;
     }
 }

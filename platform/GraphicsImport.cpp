@@ -1,5 +1,6 @@
 #include "GraphicsImport.h"
 
+#include "LibraryLog.h"
 #include "Memory.h"
 
 #include <algorithm>
@@ -95,7 +96,8 @@ struct DecodeState {
 };
 
 int checkedGetBuffer(AVCodecContext* ctx, AVFrame* frame, int flags) {
-    if (frame->width > kGraphicsImportMaxDimension || frame->height > kGraphicsImportMaxDimension) {
+    if (frame->width > kGraphicsImportMaxDimension || frame->height > kGraphicsImportMaxDimension ||
+        int64_t(frame->width) * frame->height > kGraphicsImportMaxPixels) {
         static_cast<DecodeState*>(ctx->opaque)->tooLarge = true;
         return AVERROR(ERANGE);
     }
@@ -221,6 +223,7 @@ bool readWholeFile(const std::string& path, std::vector<uint8_t>* bytes, OSErr* 
 } // namespace
 
 OSErr GetGraphicsImporterForFile(const FSSpec* file, GraphicsImportComponent* gi) {
+    RouteLibraryLog();
     if (!file || !gi) return paramErr;
     *gi = nullptr;
     std::vector<uint8_t> bytes;

@@ -74,8 +74,10 @@ inline Fixed X2Fix(double x) {
     if (!(v > -2147483648.0)) return int32_t(0x80000000u);
     return Fixed(v >= 0 ? v + 0.5 : v - 0.5);
 }
+// Rounded to the nearest whole number, kept within the range of int16_t.
 inline int16_t FixRound(Fixed f) {
-    return int16_t((int64_t(f) + 0x8000) >> 16);
+    int64_t whole = (int64_t(f) + 0x8000) >> 16;
+    return int16_t(whole > INT16_MAX ? INT16_MAX : whole < INT16_MIN ? INT16_MIN : whole);
 }
 
 // More result codes of the file, event-descriptor and compression services.
@@ -83,6 +85,7 @@ enum : OSErr {
     tmfoErr = -42,             // too many files open
     rfNumErr = -51,            // no open file with that reference number
     wPrErr = -44,              // the volume is write-protected
+    notAFileErr = -1302,       // a folder where a file was expected
     errAECoercionFail = -1700, // the data cannot be had in the asked-for type
     errAEDescNotFound = -1701, // no item with that index
     codecSizeErr = -8963,      // the image is too large or empty for the codec

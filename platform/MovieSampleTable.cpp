@@ -5,7 +5,7 @@
 #include <limits>
 #include <numeric>
 
-void MovieSampleTable::build(std::vector<MoviePacketTimes> packets, int64_t tbNum, int64_t tbDen,
+bool MovieSampleTable::build(std::vector<MoviePacketTimes> packets, int64_t tbNum, int64_t tbDen,
                              int64_t lastDuration, double fallbackSeconds) {
     samples.clear();
     totalDuration = 0;
@@ -18,35 +18,42 @@ void MovieSampleTable::build(std::vector<MoviePacketTimes> packets, int64_t tbNu
                                   return a.pts == b.pts;
                               }),
                   packets.end());
-    if (packets.empty()) return;
+    if (packets.empty()) return true;
 
-    const int64_t first = packets.front().pts;
-    const long double span = (long double)(packets.back().pts - first) * tbNum / tbDen;
+    // Stream times may lie anywhere in 64 bits: differences are taken in long
+    // double, where they cannot overflow.
+    const long double first = (long double)packets.front().pts;
+    const long double span = ((long double)packets.back().pts - first) * tbNum / tbDen;
     const long double mean = packets.size() > 1 ? span / (packets.size() - 1) : 0;
     long double lastSec = lastDuration > 0 ? (long double)lastDuration * tbNum / tbDen : mean;
     if (!(lastSec > 0)) lastSec = fallbackSeconds > 0 ? fallbackSeconds : 1.0 / 25;
 
     // Movie units: the stream's own ticks when they are whole fractions of a
     // second (num 1), else ticks of 1/den; coarser only when the movie would
-    // not fit in 32-bit times.
-    long double units = (long double)tbDen;
+    // not fit in 32-bit times. A movie longer than that in whole seconds is
+    // refused rather than shortened; a last sample too long for it is cut.
     const long double limit = (long double)std::numeric_limits<int32_t>::max() / 2;
+    if (!(span < limit)) return false;
+    if (!(span + lastSec < limit)) lastSec = mean > 0 ? mean : 1.0 / 25;
+    lastSec = std::min(lastSec, limit - span);
+    long double units = (long double)tbDen;
     while (units > 1 && (span + lastSec) * units > limit) units = std::floor(units / 10);
     scale = TimeScale(std::min<long double>(units, std::numeric_limits<int32_t>::max()));
 
     auto toTime = [&](int64_t ticks) {
-        long double v = (long double)ticks * tbNum * scale / tbDen;
+        long double v = ((long double)ticks - first) * tbNum * scale / tbDen;
         return TimeValue(std::llround(v));
     };
     samples.reserve(packets.size());
     for (const auto& p : packets) {
-        TimeValue t = toTime(p.pts - first);
+        TimeValue t = toTime(p.pts);
         // A coarser scale can merge neighbours; the first of them stays.
         if (!samples.empty() && t <= samples.back().time) continue;
         samples.push_back({p.pts, std::min(p.dts, p.pts), t, p.key});
     }
     TimeValue lastLen = std::max<TimeValue>(1, TimeValue(std::llround(lastSec * scale)));
     totalDuration = samples.back().time + lastLen;
+    return true;
 }
 
 long MovieSampleTable::shownAt(TimeValue t) const {

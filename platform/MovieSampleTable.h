@@ -29,8 +29,10 @@ public:
     // time base made integral (and made coarser when the movie would not fit
     // 32-bit times). `lastDuration` is the last sample's length in stream units
     // (0 when unknown: the mean spacing is used, or `fallbackDuration`).
-    void build(std::vector<MoviePacketTimes> packets, int64_t tbNum, int64_t tbDen,
-               int64_t lastDuration, double fallbackSeconds);
+    // False, with an empty table, when the times span more than 32-bit movie
+    // time holds even in whole seconds.
+    [[nodiscard]] bool build(std::vector<MoviePacketTimes> packets, int64_t tbNum, int64_t tbDen,
+                             int64_t lastDuration, double fallbackSeconds);
 
     size_t size() const { return samples.size(); }
     bool empty() const { return samples.empty(); }

@@ -1,6 +1,7 @@
 #include "MovieSource.h"
 
 #include "Movies.h"
+#include "OpenRefusal.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -10,12 +11,18 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <sys/stat.h>
+#include <thread>
 
 namespace {
 
@@ -67,7 +74,59 @@ int reorderDepth(const std::vector<MoviePacketTimes>& decodeOrder) {
     return std::min(depth, int(most));
 }
 
+bool tooLarge(long width, long height) {
+    return width > MovieSource::maxDimension || height > MovieSource::maxDimension ||
+           int64_t(width) * height > MovieSource::maxPixels;
+}
+
+// The size a PNG file declares in its header; false for any other file.
+bool pngHeaderSize(const std::string& path, long* width, long* height) {
+    unsigned char b[24] = {};
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    const size_t n = std::fread(b, 1, sizeof b, f);
+    std::fclose(f);
+    if (n < sizeof b || std::memcmp(b, "\x89PNG\r\n\x1a\n", 8) != 0 ||
+        std::memcmp(b + 12, "IHDR", 4))
+        return false;
+    auto be32 = [&](int at) {
+        return long(b[at]) << 24 | long(b[at + 1]) << 16 | long(b[at + 2]) << 8 | long(b[at + 3]);
+    };
+    *width = be32(16);
+    *height = be32(20);
+    return true;
+}
+
+using SteadyClock = std::chrono::steady_clock;
+
+// The opener's side of one probe running on a worker thread: the worker hands
+// over the opened demuxer, or closes it itself when the opener gave up waiting.
+struct Probe {
+    std::mutex lock;
+    std::condition_variable finished;
+    bool done = false, abandoned = false;
+    AVFormatContext* fmt = nullptr;
+    int result = 0;
+    bool probed = false;
+    bool recognised = false; // the file's kind was known
+};
+
 } // namespace
+
+// A deadline shared by the source, its demuxers (FFmpeg's interrupt callback)
+// and probes left running on their worker threads.
+struct MovieSource::Clock {
+    std::atomic<int64_t> until{std::numeric_limits<int64_t>::max()}; // steady-clock ticks
+    bool running() const { return until.load() != std::numeric_limits<int64_t>::max(); }
+    void start(int seconds) {
+        until = (SteadyClock::now() + std::chrono::seconds(seconds)).time_since_epoch().count();
+    }
+    void stop() { until = std::numeric_limits<int64_t>::max(); }
+    bool expired() const { return SteadyClock::now().time_since_epoch().count() > until.load(); }
+    static int interrupt(void* clock) { return static_cast<const Clock*>(clock)->expired(); }
+};
+
+MovieSource::MovieSource() : clock(std::make_shared<Clock>()) {}
 
 MovieSource::~MovieSource() {
     closeAll();
@@ -86,7 +145,7 @@ OSErr MovieSource::open(const std::string& path, std::unique_ptr<MovieSource>& o
     out.reset();
     struct stat sb {};
     if (::stat(path.c_str(), &sb) != 0) return errno == EACCES ? permErr : fnfErr;
-    if (S_ISDIR(sb.st_mode)) return fnfErr;
+    if (S_ISDIR(sb.st_mode)) return notAFileErr;
     if (sb.st_size == 0) return noMovieFound;
 
     std::unique_ptr<MovieSource> m(new MovieSource);
@@ -95,20 +154,33 @@ OSErr MovieSource::open(const std::string& path, std::unique_ptr<MovieSource>& o
     m->shown = av_frame_alloc();
     m->pkt = av_packet_alloc();
     if (!m->frame || !m->shown || !m->pkt) return memFullErr;
+    m->clock->start(deadlineSeconds);
     if (OSErr e = m->openDemuxer()) return e;
 
     AVStream* st = m->fmt->streams[m->stream];
     const AVCodecParameters* par = st->codecpar;
     const AVCodec* codec = avcodec_find_decoder(par->codec_id);
     if (!codec) return noCodecErr;
-    if (par->width > maxDimension || par->height > maxDimension) return memFullErr;
-    if (par->width <= 0 || par->height <= 0) return noCodecErr; // nothing could read the size
+    if (tooLarge(par->width, par->height)) {
+        NoteRefusedPictureSize(par->width, par->height);
+        return memFullErr;
+    }
+    if (par->width <= 0 || par->height <= 0) {
+        // Nothing could read the size, or the decoder refused to make the
+        // picture; a PNG still says its size in its header.
+        long w = 0, h = 0;
+        if (pngHeaderSize(path, &w, &h) && tooLarge(w, h)) {
+            NoteRefusedPictureSize(w, h);
+            return memFullErr;
+        }
+        return codecBadDataErr; // a decoder is there, but nothing it could read
+    }
     m->dec = avcodec_alloc_context3(codec);
     if (!m->dec) return memFullErr;
     if (avcodec_parameters_to_context(m->dec, par) < 0) return noCodecErr;
     m->dec->pkt_timebase = st->time_base;
     m->dec->thread_count = 0; // as many as the machine has
-    m->dec->max_pixels = int64_t(maxDimension) * maxDimension;
+    m->dec->max_pixels = maxPixels;
     m->mpegVideo =
         par->codec_id == AV_CODEC_ID_MPEG1VIDEO || par->codec_id == AV_CODEC_ID_MPEG2VIDEO;
     AVRational r = st->avg_frame_rate.num > 0 ? st->avg_frame_rate : st->r_frame_rate;
@@ -118,56 +190,109 @@ OSErr MovieSource::open(const std::string& path, std::unique_ptr<MovieSource>& o
     if (!m->probed) m->dec->has_b_frames = std::max(m->dec->has_b_frames, m->reorder);
     if (avcodec_open2(m->dec, codec, nullptr) < 0) return noCodecErr;
 
+    // Everything wanted from the stream is read now: decoding the first
+    // picture may reopen the demuxer, which frees the stream and its parameters.
+    int codedW = par->width, codedH = par->height;
+    const AVRational containerSar = st->sample_aspect_ratio, headerSar = par->sample_aspect_ratio;
+    const AVColorTransferCharacteristic transferTag = par->color_trc;
+    m->rotationCw = rotationOf(st);
+    st = nullptr;
+    par = nullptr;
+
     // Unprobed, the first picture gives the size and shape the header may
     // not (cropping and aspect ratio coded in the stream alone). It is the
     // first picture shown anyway, so its decoding is not wasted.
-    int codedW = par->width, codedH = par->height;
     const AVFrame* first = nullptr;
     if (!m->probed) {
         OSErr err = noErr;
         first = m->picture(0, &err);
+        if (err == codecAbortErr) return err;
         if (first && first->width > 0 && first->height > 0) {
-            if (first->width > maxDimension || first->height > maxDimension) return memFullErr;
+            if (tooLarge(first->width, first->height)) {
+                NoteRefusedPictureSize(first->width, first->height);
+                return memFullErr;
+            }
             codedW = first->width, codedH = first->height;
         }
     }
 
-    m->transferTag = par->color_trc;
+    m->transferTag = transferTag;
     if (m->transferTag == AVCOL_TRC_UNSPECIFIED && first) m->transferTag = first->color_trc;
 
-    // Displayed size: the sample aspect ratio widens or narrows the picture
-    // (the height stays, as players do), then a quarter turn swaps the sides.
-    AVRational sar = av_guess_sample_aspect_ratio(m->fmt, st, const_cast<AVFrame*>(first));
+    // Displayed size: the sample aspect ratio (the container's before the
+    // stream's) widens or narrows the picture (the height stays, as players
+    // do), then a quarter turn swaps the sides.
+    AVRational sar = containerSar.num > 0 && containerSar.den > 0 ? containerSar
+                     : first                                      ? first->sample_aspect_ratio
+                                                                  : headerSar;
     double w = codedW;
     if (sar.num > 0 && sar.den > 0) w = w * sar.num / sar.den;
     double h = codedH;
     if (w > maxDimension) h = h * maxDimension / w, w = maxDimension; // keep the shape
     m->dispW = std::max(1, int(std::lround(w)));
     m->dispH = std::max(1, int(std::lround(h)));
-    m->rotationCw = rotationOf(st);
     if (m->rotationCw == 90 || m->rotationCw == 270) std::swap(m->dispW, m->dispH);
+    m->clock->stop();
     out = std::move(m);
     return noErr;
 }
 
 OSErr MovieSource::openDemuxer() {
-    int r = avformat_open_input(&fmt, path.c_str(), nullptr, nullptr);
+    // Probing decodes, and a decoder may spin for ever on a damaged picture
+    // without asking the interrupt callback, so it runs on a worker thread;
+    // past the deadline (running: open() and picture() start it) the worker
+    // is left to finish, or spin, on its own.
+    auto probe = std::make_shared<Probe>();
+    std::thread([probe, clock = clock, path = path] {
+        AVFormatContext* f = avformat_alloc_context();
+        int r = AVERROR(ENOMEM);
+        bool probed = false;
+        if (f) {
+            f->interrupt_callback = {&Clock::interrupt, clock.get()};
+            r = avformat_open_input(&f, path.c_str(), nullptr, nullptr); // frees f on failure
+        }
+        const bool recognised = r >= 0;
+        if (r >= 0) {
+            probed = !describedByHeader(f);
+            if (probed) {
+                // The probing decoders must not allocate pictures we would refuse anyway.
+                std::vector<AVDictionary*> opts(f->nb_streams, nullptr);
+                for (auto& d : opts) av_dict_set_int(&d, "max_pixels", maxPixels, 0);
+                r = avformat_find_stream_info(f, opts.empty() ? nullptr : opts.data());
+                for (auto& d : opts) av_dict_free(&d);
+                if (r >= 0 && clock->expired()) r = AVERROR_EXIT;
+            }
+        }
+        std::lock_guard hold(probe->lock);
+        if (probe->abandoned || r < 0) {
+            avformat_close_input(&f);
+        }
+        probe->fmt = f;
+        probe->result = r;
+        probe->probed = probed;
+        probe->recognised = recognised;
+        probe->done = true;
+        probe->finished.notify_all();
+    }).detach();
+
+    std::unique_lock wait(probe->lock);
+    const SteadyClock::time_point until{SteadyClock::duration(clock->until.load())};
+    if (!probe->finished.wait_until(wait, until, [&] { return probe->done; })) {
+        probe->abandoned = true;
+        return codecAbortErr;
+    }
+    fmt = probe->fmt;
+    probed = probe->probed;
+    const int r = probe->result;
+    const bool fmtRecognised = probe->recognised;
     if (r < 0) {
         fmt = nullptr;
         if (r == AVERROR(ENOENT)) return fnfErr;
         if (r == AVERROR(EACCES)) return permErr;
         if (r == AVERROR(ENOMEM)) return memFullErr;
-        return noMovieFound;
-    }
-    probed = !describedByHeader(fmt);
-    if (probed) {
-        // The probing decoders must not allocate pictures we would refuse anyway.
-        std::vector<AVDictionary*> opts(fmt->nb_streams, nullptr);
-        for (auto& d : opts)
-            av_dict_set_int(&d, "max_pixels", int64_t(maxDimension) * maxDimension, 0);
-        r = avformat_find_stream_info(fmt, opts.empty() ? nullptr : opts.data());
-        for (auto& d : opts) av_dict_free(&d);
-        if (r < 0) return noMovieFound;
+        if (r == AVERROR_EXIT) return codecAbortErr;
+        // A file whose kind was recognised but whose streams could not be read.
+        return fmtRecognised ? OSErr(codecBadDataErr) : OSErr(noMovieFound);
     }
 
     stream = -1;
@@ -208,12 +333,16 @@ OSErr MovieSource::scanPackets() {
     std::vector<MoviePacketTimes> times;
     int64_t lastDuration = 0, maxPts = std::numeric_limits<int64_t>::min();
     size_t firstKey = SIZE_MAX; // in decode order
+    untimed = false;
     for (;;) {
+        if (clock->expired()) break; // a demuxer may find packets without reading anything
         int r = av_read_frame(fmt, pkt);
         if (r == AVERROR(EAGAIN)) continue;
         if (r < 0) break;
         if (pkt->stream_index == stream && !(pkt->flags & AV_PKT_FLAG_DISCARD)) {
             int64_t ts = pkt->pts != noPts ? pkt->pts : pkt->dts;
+            // A stream whose packets carry no time (an icon file) shows its first picture.
+            if (ts == noPts && times.empty() && !untimed) ts = 0, untimed = true;
             bool key = pkt->flags & AV_PKT_FLAG_KEY;
             if (ts != noPts) {
                 if (key && firstKey == SIZE_MAX) firstKey = times.size();
@@ -223,6 +352,7 @@ OSErr MovieSource::scanPackets() {
         }
         av_packet_unref(pkt);
     }
+    if (clock->expired()) return codecAbortErr;
     // Pictures before the first keyframe can never be decoded. A stream
     // without any keyframe flag is taken as starting with one.
     if (firstKey == SIZE_MAX) {
@@ -232,8 +362,10 @@ OSErr MovieSource::scanPackets() {
     }
     reorder = reorderDepth(times);
     double fallback = rateNum > 0 ? double(rateDen) / rateNum : 0;
-    samples.build(std::move(times), st->time_base.num, st->time_base.den, lastDuration, fallback);
-    if (samples.empty()) return noMovieFound;
+    if (!samples.build(std::move(times), st->time_base.num, st->time_base.den, lastDuration,
+                       fallback))
+        return codecBadDataErr;                         // times beyond any movie's length: damaged
+    if (samples.empty()) return noVideoTrackInMovieErr; // no picture in it
     live = false; // the demuxer is at the end; the first picture seeks
     return noErr;
 }
@@ -263,7 +395,9 @@ bool MovieSource::reopen() {
 bool MovieSource::seekTo(long keyIndex, bool byPts) {
     av_packet_unref(pkt);
     packetPending = false;
-    if (!fmt) return reopen();
+    // Demuxers of single pictures seek by guessing byte positions, and land
+    // inside the picture; starting again from the top is sure.
+    if (!fmt || samples.size() == 1) return reopen();
     avcodec_flush_buffers(dec);
     drained = false;
     haveLandedKey = false;
@@ -292,10 +426,11 @@ MovieSource::Outcome MovieSource::decodeTo(long index, bool afterSeek) {
     bool first = afterSeek;
     int failures = 0;
     for (;;) {
+        if (clock->expired()) return Outcome::missing;
         int r = avcodec_receive_frame(dec, frame);
         if (r == 0) {
             ++stats.picturesDecoded;
-            int64_t pts = bestTimestamp(frame);
+            int64_t pts = untimed ? samples[0].pts : bestTimestamp(frame);
             long idx = pts == noPts ? -1 : samples.findPts(pts);
             // Pictures outside the table, and leading pictures of the keyframe
             // we started from (they refer to pictures before it), are skipped.
@@ -381,6 +516,16 @@ std::string MovieSource::creationTime() const {
 }
 
 const AVFrame* MovieSource::picture(long index, OSErr* err) {
+    // Within open() the opening's deadline runs; otherwise each picture has its own.
+    const bool ownDeadline = !clock->running();
+    if (ownDeadline) clock->start(pictureSeconds);
+    const AVFrame* f = decodedPicture(index, err);
+    if (!f && clock->expired()) *err = codecAbortErr;
+    if (ownDeadline) clock->stop();
+    return f;
+}
+
+const AVFrame* MovieSource::decodedPicture(long index, OSErr* err) {
     *err = noErr;
     if (index < 0 || size_t(index) >= samples.size()) {
         *err = paramErr;

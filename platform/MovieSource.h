@@ -18,6 +18,15 @@ struct AVPacket;
 class MovieSource {
 public:
     static constexpr int maxDimension = 16384; // larger pictures are refused
+    // Pictures of more pixels are refused too: this bounds the memory of one
+    // still (see the README) at about 5 x 4 bytes a pixel, plus a fixed amount.
+    static constexpr int64_t maxPixels = int64_t(8192) * 8192; // as kGraphicsImportMaxPixels
+    // Opening a file (probing and the first picture included) must finish
+    // within deadlineSeconds, decoding any one picture (up to a whole group of
+    // pictures from its keyframe) within pictureSeconds; past that the work is
+    // abandoned and the result is codecAbortErr.
+    static constexpr int deadlineSeconds = 5;
+    static constexpr int pictureSeconds = 20;
 
     struct AudioStream {
         TimeScale sampleRate = 0;
@@ -30,9 +39,12 @@ public:
     };
 
     // Opens `path`; on failure `out` stays empty and the result says why:
-    // fnfErr, permErr, noMovieFound (not a movie, or no picture in it),
-    // noVideoTrackInMovieErr (sound only), noCodecErr (no decoder for the
-    // pictures), memFullErr (pictures larger than maxDimension either way).
+    // fnfErr, notAFileErr (a folder), permErr, noMovieFound (not a movie or
+    // image), codecBadDataErr (a known kind of file, damaged),
+    // noVideoTrackInMovieErr (sound only, or no picture in it), noCodecErr (no
+    // decoder for the pictures), memFullErr (pictures larger than
+    // maxDimension either way, or than a still's memory bound),
+    // codecAbortErr (took longer than deadlineSeconds).
     static OSErr open(const std::string& path, std::unique_ptr<MovieSource>& out);
     ~MovieSource();
     MovieSource(const MovieSource&) = delete;
@@ -65,20 +77,25 @@ public:
     }
 
     // The decoded picture of sample `index`, valid until the next call; null
-    // with `*err` set (codecErr) when that picture cannot be decoded.
+    // with `*err` set (codecErr) when that picture cannot be decoded, or
+    // codecAbortErr when decoding it took longer than pictureSeconds.
     const AVFrame* picture(long index, OSErr* err);
 
+    struct Clock;
+
 private:
-    MovieSource() = default;
+    MovieSource();
     OSErr openDemuxer();
     OSErr scanPackets();
     bool seekTo(long keyIndex, bool byPts);
     bool reopen();
+    const AVFrame* decodedPicture(long index, OSErr* err);
     enum class Outcome { found, late, missing };
     Outcome decodeTo(long index, bool afterSeek);
     void closeAll();
 
     std::string path;
+    std::shared_ptr<Clock> clock; // the deadline FFmpeg's interrupt callback and decoding obey
     AVFormatContext* fmt = nullptr;
     AVCodecContext* dec = nullptr;
     AVFrame* frame = nullptr; // scratch for the decoder
@@ -104,6 +121,7 @@ private:
     bool ptsSeekMisses = false;  // seeking by presentation time missed once: use decode times
     bool skipPassedOver = false; // pictures before the one asked for may be left undecoded
     bool probed = true;          // streams were probed by decoding at open
+    bool untimed = false;        // the packets carry no time: one picture at 0
     int reorder = 0;             // pictures held back before the first comes out
     Counters stats;
 };

@@ -1,12 +1,9 @@
 #include "Movies.h"
 
 #include "DeepColourToArgb.h"
+#include "LibraryLog.h"
 #include "MovieFrameRenderer.h"
 #include "MovieSource.h"
-
-extern "C" {
-#include <libavutil/log.h>
-}
 
 #include <algorithm>
 #include <cstring>
@@ -54,13 +51,6 @@ OSErr setError(OSErr e) {
     return e;
 }
 
-void quietLibraries() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        if (av_log_get_level() >= AV_LOG_INFO) av_log_set_level(AV_LOG_ERROR);
-    });
-}
-
 std::mutex filesLock;
 std::map<short, std::string> openFiles;
 short nextRef = 1;
@@ -78,7 +68,7 @@ bool hasCharacteristic(const MediaRecord& m, OSType c) {
 } // namespace
 
 OSErr EnterMovies() {
-    quietLibraries();
+    RouteLibraryLog();
     return setError(noErr);
 }
 
@@ -133,7 +123,7 @@ OSErr OpenMovieFromPath(const char* path, Movie* movie) {
     if (!movie) return setError(paramErr);
     *movie = nullptr;
     if (!path || !*path) return setError(paramErr);
-    quietLibraries();
+    RouteLibraryLog();
     std::unique_ptr<MovieSource> source;
     if (OSErr e = MovieSource::open(path, source)) return setError(e);
 

@@ -27,7 +27,7 @@ struct TimeRecord {
 };
 
 enum : OSErr {
-    noVideoTrackInMovieErr = -2054, // the file holds sound but no pictures
+    noVideoTrackInMovieErr = -2054, // the file holds no pictures (sound only, or nothing)
 };
 
 enum : short {

@@ -1,6 +1,7 @@
 #include "PngFile.h"
 
 #include "Files.h"
+#include "LibraryLog.h"
 
 #include <memory>
 
@@ -29,6 +30,7 @@ constexpr int kMaxSide = 16384;
 
 OSErr EncodePNG(const uint8_t* argb, int width, int height, long rowBytes,
                 std::vector<uint8_t>* png) {
+    RouteLibraryLog();
     if (!argb || !png || width < 1 || height < 1 || width > kMaxSide || height > kMaxSide ||
         rowBytes < long(width) * 4)
         return paramErr;

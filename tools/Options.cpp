@@ -108,6 +108,7 @@ std::string usageText() {
            "  --no-metadata         no provenance (XMP) in the files written\n"
            "  --info                print the movie's summary and frame count, write nothing\n"
            "  -q, --quiet           no progress bar\n"
+           "  -v, --verbose         the library's diagnostics, the decoders' included\n"
            "  -h, --help            this text\n"
            "  --version             the program's version\n"
            "exit status: 0 written, 1 a file could not be written, 2 bad usage,\n"
@@ -206,6 +207,8 @@ Options parseArguments(int argc, const char* const* argv) {
             o.info = true;
         } else if (name == "-q" || name == "--quiet") {
             o.quiet = true;
+        } else if (name == "-v" || name == "--verbose") {
+            o.verbose = true;
         } else if (name == "-h" || name == "--help") {
             o.help = true;
         } else if (name == "--version") {

@@ -37,6 +37,7 @@ struct Options {
     bool metadata = true; // provenance as XMP in every file written
     bool info = false;
     bool quiet = false;
+    bool verbose = false; // the library's diagnostics sink on the error stream
     bool help = false;
     bool version = false;
 

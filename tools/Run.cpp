@@ -2,10 +2,13 @@
 
 #include "FramePlan.h"
 #include "MoviePixRect.h"
+#include "MovieSource.h"
 #include "Movies.h"
+#include "OpenRefusal.h"
 #include "OutputPattern.h"
 #include "PngFile.h"
 #include "ProgressBar.h"
+#include "SICommon.h"
 #include "Snapshot.h"
 #include "SnapshotProvenance.h"
 
@@ -26,25 +29,10 @@ namespace {
 
 // Results no bigger than the largest picture a movie has.
 constexpr int kMaxResultSide = 16384;
+constexpr int64_t kMaxResultPixels = MovieSource::maxPixels;
 
-std::string reasonNotOpened(OSErr err) {
-    switch (err) {
-    case fnfErr:
-        return "no such file";
-    case permErr:
-        return "permission denied";
-    case noMovieFound:
-        return "not a movie, or no pictures in it";
-    case noVideoTrackInMovieErr:
-        return "sound only, no pictures";
-    case noCodecErr:
-        return "no decoder for its pictures";
-    case memFullErr:
-        return "pictures too large";
-    default:
-        return "error " + std::to_string(int(err));
-    }
-}
+// Where --verbose sends the library's diagnostics.
+std::FILE* diagnosticsOut = nullptr;
 
 // What every frame of the run shares: the road's settings and the output.
 struct Road {
@@ -242,11 +230,14 @@ Road roadFor(const Options& o, PixRect<ARGBVal>& frame) {
     }
     const Snapshot::Chain chain(frame, road.crop ? &*road.crop : nullptr, road.size, road.interp);
     const int w = chain.width(), h = chain.height();
-    if (w < 1 || h < 1 || w > kMaxResultSide || h > kMaxResultSide) {
+    if (w < 1 || h < 1 || w > kMaxResultSide || h > kMaxResultSide ||
+        int64_t(w) * h > kMaxResultPixels) {
         char text[200];
         std::snprintf(text, sizeof text,
-                      "%s: the result would be %dx%d pixels (1 to %d each way are possible)",
-                      o.scale ? "--scale" : "--size", w, h, kMaxResultSide);
+                      "%s: the result would be %dx%d pixels (1 to %d each way and %lld in all "
+                      "are possible)",
+                      o.scale ? "--scale" : "--size", w, h, kMaxResultSide,
+                      static_cast<long long>(kMaxResultPixels));
         throw UsageError(text);
     }
     return road;
@@ -262,8 +253,7 @@ int run(const Options& o, const RunSettings& s, RunReport* report) {
     Movie movie = nullptr;
     const OSErr opened = OpenMovieFromPath(o.movie.c_str(), &movie);
     if (opened != noErr || !movie) {
-        std::fprintf(s.err, "moviesnap: cannot open '%s': %s\n", o.movie.c_str(),
-                     reasonNotOpened(opened).c_str());
+        std::fprintf(s.err, "moviesnap: %s\n", OpenRefusalSentence(o.movie, opened).c_str());
         return kNotOpened;
     }
     MoviePixRect mpr(movie, k32ARGBPixelFormat);
@@ -360,7 +350,13 @@ int runCommandLine(int argc, const char* const* argv, const RunSettings& s, RunR
         std::fputs("moviesnap " MOVIESNAP_VERSION "\n", s.out);
         return kWritten;
     }
-    return run(o, s, report);
+    if (!o.verbose) return run(o, s, report);
+    diagnosticsOut = s.err;
+    const siprintsink before =
+        sisetprintsink([](const char* text) { std::fputs(text, diagnosticsOut); });
+    const int result = run(o, s, report);
+    sisetprintsink(before);
+    return result;
 }
 
 } // namespace moviesnap

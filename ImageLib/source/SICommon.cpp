@@ -1,5 +1,7 @@
 #include "SICommon.h"
 
+#include "LibraryLog.h"
+
 #include <cstdarg>
 #include <cstdio>
 
@@ -11,11 +13,17 @@ const char* const SICommon::DBGclasslabel[17] = {
 
 namespace {
 siprintsink currentsink = nullptr;
-}
 
+void libraryLine(const char* line) {
+    siprintf("%s", line);
+}
+} // namespace
+
+// The movie and image libraries' log lines go to the same sink.
 siprintsink sisetprintsink(siprintsink s) {
     siprintsink old = currentsink;
     currentsink = s;
+    SetLibraryLogSink(s ? libraryLine : nullptr);
     return old;
 }
 

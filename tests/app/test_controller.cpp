@@ -334,7 +334,7 @@ void TestController::notAMoviePath() {
     QCOMPARE(app.win->windowTitle(), title);
     QCOMPARE(app.obj->ScaleFactor->value(), 10);
     QVERIFY(app.status().contains(QString::fromStdString(text)));
-    QVERIFY(app.status().contains("nil theNSMovie"));
+    QVERIFY(app.status().contains("not a movie or image"));
     // A missing file says so.
     QVERIFY(!app.obj->openPath(QString::fromStdString(dir.file("gone.mp4"))));
     QVERIFY(app.status().contains("gone.mp4"));

@@ -1,11 +1,14 @@
 // Damaged and unsuitable files: no movie with a clear result, or a movie
 // showing the frames that decode; never a crash or a hang.
+#include "MovieSampleTable.h"
 #include "MovieTestHelpers.h"
+#include "OpenRefusal.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 using testmovies::MovieOptions;
 
@@ -34,7 +37,7 @@ MovieOptions mjpeg(int frames) {
 TEST(MovieBadInput, FilesThatAreNoMovies) {
     testmovies::TempFolder dir;
     EXPECT_EQ(openResult(dir.file("missing.mov")), fnfErr);
-    EXPECT_EQ(openResult(dir.path()), fnfErr); // a folder
+    EXPECT_EQ(openResult(dir.path()), notAFileErr);
     WriteFileBytes(dir.file("empty.mov"), {});
     EXPECT_EQ(openResult(dir.file("empty.mov")), noMovieFound);
     ASSERT_TRUE(testmovies::writeRandom(dir.file("random.mov"), 64 * 1024, 11));
@@ -44,6 +47,8 @@ TEST(MovieBadInput, FilesThatAreNoMovies) {
     std::string error;
     ASSERT_TRUE(testmovies::writeSoundOnly(dir.file("sound.wav"), &error)) << error;
     EXPECT_EQ(openResult(dir.file("sound.wav")), noVideoTrackInMovieErr);
+    WriteFileBytes(dir.file("cut.jxl"), {0xFF}); // its decoder spins for ever
+    EXPECT_EQ(openResult(dir.file("cut.jxl")), codecAbortErr);
     EXPECT_EQ(OpenMovieFromPath(nullptr, nullptr), paramErr);
 }
 
@@ -54,6 +59,19 @@ TEST(MovieBadInput, PicturesTooLargeAreRefused) {
     bytes.resize(bytes.size() + 4096, 128);
     WriteFileBytes(dir.file("huge.y4m"), bytes);
     EXPECT_EQ(openResult(dir.file("huge.y4m")), memFullErr);
+    // Sides within the limit, but more pixels than a still may have (8192 x 8192).
+    header = "YUV4MPEG2 W8193 H8192 F25:1 Ip A1:1 C420jpeg\nFRAME\n";
+    WriteFileBytes(dir.file("many.y4m"), std::vector<uint8_t>(header.begin(), header.end()));
+    EXPECT_EQ(openResult(dir.file("many.y4m")), memFullErr);
+    // A PNG declaring 100000 x 100000 pixels is refused by the size it declares.
+    WriteFileBytes(dir.file("huge.png"),
+                   {0x89, 'P',  'N', 'G', '\r', '\n', 0x1A, '\n', 0,    0,    0,
+                    13,   'I',  'H', 'D', 'R',  0,    1,    0x86, 0xA0, 0,    1,
+                    0x86, 0xA0, 8,   2,   0,    0,    0,    0x8E, 0x3D, 0x3E, 0x62});
+    EXPECT_EQ(openResult(dir.file("huge.png")), memFullErr);
+    EXPECT_EQ(OpenRefusalSentence(dir.file("huge.png"), memFullErr),
+              "Cannot open " + dir.file("huge.png") +
+                  ": its pictures are too large (100000 x 100000 pixels).");
     // The same at a size we take opens (and its one short frame fails cleanly).
     header = "YUV4MPEG2 W64 H48 F25:1 Ip A1:1 C420jpeg\nFRAME\n";
     bytes.assign(header.begin(), header.end());
@@ -172,6 +190,53 @@ TEST(MovieBadInput, DamagedKeyframeSpoilsOnlyItsGop) {
             EXPECT_EQ(n, int(i)) << "backward " << i;
         }
     }
+}
+
+// Decoding the first picture at open fails and starts the demuxer again from
+// the top (as every one-picture movie does): the movie still opens, with the
+// size its header gives.
+TEST(MovieBadInput, FirstPictureUndecodable) {
+    testmovies::TempFolder dir;
+    std::string error, path = dir.file("nofirst.mov");
+    ASSERT_TRUE(testmovies::writeMovie(path, mjpeg(1), &error)) << error;
+    std::vector<uint8_t> bytes = ReadFileBytes(path);
+    const uint8_t soi[3] = {0xFF, 0xD8, 0xFF};
+    auto at = std::search(bytes.begin(), bytes.end(), soi, soi + 3);
+    ASSERT_NE(at, bytes.end());
+    std::fill(at, at + 100, 0); // the picture's header
+    WriteFileBytes(path, bytes);
+    OpenedMovie m(path);
+    ASSERT_EQ(m.result, noErr);
+    EXPECT_EQ(m.width, 64);
+    EXPECT_EQ(m.height, 48);
+}
+
+// Times far apart: the table keeps every sample with its 32-bit time and a
+// duration past the last, or it refuses the movie; a rate is never negative.
+TEST(MovieBadInput, TimesBeyondMovieTime) {
+    constexpr int64_t big = std::numeric_limits<int64_t>::max();
+    const struct {
+        std::vector<int64_t> pts;
+        int64_t tbDen;
+        bool fits;
+    } rows[] = {
+        {{0, 1000000000}, 1, true},                             // 31 years in whole seconds
+        {{0, 1100000000, 2200000000}, 1, false},                // 70 years
+        {{0, 2147483600}, 1, false},                            // two samples 68 years apart
+        {{-big, big}, 1, false},                                // the whole 64-bit range
+        {{0, 1, 2}, std::numeric_limits<int32_t>::max(), true}, // the finest time base
+    };
+    for (const auto& row : rows) {
+        std::vector<MoviePacketTimes> packets;
+        for (int64_t t : row.pts) packets.push_back({t, t, true});
+        MovieSampleTable table;
+        EXPECT_EQ(table.build(packets, 1, row.tbDen, big, 0), row.fits) << row.pts.back();
+        ASSERT_EQ(table.size(), row.fits ? row.pts.size() : 0u);
+        if (row.fits) {
+            EXPECT_GT(table.duration(), table[table.size() - 1].time);
+        }
+    }
+    EXPECT_EQ(FixRound(X2Fix(1e9)), 32767); // a rate too high for 16 bits saturates
 }
 
 } // namespace

@@ -386,12 +386,18 @@ bool writeSoundOnly(const std::string& path, std::string* error) {
 
 bool writeImage(const std::string& path, const std::string& encoder, int width, int height,
                 int number, std::string* error) {
-    const AVCodec* codec = avcodec_find_encoder_by_name(encoder.c_str());
-    if (!codec) return fail(error, "no encoder " + encoder);
     MovieOptions o;
     o.encoder = encoder;
     o.width = width;
     o.height = height;
+    o.firstPts = number;
+    return writeStill(path, o, error);
+}
+
+bool writeStill(const std::string& path, const MovieOptions& o, std::string* error) {
+    const int number = int(o.firstPts);
+    const AVCodec* codec = avcodec_find_encoder_by_name(o.encoder.c_str());
+    if (!codec) return fail(error, "no encoder " + o.encoder);
     Encoder e;
     AVFormatContext* oc = avformat_alloc_context(); // only for its flags
     oc->oformat = av_guess_format("image2", nullptr, nullptr);

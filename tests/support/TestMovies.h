@@ -62,6 +62,8 @@ bool writeSoundOnly(const std::string& path, std::string* error = nullptr);
 // bmp, tiff), written as the encoder's bytes.
 bool writeImage(const std::string& path, const std::string& encoder, int width, int height,
                 int number, std::string* error = nullptr);
+// The same for any options: its encoder, size and content (the number is firstPts).
+bool writeStill(const std::string& path, const MovieOptions& options, std::string* error = nullptr);
 
 // The frame number painted into a 32-bit buffer (bytes A,R,G,B or R,G,B,A: the
 // pattern is grey, so only the colour bytes' mean matters), read through a
