@@ -11,13 +11,10 @@
 // any product comes that close is recomputed in doubles, pixel by pixel.
 #include "FixedRows.h"
 
-#include <immintrin.h>
+#include "VectorPaths.h"
 
 #include <algorithm>
 #include <cstring>
-
-#define FIXEDROWS_AVX2 __attribute__((target("avx2")))
-#define FIXEDROWS_AVX2_INLINE __attribute__((target("avx2"), always_inline)) inline
 
 namespace FixedRows {
 
@@ -33,7 +30,7 @@ struct Plan::Group {
 namespace {
 
 constexpr double scale24 = 16777216.0;
-constexpr int fracmask = (1 << 24) - 1;
+constexpr std::uint32_t fracmask = (1u << 24) - 1;
 // A single byte's product is at most 255 / 2^24 low; a margin of 512 covers it
 // and the double rounding (below 2^-44 for products under 256).
 constexpr int bytelimit = (1 << 24) - 512 - 1;
@@ -42,74 +39,192 @@ constexpr int bytelimit = (1 << 24) - 512 - 1;
 // sums under 512) add less than 330 / 2^24. A margin of 4096 covers both.
 constexpr int ringlimit = (1 << 24) - 4096 - 1;
 
-inline std::uint32_t load32(const ARGBVal* p) {
-    std::uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
+// Channel ch (1 red, 2 green, 3 blue) of a pixel.
+inline int chan1(const ARGBVal& p, int ch) {
+    return ch == 1 ? p.red : ch == 2 ? p.green : p.blue;
 }
 
-// The double form, one pixel at a time -------------------------------------
+// The double form, one pixel at a time ---------------------------------------
 
-// A pixel's bytes as int lanes (alpha, red, green, blue).
-FIXEDROWS_AVX2_INLINE __m128i px(const ARGBVal* p) {
-    return _mm_cvtepu8_epi32(_mm_cvtsi32_si128(int(load32(p))));
-}
-
-// A corner's channels times its weight in double, truncated toward zero.
-FIXEDROWS_AVX2_INLINE __m128i corner(const ARGBVal* p, double w) {
-    return _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(px(p)), _mm256_set1_pd(w)));
-}
-
-// The bilinear colour of one pixel as int lanes (-, R, G, B), not yet reduced to
-// bytes. An integral position has weight exactly 0 for the far corners (their
-// products are 0) and 1 - 0 = 1 for the near ones, so those corners' work is
-// left out: the same values.
-FIXEDROWS_AVX2_INLINE __m128i bilinear1(const Rows& rs, const Col& c) {
-    const ARGBVal *r0 = rs.r0, *r1 = rs.r1;
-    if (rs.fy == 0.0) {
-        if (c.f == 0.0) return px(r0 + c.i0);
-        return _mm_add_epi32(corner(r0 + c.i0, c.g), corner(r0 + c.i1, c.f));
+// The bilinear colour of one pixel: each corner's channel times its double
+// weight, truncated, the four added and reduced to a byte.
+inline void bilinear1(const Rows& rs, const Col& c, int v[3]) {
+    const ARGBVal p00 = rs.r0[c.i0], p10 = rs.r0[c.i1], p01 = rs.r1[c.i0], p11 = rs.r1[c.i1];
+    const double w00 = c.g * rs.gy, w10 = c.f * rs.gy, w01 = rs.fy * c.g, w11 = c.f * rs.fy;
+    for (int ch = 1; ch <= 3; ++ch) {
+        v[ch - 1] = std::uint8_t(int(chan1(p00, ch) * w00) + int(chan1(p10, ch) * w10) +
+                                 int(chan1(p01, ch) * w01) + int(chan1(p11, ch) * w11));
     }
-    if (c.f == 0.0) return _mm_add_epi32(corner(r0 + c.i0, rs.gy), corner(r1 + c.i0, rs.fy));
-    return _mm_add_epi32(
-        _mm_add_epi32(corner(r0 + c.i0, c.g * rs.gy), corner(r0 + c.i1, c.f * rs.gy)),
-        _mm_add_epi32(corner(r1 + c.i0, rs.fy * c.g), corner(r1 + c.i1, c.f * rs.fy)));
 }
 
-FIXEDROWS_AVX2_INLINE void storepixel(__m128i v, unsigned char* o) {
-    const __m128i tobytes =
-        _mm_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
-    const int b =
-        _mm_cvtsi128_si32(_mm_or_si128(_mm_shuffle_epi8(v, tobytes), _mm_cvtsi32_si128(0xff)));
-    std::memcpy(o, &b, 4);
+inline void storepixel(const int v[3], unsigned char* o) {
+    o[0] = 255;
+    o[1] = std::uint8_t(v[0]);
+    o[2] = std::uint8_t(v[1]);
+    o[3] = std::uint8_t(v[2]);
 }
 
 // The smoothed bilinear pixel: the bilinear bytes times 0.75 (exact, then
 // truncated), then the four ring pairs, each pair's sum times its weight in
 // double rounded to float, added to the bytes in float, truncated and clamped,
 // in the order G00, G01, G10, G11.
-FIXEDROWS_AVX2_INLINE void smooth1(const Rows& rs, const Col& c, unsigned char* o) {
-    const __m128i ff = _mm_set1_epi32(0xff);
-    const __m128 zero = _mm_setzero_ps(), top = _mm_set1_ps(255.0f);
-    __m128 b = _mm_cvtepi32_ps(_mm_cvttps_epi32(
-        _mm_mul_ps(_mm_cvtepi32_ps(_mm_and_si128(bilinear1(rs, c), ff)), _mm_set1_ps(0.75f))));
+inline void smooth1(const Rows& rs, const Col& c, unsigned char* o) {
+    int v[3];
+    bilinear1(rs, c, v);
     const double w[4] = {c.q0 * rs.ay0, c.q0 * rs.ay1, c.q1 * rs.ay0, c.q1 * rs.ay1};
-    const __m128i g[4] = {
-        _mm_add_epi32(px(rs.up + c.i0), px(rs.r0 + c.i0 - 1)),
-        _mm_add_epi32(px(rs.down + c.i0), px(rs.r1 + c.i0 - 1)),
-        _mm_add_epi32(px(rs.r0 + c.i1 + 1), px(rs.up + c.i1)),
-        _mm_add_epi32(px(rs.down + c.i1), px(rs.r1 + c.i1 + 1)),
-    };
-    for (int k = 0; k < 4; ++k) {
-        const __m128 gf =
-            _mm256_cvtpd_ps(_mm256_mul_pd(_mm256_cvtepi32_pd(g[k]), _mm256_set1_pd(w[k])));
-        const __m128 v = _mm_min_ps(_mm_max_ps(_mm_add_ps(b, gf), zero), top);
-        b = _mm_cvtepi32_ps(_mm_cvttps_epi32(v));
+    const ARGBVal pairs[4][2] = {{rs.up[c.i0], rs.r0[c.i0 - 1]},
+                                 {rs.down[c.i0], rs.r1[c.i0 - 1]},
+                                 {rs.r0[c.i1 + 1], rs.up[c.i1]},
+                                 {rs.down[c.i1], rs.r1[c.i1 + 1]}};
+    for (int ch = 1; ch <= 3; ++ch) {
+        float b = float(int(v[ch - 1] * 0.75));
+        for (int k = 0; k < 4; ++k) {
+            const float s = float(chan1(pairs[k][0], ch)) + float(chan1(pairs[k][1], ch));
+            const float t = b + float(double(s) * w[k]);
+            b = float(std::clamp(int(t), 0, 255));
+        }
+        v[ch - 1] = int(b);
     }
-    storepixel(_mm_cvttps_epi32(b), o);
+    storepixel(v, o);
 }
 
-// Integers, eight pixels at a time -----------------------------------------
+void bilinearpixels(const std::vector<Col>& cols, std::size_t x0, std::size_t x1, const Rows& rs,
+                    unsigned char* out) {
+    for (std::size_t x = x0; x < std::min(cols.size(), x1); ++x) {
+        if (!cols[x].plain) continue;
+        int v[3];
+        bilinear1(rs, cols[x], v);
+        storepixel(v, out + x * 4);
+    }
+}
+
+void smoothpixels(const std::vector<Col>& cols, std::size_t x0, std::size_t x1, const Rows& rs,
+                  unsigned char* out) {
+    for (std::size_t x = x0; x < std::min(cols.size(), x1); ++x)
+        if (cols[x].plain && cols[x].ring) smooth1(rs, cols[x], out + x * 4);
+}
+
+// Integers, eight pixels at a time, in plain C++ ----------------------------
+
+// sum += trunc(c × w) for one lane, the fraction bits kept in frac's maximum.
+inline void product1(std::uint32_t c, std::uint32_t m, std::uint32_t& sum, std::uint32_t& frac) {
+    const std::uint32_t q = c * m;
+    sum += q >> 24;
+    frac = std::max(frac, q & fracmask);
+}
+
+// The bilinear sums of a group's eight pixels per channel, reduced to bytes, in
+// s[channel][lane]; false when a product came too close to a whole number.
+bool bilinear8plain(const std::vector<Col>& cols, std::size_t x0, const Rows& rs,
+                    const std::uint32_t* w, std::size_t n, std::uint32_t s[3][8]) {
+    const bool two = rs.fy == 0.0;
+    std::uint32_t frac = 0;
+    for (std::size_t j = 0; j < 8; ++j) {
+        const Col& c = cols[x0 + j];
+        const std::size_t x = x0 + j;
+        for (int ch = 1; ch <= 3; ++ch) {
+            std::uint32_t& v = s[ch - 1][j];
+            v = 0;
+            product1(std::uint32_t(chan1(rs.r0[c.i0], ch)), w[x], v, frac);
+            product1(std::uint32_t(chan1(rs.r0[c.i1], ch)), w[n + x], v, frac);
+            if (!two) {
+                product1(std::uint32_t(chan1(rs.r1[c.i0], ch)), w[2 * n + x], v, frac);
+                product1(std::uint32_t(chan1(rs.r1[c.i1], ch)), w[3 * n + x], v, frac);
+            }
+            v &= 0xff;
+        }
+    }
+    return frac <= std::uint32_t(bytelimit);
+}
+
+void store8plain(const std::uint32_t s[3][8], unsigned char* o) {
+    for (int j = 0; j < 8; ++j, o += 4) {
+        o[0] = 255;
+        o[1] = std::uint8_t(s[0][j]);
+        o[2] = std::uint8_t(s[1][j]);
+        o[3] = std::uint8_t(s[2][j]);
+    }
+}
+
+void bilinearrowplain(const std::vector<Col>& cols, const std::vector<Plan::Group>& groups,
+                      const Rows& rs, const std::uint32_t* w, std::size_t n, unsigned char* out,
+                      std::int64_t& exact, std::int64_t& fallback) {
+    for (std::size_t gi = 0; gi < groups.size(); ++gi) {
+        const std::size_t x0 = gi * 8;
+        if (groups[gi].ok) {
+            std::uint32_t s[3][8];
+            if (bilinear8plain(cols, x0, rs, w, n, s)) {
+                store8plain(s, out + x0 * 4);
+                ++exact;
+                continue;
+            }
+            ++fallback;
+        }
+        bilinearpixels(cols, x0, x0 + 8, rs, out);
+    }
+}
+
+void smoothrowplain(const std::vector<Col>& cols, const std::vector<Plan::Group>& groups,
+                    const Rows& rs, const std::uint32_t* w, std::size_t n, unsigned char* out,
+                    std::int64_t& exact, std::int64_t& fallback) {
+    for (std::size_t gi = 0; gi < groups.size(); ++gi) {
+        const std::size_t x0 = gi * 8;
+        if (groups[gi].ok) {
+            std::uint32_t b[3][8];
+            bool settled = bilinear8plain(cols, x0, rs, w, n, b);
+            std::uint32_t rfrac = 0;
+            for (std::size_t j = 0; j < 8; ++j) {
+                const Col& c = cols[x0 + j];
+                // The ring pairs G00, G01, G10, G11.
+                const ARGBVal pairs[4][2] = {{rs.up[c.i0], rs.r0[c.i0 - 1]},
+                                             {rs.down[c.i0], rs.r1[c.i0 - 1]},
+                                             {rs.r0[c.i1 + 1], rs.up[c.i1]},
+                                             {rs.down[c.i1], rs.r1[c.i1 + 1]}};
+                for (int ch = 1; ch <= 3; ++ch) {
+                    // Times 0.75, truncated: exact in integers.
+                    std::uint32_t& v = b[ch - 1][j];
+                    v = (3 * v) >> 2;
+                    for (std::size_t k = 0; k < 4; ++k) {
+                        const auto sum =
+                            std::uint32_t(chan1(pairs[k][0], ch) + chan1(pairs[k][1], ch));
+                        product1(sum, w[(4 + k) * n + x0 + j], v, rfrac);
+                        v = std::min<std::uint32_t>(v, 255);
+                    }
+                }
+            }
+            if (settled && rfrac <= std::uint32_t(ringlimit)) {
+                store8plain(b, out + x0 * 4);
+                ++exact;
+                continue;
+            }
+            ++fallback;
+        }
+        smoothpixels(cols, x0, x0 + 8, rs, out);
+    }
+}
+
+using RowFn = void (*)(const std::vector<Col>&, const std::vector<Plan::Group>&, const Rows&,
+                       const std::uint32_t*, std::size_t, unsigned char*, std::int64_t&,
+                       std::int64_t&);
+
+// The row kernels this machine runs: bilinear, smoothed bilinear.
+struct RowFns {
+    RowFn bilinear, smooth;
+};
+
+#if IMAGELIB_X86_VECTOR
+} // namespace
+} // namespace FixedRows
+
+#include <immintrin.h>
+
+namespace FixedRows {
+namespace {
+
+#define FIXEDROWS_AVX2 __attribute__((target("avx2")))
+#define FIXEDROWS_AVX2_INLINE __attribute__((target("avx2"), always_inline)) inline
+
+// Integers, eight pixels at a time, in AVX2 -----------------------------------------
 
 // Eight source pixels of one row at one of the group's index sets: from two
 // loads when the group is wide, else gathered.
@@ -195,7 +310,6 @@ FIXEDROWS_AVX2 void bilinearrow(const std::vector<Col>& cols,
                                 const std::uint32_t* w, std::size_t n, unsigned char* out,
                                 std::int64_t& exact, std::int64_t& fallback) {
     const bool two = rs.fy == 0.0;
-    const std::size_t ncols = cols.size();
     for (std::size_t gi = 0; gi < groups.size(); ++gi) {
         const Plan::Group& g = groups[gi];
         const std::size_t x0 = gi * 8;
@@ -211,8 +325,7 @@ FIXEDROWS_AVX2 void bilinearrow(const std::vector<Col>& cols,
             }
             ++fallback;
         }
-        for (std::size_t x = x0; x < std::min(ncols, x0 + 8); ++x)
-            if (cols[x].plain) storepixel(bilinear1(rs, cols[x]), out + x * 4);
+        bilinearpixels(cols, x0, x0 + 8, rs, out);
     }
 }
 
@@ -220,7 +333,6 @@ FIXEDROWS_AVX2 void smoothrow(const std::vector<Col>& cols, const std::vector<Pl
                               const Rows& rs, const std::uint32_t* w, std::size_t n,
                               unsigned char* out, std::int64_t& exact, std::int64_t& fallback) {
     const bool two = rs.fy == 0.0;
-    const std::size_t ncols = cols.size();
     const __m256i top = _mm256_set1_epi32(255);
     for (std::size_t gi = 0; gi < groups.size(); ++gi) {
         const Plan::Group& g = groups[gi];
@@ -253,21 +365,31 @@ FIXEDROWS_AVX2 void smoothrow(const std::vector<Col>& cols, const std::vector<Pl
             }
             ++fallback;
         }
-        for (std::size_t x = x0; x < std::min(ncols, x0 + 8); ++x)
-            if (cols[x].plain && cols[x].ring) smooth1(rs, cols[x], out + x * 4);
+        smoothpixels(cols, x0, x0 + 8, rs, out);
     }
 }
 
-// floor(a × b × 2^24) for four columns, stored as four 32-bit integers.
-FIXEDROWS_AVX2_INLINE void fixed4(std::uint32_t* dst, __m256d a, __m256d b) {
-    const __m256d v = _mm256_floor_pd(_mm256_mul_pd(_mm256_mul_pd(a, b), _mm256_set1_pd(scale24)));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm256_cvttpd_epi32(v));
+RowFns rowfns() {
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2")) return {bilinearrow, smoothrow};
+    return {bilinearrowplain, smoothrowplain};
+}
+#else
+RowFns rowfns() {
+    return {bilinearrowplain, smoothrowplain};
+}
+#endif
+
+const RowFns& kernels() {
+    static const RowFns fns = rowfns();
+    return fns;
 }
 
 } // namespace
 
-// floor(w × 2^24) of every weight of the row's fraction, four columns at a time.
-FIXEDROWS_AVX2 const std::uint32_t* WeightCache::get(const Rows& rs) {
+// floor(w × 2^24) of every weight of the row's fraction (each weight lies in
+// 0..1, so the conversion's truncation is the floor).
+const std::uint32_t* WeightCache::get(const Rows& rs) {
     for (int i = 0; i < slots; ++i)
         if (held_[i] && key_[i] == rs.fy) return data_[i].data();
     const int i = next_;
@@ -275,21 +397,22 @@ FIXEDROWS_AVX2 const std::uint32_t* WeightCache::get(const Rows& rs) {
     const std::size_t n = plan_.g_.size();
     std::vector<std::uint32_t>& d = data_[i];
     d.resize(n * (plan_.smooth_ ? 8 : 4));
-    const __m256d gy = _mm256_set1_pd(rs.gy), fy = _mm256_set1_pd(rs.fy);
-    const __m256d a0 = _mm256_set1_pd(rs.ay0), a1 = _mm256_set1_pd(rs.ay1);
-    for (std::size_t x = 0; x < n; x += 4) {
-        const __m256d g = _mm256_loadu_pd(&plan_.g_[x]), f = _mm256_loadu_pd(&plan_.f_[x]);
-        fixed4(&d[x], g, gy);
-        fixed4(&d[n + x], f, gy);
-        fixed4(&d[2 * n + x], fy, g);
-        fixed4(&d[3 * n + x], f, fy);
-        if (!plan_.smooth_) continue;
-        const __m256d q0 = _mm256_loadu_pd(&plan_.q0_[x]);
-        const __m256d q1 = _mm256_loadu_pd(&plan_.q1_[x]);
-        fixed4(&d[4 * n + x], q0, a0);
-        fixed4(&d[5 * n + x], q0, a1);
-        fixed4(&d[6 * n + x], q1, a0);
-        fixed4(&d[7 * n + x], q1, a1);
+    const auto fixed = [](double a, double b) { return std::uint32_t(a * b * scale24); };
+    for (std::size_t x = 0; x < n; ++x) {
+        const double g = plan_.g_[x], f = plan_.f_[x];
+        d[x] = fixed(g, rs.gy);
+        d[n + x] = fixed(f, rs.gy);
+        d[2 * n + x] = fixed(rs.fy, g);
+        d[3 * n + x] = fixed(f, rs.fy);
+    }
+    if (plan_.smooth_) {
+        for (std::size_t x = 0; x < n; ++x) {
+            const double q0 = plan_.q0_[x], q1 = plan_.q1_[x];
+            d[4 * n + x] = fixed(q0, rs.ay0);
+            d[5 * n + x] = fixed(q0, rs.ay1);
+            d[6 * n + x] = fixed(q1, rs.ay0);
+            d[7 * n + x] = fixed(q1, rs.ay1);
+        }
     }
     key_[i] = rs.fy;
     held_[i] = true;
@@ -344,25 +467,20 @@ Plan::Plan(const std::vector<Col>& cols, std::int32_t lo, std::int32_t hi, bool 
 
 Plan::~Plan() = default;
 
-bool Plan::available() {
-    static const bool yes = __builtin_cpu_supports("avx2");
-    return yes;
-}
-
 std::unique_ptr<WeightCache> Plan::cache() const {
     return std::make_unique<WeightCache>(*this);
 }
 
 void Plan::bilinear(const Rows& rs, WeightCache& wc, unsigned char* out) const {
     std::int64_t exact = 0, fallback = 0;
-    bilinearrow(cols_, groups_, rs, wc.get(rs), wc.stride(), out, exact, fallback);
+    kernels().bilinear(cols_, groups_, rs, wc.get(rs), wc.stride(), out, exact, fallback);
     exact_ += exact;
     fallback_ += fallback;
 }
 
 void Plan::smooth(const Rows& rs, WeightCache& wc, unsigned char* out) const {
     std::int64_t exact = 0, fallback = 0;
-    smoothrow(cols_, groups_, rs, wc.get(rs), wc.stride(), out, exact, fallback);
+    kernels().smooth(cols_, groups_, rs, wc.get(rs), wc.stride(), out, exact, fallback);
     exact_ += exact;
     fallback_ += fallback;
 }

@@ -1,6 +1,7 @@
 // FixedRows: whole result rows of the bilinear and smoothed bilinear methods for
-// the snapshot road, eight pixels at a time in exact integer arithmetic, with
-// the double-precision per-pixel form for the few pixels integers cannot settle.
+// the snapshot road, eight pixels at a time in exact integer arithmetic (AVX2
+// where the processor has it, plain C++ otherwise, the same bytes), with the
+// double-precision per-pixel form for the few pixels integers cannot settle.
 #pragma once
 
 #include "ARGBVal.h"
@@ -63,16 +64,13 @@ public:
     Plan(const Plan&) = delete;
     Plan& operator=(const Plan&) = delete;
 
-    // True when the integer kernels can run here (the processor has AVX2).
-    static bool available();
-
     std::unique_ptr<WeightCache> cache() const;
 
     // The bilinear colour of every plain column of one row (4 bytes a pixel:
-    // 255, red, green, blue); other columns are left alone. Needs available().
+    // 255, red, green, blue); other columns are left alone.
     void bilinear(const Rows& rs, WeightCache& wc, unsigned char* out) const;
     // The smoothed bilinear colour of every column that is plain and has its ring
-    // inside; rs.up and rs.down must be rows of the view. Needs available().
+    // inside; rs.up and rs.down must be rows of the view.
     void smooth(const Rows& rs, WeightCache& wc, unsigned char* out) const;
 
     // The number of groups of eight settled in integers and of groups that

@@ -10,7 +10,7 @@
 #include "PixRectWrap.h"
 #include "SamplePixRectNC.h"
 
-#include <immintrin.h>
+#include "VectorPaths.h"
 
 #include <algorithm>
 #include <atomic>
@@ -251,9 +251,57 @@ int fractionid(const std::vector<double>& fs, double f) {
     return int(std::lower_bound(fs.begin(), fs.end(), f) - fs.begin());
 }
 
-bool hasavx2() {
-    return FixedRows::Plan::available();
-}
+// A spline sum: four float lanes (alpha, red, green, blue), each tap's channels
+// times its weight rounded to float and added in tap order.
+#if IMAGELIB_X86_VECTOR
+} // namespace
+
+#include <immintrin.h>
+
+namespace {
+
+class SplineSum {
+public:
+    void add(const float* p, float w) {
+        acc_ = _mm_add_ps(acc_, _mm_mul_ps(_mm_loadu_ps(p), _mm_set1_ps(w)));
+    }
+    void add(ARGBVal px, float w) {
+        std::uint32_t bits;
+        static_assert(sizeof bits == sizeof px);
+        std::memcpy(&bits, &px, sizeof bits);
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i v =
+            _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int(bits)), zero), zero);
+        acc_ = _mm_add_ps(acc_, _mm_mul_ps(_mm_cvtepi32_ps(v), _mm_set1_ps(w)));
+    }
+    // The colour bytes: each lane truncated, then reduced to a byte.
+    void colour(int* rgb) const {
+        alignas(16) int out[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(out), _mm_cvttps_epi32(acc_));
+        for (int i = 0; i < 3; ++i) rgb[i] = std::uint8_t(out[i + 1]);
+    }
+
+private:
+    __m128 acc_ = _mm_setzero_ps();
+};
+#else
+class SplineSum {
+public:
+    void add(const float* p, float w) {
+        for (int i = 0; i < 4; ++i) acc_[i] = acc_[i] + p[i] * w;
+    }
+    void add(ARGBVal px, float w) {
+        const float p[4] = {float(px.alpha), float(px.red), float(px.green), float(px.blue)};
+        add(p, w);
+    }
+    void colour(int* rgb) const {
+        for (int i = 0; i < 3; ++i) rgb[i] = std::uint8_t(int(acc_[i + 1]));
+    }
+
+private:
+    float acc_[4] = {0, 0, 0, 0};
+};
+#endif
 
 // Source rows as floats, four channels a pixel from the view's low column, for
 // the spline's taps; rows are
@@ -356,7 +404,7 @@ Engine::Engine(const Chain& c) : c_(c) {
             k.ring = a.ring;
             fc.push_back(k);
         }
-        if ((c_.code == SIBilinear || c_.code == SISmoothBilinear) && hasavx2()) {
+        if (c_.code == SIBilinear || c_.code == SISmoothBilinear) {
             fixed_ = std::make_unique<FixedRows::Plan>(fc, c_.lx - c_.ox, c_.hx - c_.ox,
                                                        c_.code == SISmoothBilinear);
         }
@@ -495,30 +543,19 @@ void Engine::triangular(const Axis& ax, const RowSet& rs, int* rgb) const {
 
 void Engine::spline(const Axis& ax, const RowSet& rs, int* rgb) const {
     const Axis& ay = rs.ay;
-    __m128 acc = _mm_setzero_ps();
-    const __m128i zero = _mm_setzero_si128();
+    SplineSum acc;
     const bool inner = ax.ring && ay.ring;
     const std::int64_t xb = std::int64_t(ax.c0) - 1;
     for (int j = ay.w0; j < ay.w1; ++j) {
         const ARGBVal* r = rs.t[j];
         const float wy = ay.w[j];
         for (int i = ax.w0; i < ax.w1; ++i) {
-            const ARGBVal px = inner ? r[xb + i - c_.ox] : at(r, xb + i);
-            std::uint32_t bits;
-            static_assert(sizeof bits == sizeof px);
-            std::memcpy(&bits, &px, sizeof bits);
-            const __m128i v =
-                _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int(bits)), zero), zero);
             // The weight is the float product; each tap is rounded to float
             // before it is added, as the accumulator does.
-            acc = _mm_add_ps(acc, _mm_mul_ps(_mm_cvtepi32_ps(v), _mm_set1_ps(ax.w[i] * wy)));
+            acc.add(inner ? r[xb + i - c_.ox] : at(r, xb + i), ax.w[i] * wy);
         }
     }
-    alignas(16) int out[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(out), _mm_cvttps_epi32(acc));
-    rgb[0] = std::uint8_t(out[1]);
-    rgb[1] = std::uint8_t(out[2]);
-    rgb[2] = std::uint8_t(out[3]);
+    acc.colour(rgb);
 }
 
 void Engine::sample(const Axis& ax, const RowSet& rs, int* rgb) const {
@@ -559,23 +596,18 @@ void Engine::splinerow(const RowSet& rs, FloatRows& fr, unsigned char* o) const 
     for (int x = 0; x < w; ++x, o += 4) {
         const Axis& ax = cols_[std::size_t(x)];
         if (!plain_[std::size_t(x)] || !ax.ring) continue;
-        const __m128 wx = _mm_loadu_ps(ax.w);
-        __m128 acc = _mm_setzero_ps();
+        SplineSum acc;
         const std::int64_t xb = (std::int64_t(ax.c0) - 1 - c_.lx) * 4;
         for (int j = ay.w0; j < ay.w1; ++j) {
-            const __m128 wv = _mm_mul_ps(wx, _mm_set1_ps(ay.w[j]));
             const float* p = rowf[j] + xb;
-            acc = _mm_add_ps(acc, _mm_mul_ps(_mm_loadu_ps(p), _mm_shuffle_ps(wv, wv, 0x00)));
-            acc = _mm_add_ps(acc, _mm_mul_ps(_mm_loadu_ps(p + 4), _mm_shuffle_ps(wv, wv, 0x55)));
-            acc = _mm_add_ps(acc, _mm_mul_ps(_mm_loadu_ps(p + 8), _mm_shuffle_ps(wv, wv, 0xaa)));
-            acc = _mm_add_ps(acc, _mm_mul_ps(_mm_loadu_ps(p + 12), _mm_shuffle_ps(wv, wv, 0xff)));
+            for (int i = 0; i < 4; ++i) acc.add(p + 4 * i, ax.w[i] * ay.w[j]);
         }
-        alignas(16) int out[4];
-        _mm_store_si128(reinterpret_cast<__m128i*>(out), _mm_cvttps_epi32(acc));
+        int rgb[3];
+        acc.colour(rgb);
         o[0] = 255;
-        o[1] = std::uint8_t(out[1]);
-        o[2] = std::uint8_t(out[2]);
-        o[3] = std::uint8_t(out[3]);
+        o[1] = std::uint8_t(rgb[0]);
+        o[2] = std::uint8_t(rgb[1]);
+        o[3] = std::uint8_t(rgb[2]);
     }
 }
 
