@@ -50,11 +50,12 @@ template <class P> P fromrgbf(const RGBPixel<float>& v) {
     }
 }
 
-// y + (x - y) * ratio, in float, the ratio rounded to float first.
+// y + (x - y) * ratio: the difference in float, times the double ratio in double
+// and rounded to float, plus y in float.
 RGBPixel<float> towards(const RGBPixel<float>& x, const RGBPixel<float>& y, double ratio) {
     RGBPixel<float> d = x;
     d -= y;
-    d *= double(float(ratio));
+    d *= ratio;
     d += y;
     return d;
 }

@@ -141,7 +141,7 @@ Axis makeaxis(double p, int lo, int hi, bool xaxis, siinterpcode code) {
 struct Tri {
     std::uint8_t kind = 0;     // 0 corner a, 1 centre, 2 B, 3 P, 4 R, 5 mix
     std::uint8_t a = 0, b = 0; // corners: 0 p00, 1 p10, 2 p01, 3 p11
-    float t = 0, u = 0;
+    double t = 0, u = 0;       // along / k, and across / (k - along)
 };
 
 Tri trigeom(double fx, double fy) {
@@ -187,7 +187,7 @@ Tri trigeom(double fx, double fy) {
         r.kind = 2;
         return r;
     }
-    r.t = float(along / double(k));
+    r.t = along / double(k);
     if (across == 0.0) {
         r.kind = 3;
         return r;
@@ -198,7 +198,7 @@ Tri trigeom(double fx, double fy) {
         return r;
     }
     r.kind = 5;
-    r.u = float(u);
+    r.u = u;
     return r;
 }
 
@@ -528,13 +528,16 @@ void Engine::triangular(const Axis& ax, const RowSet& rs, int* rgb) const {
             v = m;
         } else {
             const float bv = ch(p[t.b], i);
-            const float pv = (bv - m) * t.t + m;
+            // y + (x - y) × ratio: the float difference times the double ratio,
+            // rounded to float, plus y.
+            const auto towards = [](float x, float y, double r) { return float((x - y) * r) + y; };
+            const float pv = towards(bv, m, t.t);
             if (t.kind == 3) {
                 v = pv;
             } else {
                 const float av = ch(p[t.a], i);
-                const float rv = (bv - av) * t.t + av;
-                v = t.kind == 4 ? rv : (rv - pv) * t.u + pv;
+                const float rv = towards(bv, av, t.t);
+                v = t.kind == 4 ? rv : towards(rv, pv, t.u);
             }
         }
         rgb[i] = truncbyte(v);
