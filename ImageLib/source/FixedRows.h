@@ -15,7 +15,7 @@ namespace FixedRows {
 
 // One result column's sample: the two source columns of its cell (indices into
 // a source row), its fractions g = 1 - f and f, the smoothed method's side
-// weights (each already times 0.25), whether its cell lies inside the view
+// weights (each already times 0.125), whether its cell lies inside the view
 // (plain) and whether the ring around the cell does too.
 struct Col {
     std::int32_t i0 = 0, i1 = 0;

@@ -104,7 +104,7 @@ struct Axis {
     bool ring = false; // the neighbours a method reads are inside the bounds too
     int c0 = 0, c1 = 0;
     double f = 0, g = 0;
-    double q0 = 0, q1 = 0; // smoothed bilinear side weights (x: times 0.25)
+    double q0 = 0, q1 = 0; // smoothed bilinear side weights (x: times 0.125)
     float w[4] = {0, 0, 0, 0};
     int w0 = 0, w1 = 4; // the spline taps with a weight other than 0
     int fid = 0;        // which of the distinct fractions f is
@@ -121,8 +121,8 @@ Axis makeaxis(double p, int lo, int hi, bool xaxis, siinterpcode code) {
     a.g = 1.0 - a.f;
     if (code == SISmoothBilinear) {
         const double s0 = (a.g + 0.5) * 0.5, s1 = (a.f + 0.5) * 0.5;
-        a.q0 = xaxis ? 0.25 * s0 : s0;
-        a.q1 = xaxis ? 0.25 * s1 : s1;
+        a.q0 = xaxis ? 0.125 * s0 : s0;
+        a.q1 = xaxis ? 0.125 * s1 : s1;
         a.ring = std::int64_t(a.c0) - 1 >= lo && std::int64_t(a.c1) + 1 <= hi;
     } else if (code == SICubicBSpline) {
         for (int i = -1; i <= 2; ++i) {

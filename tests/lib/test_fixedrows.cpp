@@ -102,8 +102,8 @@ TEST(FixedRows, RowsMatchTheDoubleArithmeticIncludingNearWholeProducts) {
             c.g = 1.0 - c.f;
             c.i0 = i0;
             c.i1 = c.f == 0.0 ? i0 : i0 + 1;
-            c.q0 = 0.25 * ((c.g + 0.5) * 0.5);
-            c.q1 = 0.25 * ((c.f + 0.5) * 0.5);
+            c.q0 = 0.125 * ((c.g + 0.5) * 0.5);
+            c.q1 = 0.125 * ((c.f + 0.5) * 0.5);
             c.plain = pick(rng) < 95;
             c.ring = c.i0 >= 1 && c.i1 + 1 <= w - 1 && pick(rng) < 95;
             cols.push_back(c);
