@@ -9,14 +9,14 @@
 // the 24 fraction bits of q stay clear of the top (by more than those errors),
 // q >> 24 is the truncated product exactly; a group of eight pixels in which
 // any product comes that close is recomputed in doubles, pixel by pixel.
-#include "FixedRows.h"
+#include "IntegerBilinearRows.h"
 
 #include "VectorPaths.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace FixedRows {
+namespace IntegerBilinearRows {
 
 struct Plan::Group {
     // Per column of the group, the source indices i0 - 1, i0, i1, i1 + 1:
@@ -71,7 +71,8 @@ inline void storepixel(const int v[3], unsigned char* o) {
 inline void smooth1(const Rows& rs, const Col& c, unsigned char* o) {
     int v[3];
     bilinear1(rs, c, v);
-    const double w[4] = {c.q0 * rs.ay0, c.q0 * rs.ay1, c.q1 * rs.ay0, c.q1 * rs.ay1};
+    const double w[4] = {c.sideLow * rs.sideLowY, c.sideLow * rs.sideHighY,
+                         c.sideHigh * rs.sideLowY, c.sideHigh * rs.sideHighY};
     const ARGBVal pairs[4][2] = {{rs.up[c.i0], rs.r0[c.i0 - 1]},
                                  {rs.down[c.i0], rs.r1[c.i0 - 1]},
                                  {rs.r0[c.i1 + 1], rs.up[c.i1]},
@@ -91,7 +92,7 @@ inline void smooth1(const Rows& rs, const Col& c, unsigned char* o) {
 void bilinearpixels(const std::vector<Col>& cols, std::size_t x0, std::size_t x1, const Rows& rs,
                     unsigned char* out) {
     for (std::size_t x = x0; x < std::min(cols.size(), x1); ++x) {
-        if (!cols[x].plain) continue;
+        if (!cols[x].cellInside) continue;
         int v[3];
         bilinear1(rs, cols[x], v);
         storepixel(v, out + x * 4);
@@ -101,7 +102,7 @@ void bilinearpixels(const std::vector<Col>& cols, std::size_t x0, std::size_t x1
 void smoothpixels(const std::vector<Col>& cols, std::size_t x0, std::size_t x1, const Rows& rs,
                   unsigned char* out) {
     for (std::size_t x = x0; x < std::min(cols.size(), x1); ++x)
-        if (cols[x].plain && cols[x].ring) smooth1(rs, cols[x], out + x * 4);
+        if (cols[x].cellInside && cols[x].ringInside) smooth1(rs, cols[x], out + x * 4);
 }
 
 // Integers, eight pixels at a time, in plain C++ ----------------------------
@@ -214,15 +215,15 @@ struct RowFns {
 
 #if IMAGELIB_X86_VECTOR
 } // namespace
-} // namespace FixedRows
+} // namespace IntegerBilinearRows
 
 #include <immintrin.h>
 
-namespace FixedRows {
+namespace IntegerBilinearRows {
 namespace {
 
-#define FIXEDROWS_AVX2 __attribute__((target("avx2")))
-#define FIXEDROWS_AVX2_INLINE __attribute__((target("avx2"), always_inline)) inline
+#define IBROWS_AVX2 __attribute__((target("avx2")))
+#define IBROWS_AVX2_INLINE __attribute__((target("avx2"), always_inline)) inline
 
 // Integers, eight pixels at a time, in AVX2 -----------------------------------------
 
@@ -232,7 +233,7 @@ struct Fetch {
     const ARGBVal* r;
     const Plan::Group& g;
     __m256i lo, hi;
-    FIXEDROWS_AVX2_INLINE Fetch(const ARGBVal* row, const Plan::Group& group) : r(row), g(group) {
+    IBROWS_AVX2_INLINE Fetch(const ARGBVal* row, const Plan::Group& group) : r(row), g(group) {
         if (g.wide) {
             lo = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r + g.base));
             hi = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r + g.base + 8));
@@ -240,7 +241,7 @@ struct Fetch {
             lo = hi = _mm256_setzero_si256();
         }
     }
-    FIXEDROWS_AVX2_INLINE __m256i operator()(int k) const {
+    IBROWS_AVX2_INLINE __m256i operator()(int k) const {
         const __m256i i = _mm256_load_si256(reinterpret_cast<const __m256i*>(g.idx[k]));
         if (!g.wide) return _mm256_i32gather_epi32(reinterpret_cast<const int*>(r), i, 4);
         const __m256i a = _mm256_permutevar8x32_epi32(lo, i);
@@ -250,7 +251,7 @@ struct Fetch {
 };
 
 // Channel ch (1 red, 2 green, 3 blue) of eight pixels as int lanes.
-FIXEDROWS_AVX2_INLINE __m256i chan(__m256i p, int ch) {
+IBROWS_AVX2_INLINE __m256i chan(__m256i p, int ch) {
     const char m = char(0x80);
     const char a = char(ch), b = char(ch + 4), c = char(ch + 8), d = char(ch + 12);
     return _mm256_shuffle_epi8(p, _mm256_setr_epi8(a, m, m, m, b, m, m, m, c, m, m, m, d, m, m, m,
@@ -258,20 +259,20 @@ FIXEDROWS_AVX2_INLINE __m256i chan(__m256i p, int ch) {
 }
 
 // sum += trunc(c × w) for eight lanes, the fraction bits kept in frac's maximum.
-FIXEDROWS_AVX2_INLINE void product(__m256i c, __m256i m, __m256i& sum, __m256i& frac) {
+IBROWS_AVX2_INLINE void product(__m256i c, __m256i m, __m256i& sum, __m256i& frac) {
     const __m256i q = _mm256_mullo_epi32(c, m);
     sum = _mm256_add_epi32(sum, _mm256_srli_epi32(q, 24));
     frac = _mm256_max_epu32(frac, _mm256_and_si256(q, _mm256_set1_epi32(fracmask)));
 }
 
-FIXEDROWS_AVX2_INLINE __m256i ld(const std::uint32_t* p) {
+IBROWS_AVX2_INLINE __m256i ld(const std::uint32_t* p) {
     return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
 }
 
 // The bilinear sums of eight pixels per channel, reduced to bytes. two: the row's
 // fraction is 0 and the second row's weights are all 0.
-FIXEDROWS_AVX2_INLINE void bilinear8(const Plan::Group& g, const Rows& rs, const std::uint32_t* w,
-                                     std::size_t n, bool two, __m256i s[3], __m256i& frac) {
+IBROWS_AVX2_INLINE void bilinear8(const Plan::Group& g, const Rows& rs, const std::uint32_t* w,
+                                  std::size_t n, bool two, __m256i s[3], __m256i& frac) {
     const Fetch f0(rs.r0, g);
     const __m256i p00 = f0(1), p10 = f0(2);
     const __m256i m00 = ld(w), m10 = ld(w + n);
@@ -293,22 +294,21 @@ FIXEDROWS_AVX2_INLINE void bilinear8(const Plan::Group& g, const Rows& rs, const
     for (int ch = 0; ch < 3; ++ch) s[ch] = _mm256_and_si256(s[ch], ff);
 }
 
-FIXEDROWS_AVX2_INLINE void store8(const __m256i s[3], unsigned char* o) {
+IBROWS_AVX2_INLINE void store8(const __m256i s[3], unsigned char* o) {
     const __m256i v =
         _mm256_or_si256(_mm256_or_si256(_mm256_set1_epi32(0xff), _mm256_slli_epi32(s[0], 8)),
                         _mm256_or_si256(_mm256_slli_epi32(s[1], 16), _mm256_slli_epi32(s[2], 24)));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(o), v);
 }
 
-FIXEDROWS_AVX2_INLINE bool settled(__m256i frac, int limit) {
+IBROWS_AVX2_INLINE bool settled(__m256i frac, int limit) {
     return _mm256_testz_si256(_mm256_cmpgt_epi32(frac, _mm256_set1_epi32(limit)),
                               _mm256_set1_epi32(-1));
 }
 
-FIXEDROWS_AVX2 void bilinearrow(const std::vector<Col>& cols,
-                                const std::vector<Plan::Group>& groups, const Rows& rs,
-                                const std::uint32_t* w, std::size_t n, unsigned char* out,
-                                std::int64_t& exact, std::int64_t& fallback) {
+IBROWS_AVX2 void bilinearrow(const std::vector<Col>& cols, const std::vector<Plan::Group>& groups,
+                             const Rows& rs, const std::uint32_t* w, std::size_t n,
+                             unsigned char* out, std::int64_t& exact, std::int64_t& fallback) {
     const bool two = rs.fy == 0.0;
     for (std::size_t gi = 0; gi < groups.size(); ++gi) {
         const Plan::Group& g = groups[gi];
@@ -329,9 +329,9 @@ FIXEDROWS_AVX2 void bilinearrow(const std::vector<Col>& cols,
     }
 }
 
-FIXEDROWS_AVX2 void smoothrow(const std::vector<Col>& cols, const std::vector<Plan::Group>& groups,
-                              const Rows& rs, const std::uint32_t* w, std::size_t n,
-                              unsigned char* out, std::int64_t& exact, std::int64_t& fallback) {
+IBROWS_AVX2 void smoothrow(const std::vector<Col>& cols, const std::vector<Plan::Group>& groups,
+                           const Rows& rs, const std::uint32_t* w, std::size_t n,
+                           unsigned char* out, std::int64_t& exact, std::int64_t& fallback) {
     const bool two = rs.fy == 0.0;
     const __m256i top = _mm256_set1_epi32(255);
     for (std::size_t gi = 0; gi < groups.size(); ++gi) {
@@ -407,11 +407,11 @@ const std::uint32_t* WeightCache::get(const Rows& rs) {
     }
     if (plan_.smooth_) {
         for (std::size_t x = 0; x < n; ++x) {
-            const double q0 = plan_.q0_[x], q1 = plan_.q1_[x];
-            d[4 * n + x] = fixed(q0, rs.ay0);
-            d[5 * n + x] = fixed(q0, rs.ay1);
-            d[6 * n + x] = fixed(q1, rs.ay0);
-            d[7 * n + x] = fixed(q1, rs.ay1);
+            const double sideLow = plan_.sideLow_[x], sideHigh = plan_.sideHigh_[x];
+            d[4 * n + x] = fixed(sideLow, rs.sideLowY);
+            d[5 * n + x] = fixed(sideLow, rs.sideHighY);
+            d[6 * n + x] = fixed(sideHigh, rs.sideLowY);
+            d[7 * n + x] = fixed(sideHigh, rs.sideHighY);
         }
     }
     key_[i] = rs.fy;
@@ -428,13 +428,13 @@ Plan::Plan(const std::vector<Col>& cols, std::int32_t lo, std::int32_t hi, bool 
     const std::size_t n = (cols_.size() + 7) / 8 * 8;
     g_.assign(n, 1.0);
     f_.assign(n, 0.0);
-    q0_.assign(n, 0.0);
-    q1_.assign(n, 0.0);
+    sideLow_.assign(n, 0.0);
+    sideHigh_.assign(n, 0.0);
     for (std::size_t x = 0; x < cols_.size(); ++x) {
         g_[x] = cols_[x].g;
         f_[x] = cols_[x].f;
-        q0_[x] = cols_[x].q0;
-        q1_[x] = cols_[x].q1;
+        sideLow_[x] = cols_[x].sideLow;
+        sideHigh_[x] = cols_[x].sideHigh;
     }
     groups_.resize(n / 8);
     for (std::size_t gi = 0; gi < groups_.size(); ++gi) {
@@ -443,7 +443,7 @@ Plan::Plan(const std::vector<Col>& cols, std::int32_t lo, std::int32_t hi, bool 
         g.ok = x0 + 8 <= cols_.size();
         for (std::size_t j = 0; g.ok && j < 8; ++j) {
             const Col& c = cols_[x0 + j];
-            g.ok = c.plain && (!smooth || c.ring);
+            g.ok = c.cellInside && (!smooth || c.ringInside);
         }
         if (!g.ok) continue;
         std::int64_t low = INT64_MAX, high = INT64_MIN;
@@ -493,4 +493,4 @@ std::int64_t Plan::fallbackgroups() const {
     return fallback_;
 }
 
-} // namespace FixedRows
+} // namespace IntegerBilinearRows
