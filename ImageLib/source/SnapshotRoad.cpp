@@ -5,8 +5,9 @@
 //
 // The road's files: RoadSource (the chain recognised), RoadAxis (geometry along
 // one axis), TriangleGeometry (shared with ContImageRef), IntegerBilinearRows
-// and SplineRows (whole-row kernels), RoadEngine (rows and footprint means),
-// RoadPixels (each method per pixel), ParallelRows (bands of rows on threads).
+// (its kernels in IntegerBilinearPlain and IntegerBilinearAvx2) and SplineRows
+// (whole-row kernels), RoadEngine (rows and footprint means), RoadPixels (each
+// method per pixel), ParallelRows (bands of rows on threads).
 #include "SnapshotRoad.h"
 
 #include "ParallelRows.h"
