@@ -2,6 +2,7 @@
 // arithmetic (ContImageRef.cpp) with each axis's part taken from its sample.
 #include "RoadEngine.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -20,6 +21,42 @@ inline float channel(const ARGBVal& v, int i) {
 // float, plus y.
 inline float towards(float x, float y, double ratio) {
     return float((x - y) * ratio) + y;
+}
+
+// A float known to lie in [lo, hi].
+struct Span {
+    float lo, hi;
+};
+
+// towards() over spans: every rounding in it is monotone, so the ends bound it.
+Span towards(Span x, Span y, double rlo, double rhi) {
+    const float dlo = x.lo - y.hi, dhi = x.hi - y.lo;
+    const double c[4] = {dlo * rlo, dlo * rhi, dhi * rlo, dhi * rhi};
+    const float plo = float(std::min(std::min(c[0], c[1]), std::min(c[2], c[3])));
+    const float phi = float(std::max(std::max(c[0], c[1]), std::max(c[2], c[3])));
+    return {plo + y.lo, phi + y.hi};
+}
+
+// The channels of a triangle point from estimated geometry (Value::r or mix),
+// when the bounds leave each truncated channel one value.
+bool triangleEstimate(const TriangleGeometry::Bounds& e, const ARGBVal p[4], int* rgb) {
+    using TriangleGeometry::k;
+    const double tlo = e.alongLow / double(k), thi = e.alongHigh / double(k);
+    const double ulo = e.acrossLow / (double(k) - e.alongLow);
+    const double uhi = e.acrossHigh / (double(k) - e.alongHigh);
+    for (int i = 0; i < 3; ++i) {
+        const float m =
+            (((channel(p[0], i) + channel(p[2], i)) + channel(p[1], i)) + channel(p[3], i)) * 0.25f;
+        const float bv = channel(p[e.point.b], i), av = channel(p[e.point.a], i);
+        const Span rv = towards({bv, bv}, {av, av}, tlo, thi);
+        Span v = rv;
+        if (e.point.value == TriangleGeometry::Value::mix)
+            v = towards(rv, towards({bv, bv}, {m, m}, tlo, thi), ulo, uhi);
+        const int lo = static_cast<int>(v.lo);
+        if (lo != static_cast<int>(v.hi)) return false;
+        rgb[i] = static_cast<unsigned char>(lo);
+    }
+    return true;
 }
 
 } // namespace
@@ -89,10 +126,18 @@ void RoadEngine::triangular(const AxisSample& ax, const RowSample& rs, int* rgb)
     using TriangleGeometry::Value;
     const ARGBVal p[4] = {rs.r0[ax.floorPos - c_.ox], rs.r0[ax.ceilPos - c_.ox],
                           rs.r1[ax.floorPos - c_.ox], rs.r1[ax.ceilPos - c_.ox]};
-    const TriangleGeometry::Point t =
-        triangles_.empty()
-            ? TriangleGeometry::at(ax.f, rs.ay.f)
-            : triangles_[std::size_t(rs.ay.fractionId) * columnFractions_ + ax.fractionId];
+    TriangleGeometry::Point t;
+    if (!triangles_.empty()) {
+        t = triangles_[std::size_t(rs.ay.fractionId) * columnFractions_ + ax.fractionId];
+    } else {
+        // Fractions that do not repeat: the estimate settles nearly every pixel
+        // without the inverse sine, sine and cosine.
+        const TriangleGeometry::Bounds e = TriangleGeometry::estimate(ax.f, rs.ay.f);
+        const Value v = e.point.value;
+        if (e.sure && (v == Value::r || v == Value::mix) && triangleEstimate(e, p, rgb)) return;
+        t = e.sure && v != Value::r && v != Value::mix ? e.point
+                                                       : TriangleGeometry::at(ax.f, rs.ay.f);
+    }
     if (t.value == Value::corner) return channels(p[t.a], rgb);
     if (t.value == Value::b) return channels(p[t.b], rgb);
     for (int i = 0; i < 3; ++i) {

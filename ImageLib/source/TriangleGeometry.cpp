@@ -60,4 +60,69 @@ Point at(double fx, double fy) {
     return r;
 }
 
+// With s = d / rad0 and c = e / rad0 (e the distance from the centre towards the
+// triangle's edge, so that c = cos(asin s)), the angle asin s + pi/4 + delta
+// (delta: how far the float quarter pi lies from pi/4) has the cosine
+// ((c - s) cos delta - (c + s) sin delta) / root 2, and the sine with the signs
+// of the delta terms swapped. These differ from the library's inverse sine,
+// sine and cosine by a few units of 2^-53; the bounds allow 2^-40.
+Bounds estimate(double fx, double fy) {
+    constexpr double slack = 0x1p-40;
+    static const double delta = double(0.25f * pi) - 0.78539816339744830962;
+    static const double cd = std::cos(delta), sd = std::sin(delta);
+    Bounds r;
+    const bool fx01 = fx == 0.0 || fx == 1.0, fy01 = fy == 0.0 || fy == 1.0;
+    if ((fx01 && fy01) || (fx == 0.5 && fy == 0.5)) {
+        r.point = at(fx, fy);
+        r.sure = true;
+        return r;
+    }
+    const double rad0 = std::sqrt((fx - 0.5) * (fx - 0.5) + (fy - 0.5) * (fy - 0.5));
+    Point& p = r.point;
+    double d, e;
+    if (1.0 - fy > fx) {
+        if (fx > fy) {
+            p.a = 1, p.b = 0, d = fx - 0.5, e = 0.5 - fy;
+        } else {
+            p.a = 0, p.b = 2, d = 0.5 - fy, e = 0.5 - fx;
+        }
+    } else {
+        if (fx > fy) {
+            p.a = 3, p.b = 1, d = fy - 0.5, e = fx - 0.5;
+        } else {
+            p.a = 2, p.b = 3, d = 0.5 - fx, e = fy - 0.5;
+        }
+    }
+    const double s = d / rad0, c = e / rad0;
+    constexpr double halfroot2 = 0.70710678118654752440; // 1 / root 2, in double
+    const double cosine = ((c - s) * cd - (c + s) * sd) * halfroot2;
+    const double sine = ((c + s) * cd + (c - s) * sd) * halfroot2;
+    const double rad = std::min(double(k), rad0);
+    const double along = rad * cosine, across = rad * sine;
+    r.alongLow = std::max(0.0, along - slack);
+    r.alongHigh = std::max(0.0, along + slack);
+    r.acrossLow = std::max(0.0, across - slack);
+    r.acrossHigh = std::max(0.0, across + slack);
+    p.along = along / double(k);
+    // Each kind decided only when the bounds agree on it.
+    if (r.alongLow >= double(k)) {
+        p.value = Value::b;
+        r.sure = true;
+        return r;
+    }
+    if (r.alongHigh >= double(k) || r.acrossLow <= 0.0) return r;
+    p.across = across / (double(k) - along);
+    const double uLow = r.acrossLow / (double(k) - r.alongLow);
+    const double uHigh = r.acrossHigh / (double(k) - r.alongHigh);
+    if (uLow >= 1.0) {
+        p.value = Value::r;
+    } else if (uHigh < 1.0) {
+        p.value = Value::mix;
+    } else {
+        return r;
+    }
+    r.sure = true;
+    return r;
+}
+
 } // namespace TriangleGeometry

@@ -29,4 +29,16 @@ struct Point {
 // The point at fractions (fx, fy) of its cell, each in 0..1.
 Point at(double fx, double fy);
 
+// The same point by algebra instead of the inverse sine, sine and cosine, as
+// bounds: at()'s along lies in [alongLow, alongHigh] and its across in
+// [acrossLow, acrossHigh]. When sure, at()'s value kind and corners are those
+// of point (whose along and across are the estimates); otherwise a ratio lies
+// too close to a boundary between kinds, and only at() decides.
+struct Bounds {
+    Point point;
+    double alongLow = 0, alongHigh = 0, acrossLow = 0, acrossHigh = 0;
+    bool sure = false;
+};
+Bounds estimate(double fx, double fy);
+
 } // namespace TriangleGeometry
