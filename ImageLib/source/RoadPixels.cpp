@@ -40,10 +40,7 @@ Span towards(Span x, Span y, double rlo, double rhi) {
 // The channels of a triangle point from estimated geometry (Value::r or mix),
 // when the bounds leave each truncated channel one value.
 bool triangleEstimate(const TriangleGeometry::Bounds& e, const ARGBVal p[4], int* rgb) {
-    using TriangleGeometry::k;
-    const double tlo = e.alongLow / double(k), thi = e.alongHigh / double(k);
-    const double ulo = e.acrossLow / (double(k) - e.alongLow);
-    const double uhi = e.acrossHigh / (double(k) - e.alongHigh);
+    const double tlo = e.ratioLow, thi = e.ratioHigh, ulo = e.mixLow, uhi = e.mixHigh;
     for (int i = 0; i < 3; ++i) {
         const float m =
             (((channel(p[0], i) + channel(p[2], i)) + channel(p[1], i)) + channel(p[3], i)) * 0.25f;

@@ -65,7 +65,8 @@ Point at(double fx, double fy) {
 // (delta: how far the float quarter pi lies from pi/4) has the cosine
 // ((c - s) cos delta - (c + s) sin delta) / root 2, and the sine with the signs
 // of the delta terms swapped. These differ from the library's inverse sine,
-// sine and cosine by a few units of 2^-53; the bounds allow 2^-40.
+// sine and cosine by a few units of 2^-53; the bounds allow 2^-40, far more
+// than that and than the roundings of the ratios formed from them.
 Bounds estimate(double fx, double fy) {
     constexpr double slack = 0x1p-40;
     static const double delta = double(0.25f * pi) - 0.78539816339744830962;
@@ -93,30 +94,27 @@ Bounds estimate(double fx, double fy) {
             p.a = 2, p.b = 3, d = 0.5 - fx, e = fy - 0.5;
         }
     }
-    const double s = d / rad0, c = e / rad0;
+    // along = rad × cosine and across = rad × sine, with rad / rad0 = min(k / rad0, 1).
     constexpr double halfroot2 = 0.70710678118654752440; // 1 / root 2, in double
-    const double cosine = ((c - s) * cd - (c + s) * sd) * halfroot2;
-    const double sine = ((c + s) * cd + (c - s) * sd) * halfroot2;
-    const double rad = std::min(double(k), rad0);
-    const double along = rad * cosine, across = rad * sine;
-    r.alongLow = std::max(0.0, along - slack);
-    r.alongHigh = std::max(0.0, along + slack);
-    r.acrossLow = std::max(0.0, across - slack);
-    r.acrossHigh = std::max(0.0, across + slack);
-    p.along = along / double(k);
+    const double scale = std::min(double(k) / rad0, 1.0) * halfroot2;
+    const double along = ((e - d) * cd - (e + d) * sd) * scale;
+    const double across = ((e + d) * cd + (e - d) * sd) * scale;
+    // The ratios' bounds: along / k, and across / (k - along).
+    constexpr double invk = 1.0 / double(k);
+    r.ratioLow = std::max(0.0, along - slack) * invk;
+    r.ratioHigh = std::max(0.0, along + slack) * invk;
     // Each kind decided only when the bounds agree on it.
-    if (r.alongLow >= double(k)) {
+    if (along - slack >= double(k)) {
         p.value = Value::b;
         r.sure = true;
         return r;
     }
-    if (r.alongHigh >= double(k) || r.acrossLow <= 0.0) return r;
-    p.across = across / (double(k) - along);
-    const double uLow = r.acrossLow / (double(k) - r.alongLow);
-    const double uHigh = r.acrossHigh / (double(k) - r.alongHigh);
-    if (uLow >= 1.0) {
+    if (along + slack >= double(k) || across - slack <= 0.0) return r;
+    r.mixLow = (across - slack) / (double(k) - std::max(0.0, along - slack));
+    r.mixHigh = (across + slack) / (double(k) - (along + slack));
+    if (r.mixLow >= 1.0) {
         p.value = Value::r;
-    } else if (uHigh < 1.0) {
+    } else if (r.mixHigh < 1.0) {
         p.value = Value::mix;
     } else {
         return r;

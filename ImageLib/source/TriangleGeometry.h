@@ -30,13 +30,13 @@ struct Point {
 Point at(double fx, double fy);
 
 // The same point by algebra instead of the inverse sine, sine and cosine, as
-// bounds: at()'s along lies in [alongLow, alongHigh] and its across in
-// [acrossLow, acrossHigh]. When sure, at()'s value kind and corners are those
-// of point (whose along and across are the estimates); otherwise a ratio lies
-// too close to a boundary between kinds, and only at() decides.
+// bounds: at()'s ratio along / k lies in [ratioLow, ratioHigh] and its
+// across / (k - along) in [mixLow, mixHigh]. When sure, at()'s value kind and corners are those
+// of point (whose along and across are left 0); otherwise a ratio lies too
+// close to a boundary between kinds, and only at() decides.
 struct Bounds {
     Point point;
-    double alongLow = 0, alongHigh = 0, acrossLow = 0, acrossHigh = 0;
+    double ratioLow = 0, ratioHigh = 0, mixLow = 0, mixHigh = 0;
     bool sure = false;
 };
 Bounds estimate(double fx, double fy);
