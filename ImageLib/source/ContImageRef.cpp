@@ -141,8 +141,7 @@ template <class P> P ContImageRef<P>::interpPix(double x, double y) const {
             g *= w;
             return g;
         };
-        // Each pair is averaged (0.125 = 0.25 / 2), so that the ring weighs 0.25
-        // and all weights sum to 1. Added in the order G00, G01, G10, G11.
+        // Added in the order G00, G01, G10, G11.
         b += group(x0, y0 - 1, x0 - 1, y0, 0.125 * ax0 * ay0);
         b += group(x0, y1 + 1, x0 - 1, y1, 0.125 * ax0 * ay1);
         b += group(x1 + 1, y0, x1, y0 - 1, 0.125 * ax1 * ay0);
