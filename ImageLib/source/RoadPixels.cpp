@@ -137,6 +137,14 @@ void RoadEngine::triangular(const AxisSample& ax, const RowSample& rs, int* rgb)
     }
     if (t.value == Value::corner) return channels(p[t.a], rgb);
     if (t.value == Value::b) return channels(p[t.b], rgb);
+    if (t.value == Value::r) {
+        // R alone: the centre and P are not needed.
+        for (int i = 0; i < 3; ++i) {
+            const float v = towards(channel(p[t.b], i), channel(p[t.a], i), t.along);
+            rgb[i] = static_cast<unsigned char>(static_cast<int>(v));
+        }
+        return;
+    }
     for (int i = 0; i < 3; ++i) {
         // The centre: the corners added in the order p00, p01, p10, p11.
         const float m =
@@ -145,11 +153,9 @@ void RoadEngine::triangular(const AxisSample& ax, const RowSample& rs, int* rgb)
         if (t.value != Value::centre) {
             const float bv = channel(p[t.b], i);
             const float pv = towards(bv, m, t.along);
-            v = pv;
-            if (t.value != Value::p) {
-                const float rv = towards(bv, channel(p[t.a], i), t.along);
-                v = t.value == Value::r ? rv : towards(rv, pv, t.across);
-            }
+            v = t.value == Value::p
+                    ? pv
+                    : towards(towards(bv, channel(p[t.a], i), t.along), pv, t.across);
         }
         rgb[i] = static_cast<unsigned char>(static_cast<int>(v));
     }
