@@ -18,6 +18,75 @@ namespace {
 
 // Integers, eight pixels at a time, in AVX2 -----------------------------------------
 
+inline int load32(const ARGBVal* p) {
+    int v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+// The double form, one pixel at a time, four lanes (alpha, red, green, blue) a
+// pixel: the same values as the plain form, for the groups integers leave.
+
+// A pixel's bytes as int lanes (alpha, red, green, blue).
+IBROWS_AVX2_INLINE __m128i px(const ARGBVal* p) {
+    return _mm_cvtepu8_epi32(_mm_cvtsi32_si128(load32(p)));
+}
+
+// A corner's channels times its weight in double, truncated toward zero.
+IBROWS_AVX2_INLINE __m128i corner(const ARGBVal* p, double w) {
+    return _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(px(p)), _mm256_set1_pd(w)));
+}
+
+// The bilinear colour of one pixel as int lanes (-, R, G, B), not yet reduced to
+// bytes. An integral position has weight exactly 0 for the far corners (their
+// products are 0) and 1 - 0 = 1 for the near ones, so those corners' work is
+// left out: the same values.
+IBROWS_AVX2_INLINE __m128i bilinear1(const Rows& rs, const Col& c) {
+    const ARGBVal *r0 = rs.r0, *r1 = rs.r1;
+    if (rs.fy == 0.0) {
+        if (c.f == 0.0) return px(r0 + c.i0);
+        return _mm_add_epi32(corner(r0 + c.i0, c.g), corner(r0 + c.i1, c.f));
+    }
+    if (c.f == 0.0) return _mm_add_epi32(corner(r0 + c.i0, rs.gy), corner(r1 + c.i0, rs.fy));
+    return _mm_add_epi32(
+        _mm_add_epi32(corner(r0 + c.i0, c.g * rs.gy), corner(r0 + c.i1, c.f * rs.gy)),
+        _mm_add_epi32(corner(r1 + c.i0, rs.fy * c.g), corner(r1 + c.i1, c.f * rs.fy)));
+}
+
+IBROWS_AVX2_INLINE void storepixel(__m128i v, unsigned char* o) {
+    const __m128i tobytes =
+        _mm_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    const int b =
+        _mm_cvtsi128_si32(_mm_or_si128(_mm_shuffle_epi8(v, tobytes), _mm_cvtsi32_si128(0xff)));
+    std::memcpy(o, &b, 4);
+}
+
+// The smoothed bilinear pixel: the bilinear bytes times 0.75 (exact, then
+// truncated), then the four ring pairs, each pair's sum times its weight in
+// double rounded to float, added to the bytes in float, truncated and clamped,
+// in the order G00, G01, G10, G11.
+IBROWS_AVX2_INLINE void smooth1(const Rows& rs, const Col& c, unsigned char* o) {
+    const __m128i ff = _mm_set1_epi32(0xff);
+    const __m128 zero = _mm_setzero_ps(), top = _mm_set1_ps(255.0f);
+    __m128 b = _mm_cvtepi32_ps(_mm_cvttps_epi32(
+        _mm_mul_ps(_mm_cvtepi32_ps(_mm_and_si128(bilinear1(rs, c), ff)), _mm_set1_ps(0.75f))));
+    const double w[4] = {c.sideLow * rs.sideLowY, c.sideLow * rs.sideHighY,
+                         c.sideHigh * rs.sideLowY, c.sideHigh * rs.sideHighY};
+    const __m128i g[4] = {
+        _mm_add_epi32(px(rs.up + c.i0), px(rs.r0 + c.i0 - 1)),
+        _mm_add_epi32(px(rs.down + c.i0), px(rs.r1 + c.i0 - 1)),
+        _mm_add_epi32(px(rs.r0 + c.i1 + 1), px(rs.up + c.i1)),
+        _mm_add_epi32(px(rs.down + c.i1), px(rs.r1 + c.i1 + 1)),
+    };
+    for (int k = 0; k < 4; ++k) {
+        const __m128 gf =
+            _mm256_cvtpd_ps(_mm256_mul_pd(_mm256_cvtepi32_pd(g[k]), _mm256_set1_pd(w[k])));
+        const __m128 v = _mm_min_ps(_mm_max_ps(_mm_add_ps(b, gf), zero), top);
+        b = _mm_cvtepi32_ps(_mm_cvttps_epi32(v));
+    }
+    storepixel(_mm_cvttps_epi32(b), o);
+}
+
 // Eight source pixels of one row at one of the group's index sets: from two
 // loads when the group is wide, else gathered.
 struct Fetch {
@@ -116,7 +185,8 @@ IBROWS_AVX2 void bilinearrow(const std::vector<Col>& cols, const std::vector<Pla
             }
             ++fallback;
         }
-        bilinearPixels(cols, x0, x0 + 8, rs, out);
+        for (std::size_t x = x0; x < std::min(cols.size(), x0 + 8); ++x)
+            if (cols[x].cellInside) storepixel(bilinear1(rs, cols[x]), out + x * 4);
     }
 }
 
@@ -156,7 +226,8 @@ IBROWS_AVX2 void smoothrow(const std::vector<Col>& cols, const std::vector<Plan:
             }
             ++fallback;
         }
-        smoothPixels(cols, x0, x0 + 8, rs, out);
+        for (std::size_t x = x0; x < std::min(cols.size(), x0 + 8); ++x)
+            if (cols[x].cellInside && cols[x].ringInside) smooth1(rs, cols[x], out + x * 4);
     }
 }
 

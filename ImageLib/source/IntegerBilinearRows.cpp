@@ -42,7 +42,10 @@ const std::uint32_t* WeightCache::get(const Rows& rs) {
     const std::size_t n = plan_.g_.size();
     std::vector<std::uint32_t>& d = data_[i];
     d.resize(n * (plan_.smooth_ ? 8 : 4));
-    const auto fixed = [](double a, double b) { return std::uint32_t(a * b * scale24); };
+    // Through int32, which every such weight fits and processors convert to fastest.
+    const auto fixed = [](double a, double b) {
+        return std::uint32_t(std::int32_t(a * b * scale24));
+    };
     for (std::size_t x = 0; x < n; ++x) {
         const double g = plan_.g_[x], f = plan_.f_[x];
         d[x] = fixed(g, rs.gy);

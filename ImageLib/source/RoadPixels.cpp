@@ -56,6 +56,35 @@ bool triangleEstimate(const TriangleGeometry::Bounds& e, const ARGBVal p[4], int
     return true;
 }
 
+// The colour of a triangle point from its corners p (p00, p10, p01, p11).
+void trianglePixel(const TriangleGeometry::Point& t, const ARGBVal p[4], int* rgb) {
+    using TriangleGeometry::Value;
+    if (t.value == Value::corner) return channels(p[t.a], rgb);
+    if (t.value == Value::b) return channels(p[t.b], rgb);
+    if (t.value == Value::r) {
+        // R alone: the centre and P are not needed.
+        for (int i = 0; i < 3; ++i) {
+            const float v = towards(channel(p[t.b], i), channel(p[t.a], i), t.along);
+            rgb[i] = static_cast<unsigned char>(static_cast<int>(v));
+        }
+        return;
+    }
+    for (int i = 0; i < 3; ++i) {
+        // The centre: the corners added in the order p00, p01, p10, p11.
+        const float m =
+            (((channel(p[0], i) + channel(p[2], i)) + channel(p[1], i)) + channel(p[3], i)) * 0.25f;
+        float v = m;
+        if (t.value != Value::centre) {
+            const float bv = channel(p[t.b], i);
+            const float pv = towards(bv, m, t.along);
+            v = t.value == Value::p
+                    ? pv
+                    : towards(towards(bv, channel(p[t.a], i), t.along), pv, t.across);
+        }
+        rgb[i] = static_cast<unsigned char>(static_cast<int>(v));
+    }
+}
+
 } // namespace
 
 void RoadEngine::pixel(const AxisSample& ax, const RowSample& rs, int* rgb) const {
@@ -123,42 +152,16 @@ void RoadEngine::triangular(const AxisSample& ax, const RowSample& rs, int* rgb)
     using TriangleGeometry::Value;
     const ARGBVal p[4] = {rs.r0[ax.floorPos - c_.ox], rs.r0[ax.ceilPos - c_.ox],
                           rs.r1[ax.floorPos - c_.ox], rs.r1[ax.ceilPos - c_.ox]};
-    TriangleGeometry::Point t;
     if (!triangles_.empty()) {
-        t = triangles_[std::size_t(rs.ay.fractionId) * columnFractions_ + ax.fractionId];
-    } else {
-        // Fractions that do not repeat: the estimate settles nearly every pixel
-        // without the inverse sine, sine and cosine.
-        const TriangleGeometry::Bounds e = TriangleGeometry::estimate(ax.f, rs.ay.f);
-        const Value v = e.point.value;
-        if (e.sure && (v == Value::r || v == Value::mix) && triangleEstimate(e, p, rgb)) return;
-        t = e.sure && v != Value::r && v != Value::mix ? e.point
-                                                       : TriangleGeometry::at(ax.f, rs.ay.f);
+        return trianglePixel(
+            triangles_[std::size_t(rs.ay.fractionId) * columnFractions_ + ax.fractionId], p, rgb);
     }
-    if (t.value == Value::corner) return channels(p[t.a], rgb);
-    if (t.value == Value::b) return channels(p[t.b], rgb);
-    if (t.value == Value::r) {
-        // R alone: the centre and P are not needed.
-        for (int i = 0; i < 3; ++i) {
-            const float v = towards(channel(p[t.b], i), channel(p[t.a], i), t.along);
-            rgb[i] = static_cast<unsigned char>(static_cast<int>(v));
-        }
-        return;
-    }
-    for (int i = 0; i < 3; ++i) {
-        // The centre: the corners added in the order p00, p01, p10, p11.
-        const float m =
-            (((channel(p[0], i) + channel(p[2], i)) + channel(p[1], i)) + channel(p[3], i)) * 0.25f;
-        float v = m;
-        if (t.value != Value::centre) {
-            const float bv = channel(p[t.b], i);
-            const float pv = towards(bv, m, t.along);
-            v = t.value == Value::p
-                    ? pv
-                    : towards(towards(bv, channel(p[t.a], i), t.along), pv, t.across);
-        }
-        rgb[i] = static_cast<unsigned char>(static_cast<int>(v));
-    }
+    // Fractions that do not repeat: the estimate settles nearly every pixel
+    // without the inverse sine, sine and cosine.
+    const TriangleGeometry::Bounds e = TriangleGeometry::estimate(ax.f, rs.ay.f);
+    const bool ratios = e.point.value == Value::r || e.point.value == Value::mix;
+    if (e.sure && ratios && triangleEstimate(e, p, rgb)) return;
+    trianglePixel(e.sure && !ratios ? e.point : TriangleGeometry::at(ax.f, rs.ay.f), p, rgb);
 }
 
 void RoadEngine::spline(const AxisSample& ax, const RowSample& rs, int* rgb) const {
