@@ -71,7 +71,8 @@ int smoothref(const IntegerBilinearRows::Rows& rs, const IntegerBilinearRows::Co
                                  {rs.down[c.i0], rs.r1[c.i0 - 1]},
                                  {rs.r0[c.i1 + 1], rs.up[c.i1]},
                                  {rs.down[c.i1], rs.r1[c.i1 + 1]}};
-    const double w[4] = {c.sideLow * rs.sideLowY, c.sideLow * rs.sideHighY, c.sideHigh * rs.sideLowY, c.sideHigh * rs.sideHighY};
+    const double w[4] = {c.sideLow * rs.sideLowY, c.sideLow * rs.sideHighY,
+                         c.sideHigh * rs.sideLowY, c.sideHigh * rs.sideHighY};
     for (int g = 0; g < 4; ++g) {
         const float s = float(ch(pairs[g][0], k)) + float(ch(pairs[g][1], k));
         const float v = b + float(double(s) * w[g]);
