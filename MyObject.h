@@ -4,6 +4,8 @@
 // to the movie view.
 #pragma once
 
+#include "PictureLimits.h"
+
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
@@ -65,7 +67,7 @@ public:
 
     // Largest result extent a snapshot may have: beyond it the bitmap would
     // need gigabytes, and JPEG files cannot hold much more anyway.
-    static constexpr int32_t kMaxResultExtent = 16384;
+    static constexpr int32_t kMaxResultExtent = kMaxPictureSide;
 
     // Start-up, once every outlet is connected.
     void awakeFromNib();

@@ -96,7 +96,7 @@ struct DecodeState {
 };
 
 int checkedGetBuffer(AVCodecContext* ctx, AVFrame* frame, int flags) {
-    if (frame->width > kGraphicsImportMaxDimension || frame->height > kGraphicsImportMaxDimension ||
+    if (frame->width > kMaxPictureSide || frame->height > kMaxPictureSide ||
         int64_t(frame->width) * frame->height > kGraphicsImportMaxPixels) {
         static_cast<DecodeState*>(ctx->opaque)->tooLarge = true;
         return AVERROR(ERANGE);
@@ -165,7 +165,7 @@ OSErr decode(const std::vector<uint8_t>& bytes, const Kind& kind, AVFrame** out)
         std::memcpy(pkt->data, bytes.data(), bytes.size());
         ctx->opaque = &state;
         ctx->get_buffer2 = checkedGetBuffer;
-        ctx->max_pixels = int64_t(kGraphicsImportMaxDimension) * kGraphicsImportMaxDimension;
+        ctx->max_pixels = int64_t(kMaxPictureSide) * kMaxPictureSide;
         ctx->thread_count = 1;
         ctx->thread_type = FF_THREAD_SLICE;
         // A PNG chunk whose checksum does not match is damage, not something to skip.
@@ -180,8 +180,7 @@ OSErr decode(const std::vector<uint8_t>& bytes, const Kind& kind, AVFrame** out)
         }
         if (state.tooLarge) result = codecSizeErr;
     }
-    if (result == noErr &&
-        (frame->width > kGraphicsImportMaxDimension || frame->height > kGraphicsImportMaxDimension))
+    if (result == noErr && (frame->width > kMaxPictureSide || frame->height > kMaxPictureSide))
         result = codecSizeErr;
     if (result == noErr) {
         *out = frame;

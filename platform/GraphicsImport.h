@@ -8,19 +8,18 @@
 #include "QDOffscreen.h"
 
 #include "Files.h"
+#include "PictureLimits.h"
 
 using GraphicsImportComponent = ComponentInstance;
 
-// Images wider or higher than this are refused as implausible.
-inline constexpr int kGraphicsImportMaxDimension = 16384;
 // Nor more pixels than this in all (the bound of a movie's pictures too).
 inline constexpr int64_t kGraphicsImportMaxPixels = int64_t(8192) * 8192;
 
 // An importer for the image in `file`. The file is read and decoded here, so a
 // nonzero result means there is no usable image: fnfErr (absent), noCodecErr
 // (not an image kind we know), codecBadDataErr (damaged or truncated),
-// codecSizeErr (empty, or larger than kGraphicsImportMaxDimension or
-// kGraphicsImportMaxPixels), memFullErr.
+// codecSizeErr (empty, or larger than kMaxPictureSide either way or
+// kGraphicsImportMaxPixels in all), memFullErr.
 OSErr GetGraphicsImporterForFile(const FSSpec* file, GraphicsImportComponent* gi);
 
 // A new description (the caller releases it with DisposeHandle): width,

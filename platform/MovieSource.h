@@ -5,6 +5,7 @@
 #include "MacTypes.h"
 #include "MovieFrameCache.h"
 #include "MovieSampleTable.h"
+#include "PictureLimits.h"
 
 #include <memory>
 #include <string>
@@ -17,7 +18,7 @@ struct AVPacket;
 
 class MovieSource {
 public:
-    static constexpr int maxDimension = 16384; // larger pictures are refused
+    static constexpr int maxDimension = kMaxPictureSide; // larger pictures are refused
     // Pictures of more pixels are refused too: this bounds the memory of one
     // still (see the README) at about 5 x 4 bytes a pixel, plus a fixed amount.
     static constexpr int64_t maxPixels = int64_t(8192) * 8192; // as kGraphicsImportMaxPixels

@@ -2,6 +2,7 @@
 
 #include "Files.h"
 #include "LibraryLog.h"
+#include "PictureLimits.h"
 
 #include <memory>
 
@@ -22,17 +23,13 @@ struct PacketFree {
     void operator()(AVPacket* p) const { av_packet_free(&p); }
 };
 
-// The PNG encoder's own limit is far above this; the platform refuses larger
-// pictures everywhere else, so a PNG never holds more than a movie can.
-constexpr int kMaxSide = 16384;
-
 } // namespace
 
 OSErr EncodePNG(const uint8_t* argb, int width, int height, long rowBytes,
                 std::vector<uint8_t>* png) {
     RouteLibraryLog();
-    if (!argb || !png || width < 1 || height < 1 || width > kMaxSide || height > kMaxSide ||
-        rowBytes < long(width) * 4)
+    if (!argb || !png || width < 1 || height < 1 || width > kMaxPictureSide ||
+        height > kMaxPictureSide || rowBytes < long(width) * 4)
         return paramErr;
     const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_PNG);
     if (!codec) return codecErr;

@@ -1,6 +1,7 @@
 #include "Options.h"
 
 #include "OutputPattern.h"
+#include "PictureLimits.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -13,9 +14,8 @@ namespace moviesnap {
 namespace {
 
 // The largest frame number, size or step we take; the platform's movies hold
-// far fewer frames and pictures are at most 16384 pixels across.
+// far fewer frames and pictures are at most kMaxPictureSide pixels across.
 constexpr long kMaxFrame = 100000000;
-constexpr int kMaxSide = 16384;
 
 [[noreturn]] void bad(const std::string& option, const std::string& value, const std::string& why) {
     throw UsageError(option + " '" + value + "': " + why);
@@ -189,8 +189,8 @@ Options parseArguments(int argc, const char* const* argv) {
             const std::vector<std::string> parts = split(lower(value), 'x');
             if (parts.size() != 2) bad(name, value, "WIDTHxHEIGHT is needed, e.g. 640x480");
             try {
-                o.width = int(wholeNumber(name, parts[0], 1, kMaxSide));
-                o.height = int(wholeNumber(name, parts[1], 1, kMaxSide));
+                o.width = int(wholeNumber(name, parts[0], 1, kMaxPictureSide));
+                o.height = int(wholeNumber(name, parts[1], 1, kMaxPictureSide));
             } catch (const UsageError&) {
                 bad(name, value, "each side must be a whole number from 1 to 16384");
             }

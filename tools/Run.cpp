@@ -6,6 +6,7 @@
 #include "Movies.h"
 #include "OpenRefusal.h"
 #include "OutputPattern.h"
+#include "PictureLimits.h"
 #include "PngFile.h"
 #include "ProgressBar.h"
 #include "SICommon.h"
@@ -28,7 +29,7 @@ namespace moviesnap {
 namespace {
 
 // Results no bigger than the largest picture a movie has.
-constexpr int kMaxResultSide = 16384;
+constexpr int kMaxResultSide = kMaxPictureSide;
 constexpr int64_t kMaxResultPixels = MovieSource::maxPixels;
 
 // Where --verbose sends the library's diagnostics.

@@ -2,6 +2,8 @@
 // step in the arithmetic each one is defined by, and the spline kernel.
 #include "ContImageRef.h"
 
+#include "TriangleGeometry.h"
+
 #include <algorithm>
 #include <cmath>
 #include <type_traits>
@@ -17,13 +19,6 @@ float cubic_bspline(double t) {
 }
 
 namespace {
-
-// floor or ceil of v as an int; false when no int holds it (no raster does).
-bool intpos(double v, int& out) {
-    if (!(v > -2147483649.0 && v < 2147483648.0)) return false;
-    out = int(v);
-    return true;
-}
 
 // A pixel's colour as the float triple the ring, centre and triangle arithmetic
 // works in: ARGBVal bytes as floats, grey pixels through ARGBVal first.
@@ -50,11 +45,12 @@ template <class P> P fromrgbf(const RGBPixel<float>& v) {
     }
 }
 
-// y + (x - y) * ratio, in float, the ratio rounded to float first.
+// y + (x - y) * ratio: the difference in float, times the double ratio in double
+// and rounded to float, plus y in float.
 RGBPixel<float> towards(const RGBPixel<float>& x, const RGBPixel<float>& y, double ratio) {
     RGBPixel<float> d = x;
     d -= y;
-    d *= double(float(ratio));
+    d *= ratio;
     d += y;
     return d;
 }
@@ -76,10 +72,12 @@ template <class P> P ContImageRef<P>::interpPix(double x, double y) const {
 
     // 1. The cell; one that leaves the bounds gives the stored pixel.
     const double flx = std::floor(x), fly = std::floor(y);
+    // Floor and ceiling are whole numbers: truncating them gives them as they are.
     int x0, y0, x1, y1;
-    if (!intpos(flx, x0) || !intpos(fly, y0) || !intpos(std::ceil(x), x1) ||
-        !intpos(std::ceil(y), y1) || x0 < this->lx_ || x0 > this->hx_ || x1 < this->lx_ ||
-        x1 > this->hx_ || y0 < this->ly_ || y0 > this->hy_ || y1 < this->ly_ || y1 > this->hy_) {
+    if (!SIPixelMath::truncpos(flx, x0) || !SIPixelMath::truncpos(fly, y0) ||
+        !SIPixelMath::truncpos(std::ceil(x), x1) || !SIPixelMath::truncpos(std::ceil(y), y1) ||
+        x0 < this->lx_ || x0 > this->hx_ || x1 < this->lx_ || x1 > this->hx_ || y0 < this->ly_ ||
+        y0 > this->hy_ || y1 < this->ly_ || y1 > this->hy_) {
         int tx, ty;
         if (!SIPixelMath::truncpos(x, tx) || !SIPixelMath::truncpos(y, ty)) return this->blackpixel;
         return viewpix(tx, ty);
@@ -152,62 +150,26 @@ template <class P> P ContImageRef<P>::interpPix(double x, double y) const {
     }
 
     case SITriangular: {
-        static const float PI = 3.14159274f;
-        static const float ROOT2 = 1.41421354f;
-        // The distance from the cell centre to a corner, computed once.
-        static const float k = 0.5f * ROOT2;
-        const double quarterpi = double(0.25f * PI);
-        const double halfpi = double(0.5f * PI);
-
+        using TriangleGeometry::Value;
+        const TriangleGeometry::Point t = TriangleGeometry::at(fx, fy);
+        const P* corners[4] = {&p00, &p10, &p01, &p11};
         // 1. Exactly on a corner: that corner as it is.
-        const bool fx01 = fx == 0.0 || fx == 1.0, fy01 = fy == 0.0 || fy == 1.0;
-        if (fx01 && fy01) {
-            if (fx == 0.0) return fy == 0.0 ? p00 : p01;
-            return fy == 0.0 ? p10 : p11;
-        }
+        if (t.value == Value::corner) return *corners[t.a];
         // 2. The centre value.
         RGBPixel<float> m = asrgbf(p00);
         m += asrgbf(p01);
         m += asrgbf(p10);
         m += asrgbf(p11);
         m *= 0.25;
-        if (fx == 0.5 && fy == 0.5) return fromrgbf<P>(m);
-
-        // 3. The triangle holding the point and the angle at the centre.
-        const double rad0 = std::sqrt((fx - 0.5) * (fx - 0.5) + (fy - 0.5) * (fy - 0.5));
-        const P *a, *bp;
-        double d;
-        if (gy > fx) {
-            if (fx > fy) {
-                a = &p10, bp = &p00, d = fx - 0.5;
-            } else {
-                a = &p00, bp = &p01, d = 0.5 - fy;
-            }
-        } else {
-            if (fx > fy) {
-                a = &p11, bp = &p10, d = fy - 0.5;
-            } else {
-                a = &p01, bp = &p11, d = 0.5 - fx;
-            }
-        }
-        double theta = d < 0.0 ? quarterpi - std::asin(-d / rad0) : std::asin(d / rad0) + quarterpi;
-
-        // 4. Distances along and across the edge's direction.
-        const double rad = std::min(double(k), rad0);
-        if (theta < 0.0) theta = 0.0;
-        if (theta > halfpi) theta = halfpi;
-        const double across = std::max(0.0, rad * std::sin(theta));
-        const double along = std::max(0.0, rad * std::cos(theta));
-
-        const RGBPixel<float> bv = asrgbf(*bp);
-        // 5. to 7.
-        if (along >= double(k)) return fromrgbf<P>(bv);
-        const RGBPixel<float> pv = towards(bv, m, along / double(k));
-        if (across == 0.0) return fromrgbf<P>(pv);
-        const double u = across / (double(k) - along);
-        const RGBPixel<float> rv = towards(bv, asrgbf(*a), along / double(k));
-        if (u >= 1.0) return fromrgbf<P>(rv);
-        return fromrgbf<P>(towards(rv, pv, u));
+        if (t.value == Value::centre) return fromrgbf<P>(m);
+        // 3. to 7.: B, P, R or the mix of P and R.
+        const RGBPixel<float> bv = asrgbf(*corners[t.b]);
+        if (t.value == Value::b) return fromrgbf<P>(bv);
+        const RGBPixel<float> pv = towards(bv, m, t.along);
+        if (t.value == Value::p) return fromrgbf<P>(pv);
+        const RGBPixel<float> rv = towards(bv, asrgbf(*corners[t.a]), t.along);
+        if (t.value == Value::r) return fromrgbf<P>(rv);
+        return fromrgbf<P>(towards(rv, pv, t.across));
     }
 
     case SICubicBSpline: {

@@ -131,7 +131,7 @@ void MoviePixRect::makeGWorldForMovie() {
     // An empty or inverted box, or one beyond the toolbox's largest picture,
     // gets no buffer rather than a negative or absurd allocation.
     gworld = nullptr;
-    if (width > 0 && height > 0 && width <= maxFrameSide && height <= maxFrameSide)
+    if (width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide)
         frameBuffer = new (std::nothrow) ARGBVal[std::size_t(width) * std::size_t(height)];
 
     if (frameBuffer) {

@@ -8,6 +8,7 @@
 #include "Memory.h"
 #include "MovieTiming.h"
 #include "Movies.h"
+#include "PictureLimits.h"
 #include "PixRectWrap.h"
 #include "PlatformImage.h"
 #include "QDOffscreen.h"
@@ -90,9 +91,6 @@ public:
     int16_t fps = 0;
     Handle fileURL = nullptr;
     bool needDecompInit = true;
-
-    // The largest frame side a buffer is made for, as the movie toolbox's own limit.
-    static constexpr int maxFrameSide = 16384;
 
 private:
     // The start of every visual sample in presentation order, from

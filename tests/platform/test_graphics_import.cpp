@@ -191,18 +191,18 @@ TEST(GraphicsImport, FilesThatAreNotUsableImagesFailCleanly) {
 
 TEST(GraphicsImport, ImagesBeyondTheSizeLimitAreRefused) {
     ScratchFolder dir;
-    WriteTestImage(dir.file("wide.png"), FlatRaster(kGraphicsImportMaxDimension + 1, 1, 1, 2, 3),
+    WriteTestImage(dir.file("wide.png"), FlatRaster(kMaxPictureSide + 1, 1, 1, 2, 3),
                    TestImageFormat::PNG);
     Imported wide;
     open(dir.file("wide.png"), &wide);
     EXPECT_EQ(wide.err, codecSizeErr);
 
-    WriteTestImage(dir.file("edge.png"), FlatRaster(1, kGraphicsImportMaxDimension, 1, 2, 3),
+    WriteTestImage(dir.file("edge.png"), FlatRaster(1, kMaxPictureSide, 1, 2, 3),
                    TestImageFormat::PNG);
     Imported edge;
     open(dir.file("edge.png"), &edge);
     EXPECT_EQ(edge.err, noErr);
-    EXPECT_EQ(edge.height, kGraphicsImportMaxDimension);
+    EXPECT_EQ(edge.height, kMaxPictureSide);
 
     // Found by fuzzing: 84 bytes of WebP declaring 11889 x 8295 pixels (more
     // than kGraphicsImportMaxPixels), which took seconds and a gigabyte to decode.

@@ -1,6 +1,7 @@
-// FixedRows: whole result rows of the bilinear and smoothed bilinear methods for
-// the snapshot road, eight pixels at a time in exact integer arithmetic, with
-// the double-precision per-pixel form for the few pixels integers cannot settle.
+// IntegerBilinearRows: whole result rows of the bilinear and smoothed bilinear methods for
+// the snapshot road, eight pixels at a time in exact integer arithmetic (AVX2
+// where the processor has it, plain C++ otherwise, the same bytes), with the
+// double-precision per-pixel form for the few pixels integers cannot settle.
 #pragma once
 
 #include "ARGBVal.h"
@@ -10,17 +11,17 @@
 #include <memory>
 #include <vector>
 
-namespace FixedRows {
+namespace IntegerBilinearRows {
 
 // One result column's sample: the two source columns of its cell (indices into
 // a source row), its fractions g = 1 - f and f, the smoothed method's side
 // weights (each already times 0.125), whether its cell lies inside the view
-// (plain) and whether the ring around the cell does too.
+// and whether the ring around the cell does too.
 struct Col {
     std::int32_t i0 = 0, i1 = 0;
     double g = 1, f = 0;
-    double q0 = 0, q1 = 0;
-    bool plain = false, ring = false;
+    double sideLow = 0, sideHigh = 0;
+    bool cellInside = false, ringInside = false;
 };
 
 // The rows of one result row: the cell's rows r0 (floor) and r1 (ceil), the ring's
@@ -28,7 +29,7 @@ struct Col {
 // and side weights. up and down are read by the smoothed method only.
 struct Rows {
     const ARGBVal *up = nullptr, *r0 = nullptr, *r1 = nullptr, *down = nullptr;
-    double fy = 0, gy = 1, ay0 = 0, ay1 = 0;
+    double fy = 0, gy = 1, sideLowY = 0, sideHighY = 0;
 };
 
 class Plan;
@@ -40,8 +41,8 @@ class WeightCache {
 public:
     explicit WeightCache(const Plan& p) : plan_(p) {}
     // The corners' weights g·gy, f·gy, fy·g, f·fy, then (smoothed method) the
-    // ring groups' q0·ay0, q0·ay1, q1·ay0, q1·ay1, each an array of stride()
-    // entries, as floor(w × 2^24).
+    // ring groups' sideLow·sideLowY, sideLow·sideHighY, sideHigh·sideLowY and
+    // sideHigh·sideHighY, each an array of stride() entries, as floor(w × 2^24).
     const std::uint32_t* get(const Rows& rs);
     std::size_t stride() const;
 
@@ -63,16 +64,13 @@ public:
     Plan(const Plan&) = delete;
     Plan& operator=(const Plan&) = delete;
 
-    // True when the integer kernels can run here (the processor has AVX2).
-    static bool available();
-
     std::unique_ptr<WeightCache> cache() const;
 
-    // The bilinear colour of every plain column of one row (4 bytes a pixel:
-    // 255, red, green, blue); other columns are left alone. Needs available().
+    // The bilinear colour of every column of one row whose cell lies inside (4 bytes a pixel:
+    // 255, red, green, blue); other columns are left alone.
     void bilinear(const Rows& rs, WeightCache& wc, unsigned char* out) const;
-    // The smoothed bilinear colour of every column that is plain and has its ring
-    // inside; rs.up and rs.down must be rows of the view. Needs available().
+    // The smoothed bilinear colour of every column whose cell and ring lie
+    // inside; rs.up and rs.down must be rows of the view.
     void smooth(const Rows& rs, WeightCache& wc, unsigned char* out) const;
 
     // The number of groups of eight settled in integers and of groups that
@@ -86,9 +84,9 @@ private:
     friend class WeightCache;
     std::vector<Col> cols_;
     std::vector<Group> groups_;
-    std::vector<double> g_, f_, q0_, q1_; // per column, padded to whole groups
+    std::vector<double> g_, f_, sideLow_, sideHigh_; // per column, padded to whole groups
     bool smooth_;
     mutable std::atomic<std::int64_t> exact_{0}, fallback_{0};
 };
 
-} // namespace FixedRows
+} // namespace IntegerBilinearRows

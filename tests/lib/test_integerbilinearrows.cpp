@@ -1,7 +1,7 @@
 // The integer row kernels against the methods' double arithmetic written out
 // pixel by pixel, with fractions chosen so that many products land next to a
 // whole number (where the integers cannot decide and the double form must).
-#include "FixedRows.h"
+#include "IntegerBilinearRows.h"
 
 #include <gtest/gtest.h>
 
@@ -56,8 +56,8 @@ unsigned char ch(const ARGBVal& p, int c) {
 }
 
 // The bilinear colour, each corner's channel times its double weight truncated.
-int bilinearref(const ARGBVal* r0, const ARGBVal* r1, const FixedRows::Col& c,
-                const FixedRows::Rows& rs, int k) {
+int bilinearref(const ARGBVal* r0, const ARGBVal* r1, const IntegerBilinearRows::Col& c,
+                const IntegerBilinearRows::Rows& rs, int k) {
     const double w00 = c.g * rs.gy, w10 = c.f * rs.gy, w01 = rs.fy * c.g, w11 = c.f * rs.fy;
     return std::uint8_t(int(ch(r0[c.i0], k) * w00) + int(ch(r0[c.i1], k) * w10) +
                         int(ch(r1[c.i0], k) * w01) + int(ch(r1[c.i1], k) * w11));
@@ -65,13 +65,14 @@ int bilinearref(const ARGBVal* r0, const ARGBVal* r1, const FixedRows::Col& c,
 
 // The smoothed colour: 0.75 × bilinear truncated, then each ring pair's float
 // sum times its weight rounded to float, added in float, truncated and clamped.
-int smoothref(const FixedRows::Rows& rs, const FixedRows::Col& c, int k) {
+int smoothref(const IntegerBilinearRows::Rows& rs, const IntegerBilinearRows::Col& c, int k) {
     float b = float(int(bilinearref(rs.r0, rs.r1, c, rs, k) * 0.75));
     const ARGBVal pairs[4][2] = {{rs.up[c.i0], rs.r0[c.i0 - 1]},
                                  {rs.down[c.i0], rs.r1[c.i0 - 1]},
                                  {rs.r0[c.i1 + 1], rs.up[c.i1]},
                                  {rs.down[c.i1], rs.r1[c.i1 + 1]}};
-    const double w[4] = {c.q0 * rs.ay0, c.q0 * rs.ay1, c.q1 * rs.ay0, c.q1 * rs.ay1};
+    const double w[4] = {c.sideLow * rs.sideLowY, c.sideLow * rs.sideHighY,
+                         c.sideHigh * rs.sideLowY, c.sideHigh * rs.sideHighY};
     for (int g = 0; g < 4; ++g) {
         const float s = float(ch(pairs[g][0], k)) + float(ch(pairs[g][1], k));
         const float v = b + float(double(s) * w[g]);
@@ -82,8 +83,7 @@ int smoothref(const FixedRows::Rows& rs, const FixedRows::Col& c, int k) {
 
 } // namespace
 
-TEST(FixedRows, RowsMatchTheDoubleArithmeticIncludingNearWholeProducts) {
-    if (!FixedRows::Plan::available()) GTEST_SKIP() << "no AVX2 here";
+TEST(IntegerBilinearRows, RowsMatchTheDoubleArithmeticIncludingNearWholeProducts) {
     std::mt19937 rng(99);
     std::uniform_int_distribution<int> width(3, 90), pick(0, 99);
     std::int64_t exact = 0, fallback = 0;
@@ -93,30 +93,30 @@ TEST(FixedRows, RowsMatchTheDoubleArithmeticIncludingNearWholeProducts) {
         const bool smooth = iter % 2 == 1;
         // Columns walk the source as an enlargement does, some with repeated
         // fractions, some at integral positions, a few outside (not plain).
-        std::vector<FixedRows::Col> cols;
+        std::vector<IntegerBilinearRows::Col> cols;
         const int n = pick(rng) + 1;
         std::uniform_int_distribution<int> at(1, w - 2);
         for (int x = 0; x < n; ++x) {
-            FixedRows::Col c;
+            IntegerBilinearRows::Col c;
             const int i0 = pick(rng) < 50 ? std::min(w - 2, 1 + x / 2) : at(rng);
             c.f = pick(rng) < 20 ? 0.0 : fraction(rng);
             c.g = 1.0 - c.f;
             c.i0 = i0;
             c.i1 = c.f == 0.0 ? i0 : i0 + 1;
-            c.q0 = 0.25 * ((c.g + 0.5) * 0.5);
-            c.q1 = 0.25 * ((c.f + 0.5) * 0.5);
-            c.plain = pick(rng) < 95;
-            c.ring = c.i0 >= 1 && c.i1 + 1 <= w - 1 && pick(rng) < 95;
+            c.sideLow = 0.125 * ((c.g + 0.5) * 0.5);
+            c.sideHigh = 0.125 * ((c.f + 0.5) * 0.5);
+            c.cellInside = pick(rng) < 95;
+            c.ringInside = c.i0 >= 1 && c.i1 + 1 <= w - 1 && pick(rng) < 95;
             cols.push_back(c);
         }
-        FixedRows::Plan plan(cols, 0, w - 1, smooth);
+        IntegerBilinearRows::Plan plan(cols, 0, w - 1, smooth);
         auto cache = plan.cache();
         for (int row = 0; row < 6; ++row) {
-            FixedRows::Rows rs;
+            IntegerBilinearRows::Rows rs;
             rs.fy = row % 3 == 0 ? 0.0 : fraction(rng);
             rs.gy = 1.0 - rs.fy;
-            rs.ay0 = (rs.gy + 0.5) * 0.5;
-            rs.ay1 = (rs.fy + 0.5) * 0.5;
+            rs.sideLowY = (rs.gy + 0.5) * 0.5;
+            rs.sideHighY = (rs.fy + 0.5) * 0.5;
             rs.up = src.rows[0].data();
             rs.r0 = src.rows[1].data();
             rs.r1 = rs.fy == 0.0 ? rs.r0 : src.rows[2].data();
@@ -130,7 +130,7 @@ TEST(FixedRows, RowsMatchTheDoubleArithmeticIncludingNearWholeProducts) {
             for (int x = 0; x < n; ++x) {
                 const auto& c = cols[std::size_t(x)];
                 const unsigned char* o = &out[std::size_t(x) * 4];
-                if (!c.plain || (smooth && !c.ring)) {
+                if (!c.cellInside || (smooth && !c.ringInside)) {
                     // Columns the kernels leave alone keep their bytes.
                     EXPECT_EQ(o[0], 0x5a);
                     EXPECT_EQ(o[3], 0x5a);
@@ -154,19 +154,18 @@ TEST(FixedRows, RowsMatchTheDoubleArithmeticIncludingNearWholeProducts) {
     EXPECT_GT(fallback, 50);
 }
 
-TEST(FixedRows, TheDoubleFormDecidesAProductThatRoundsUpToAWholeNumber) {
-    if (!FixedRows::Plan::available()) GTEST_SKIP() << "no AVX2 here";
+TEST(IntegerBilinearRows, TheDoubleFormDecidesAProductThatRoundsUpToAWholeNumber) {
     // 5 × 0.2 is 1 in double although 0.2's 24-bit fixed point gives 0.99999994:
     // the group must come out as 1 + 4 = 5 (with g = 0.8: 5 × 0.8 = 4).
     std::vector<ARGBVal> row(20, ARGBVal(255, 5, 5, 5));
-    std::vector<FixedRows::Col> cols(8);
+    std::vector<IntegerBilinearRows::Col> cols(8);
     for (int x = 0; x < 8; ++x) {
         auto& c = cols[std::size_t(x)];
-        c.i0 = x, c.i1 = x + 1, c.f = 0.2, c.g = 1.0 - 0.2, c.plain = true;
+        c.i0 = x, c.i1 = x + 1, c.f = 0.2, c.g = 1.0 - 0.2, c.cellInside = true;
     }
-    FixedRows::Plan plan(cols, 0, 19, false);
+    IntegerBilinearRows::Plan plan(cols, 0, 19, false);
     auto cache = plan.cache();
-    FixedRows::Rows rs;
+    IntegerBilinearRows::Rows rs;
     rs.r0 = rs.r1 = row.data();
     std::vector<unsigned char> out(32, 0);
     plan.bilinear(rs, *cache, out.data());

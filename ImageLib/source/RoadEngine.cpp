@@ -1,0 +1,165 @@
+// The snapshot road's rows: the column samples and row kernels set up once, then
+// each result row from its row samples.
+#include "RoadEngine.h"
+
+#include <algorithm>
+#include <cstdint>
+
+RoadEngine::RoadEngine(const RoadSource& c) : c_(c) {
+    const auto& s = *c_.sample;
+    colstart_.reserve(std::size_t(s.width()) + 1);
+    for (int x = s.lx(); x <= s.hx(); ++x) {
+        colstart_.push_back(int(cols_.size()));
+        for (double p : samplePositions(c_, x, true))
+            cols_.push_back(axisSample(p, c_.lx, c_.hx, true, c_.code));
+    }
+    colstart_.push_back(int(cols_.size()));
+
+    // One entry per column sample: a reduction's footprints are rows of samples
+    // like an enlargement's, read by the same kernels.
+    const bool bilinears = c_.code == SIBilinear || c_.code == SISmoothBilinear;
+    std::vector<IntegerBilinearRows::Col> fc;
+    for (std::size_t x = 0; x < cols_.size(); ++x) {
+        const AxisSample& a = cols_[x];
+        IntegerBilinearRows::Col k;
+        k.i0 = a.floorPos - c_.ox;
+        k.i1 = a.ceilPos - c_.ox;
+        if (a.cellInside) k.g = a.g, k.f = a.f, k.sideLow = a.sideLow, k.sideHigh = a.sideHigh;
+        k.cellInside = a.inside && a.cellInside;
+        k.ringInside = a.ringInside;
+        if (!k.cellInside || (c_.code != SIBilinear && !k.ringInside)) rest_.push_back(int(x));
+        if (bilinears) fc.push_back(k);
+    }
+    if (bilinears) {
+        bilinearRows_ = std::make_unique<IntegerBilinearRows::Plan>(
+            fc, c_.lx - c_.ox, c_.hx - c_.ox, c_.code == SISmoothBilinear);
+    }
+    if (c_.code != SITriangular) return;
+
+    // The triangle geometry is tabled when the pairs of fractions are few against
+    // the samples: the fractions of simple factors repeat, so an enlargement by 2
+    // needs four entries.
+    std::vector<AxisSample> rowsamples;
+    for (int y = s.ly(); y <= s.hy(); ++y)
+        for (double p : samplePositions(c_, y, false))
+            rowsamples.push_back(axisSample(p, c_.ly, c_.hy, false, c_.code));
+    const std::vector<double> fxs = distinctFractions(cols_);
+    std::vector<double> fys = distinctFractions(rowsamples);
+    const double pairs = double(fxs.size()) * double(fys.size());
+    if (pairs < 1.0 || pairs * 4.0 > double(cols_.size()) * double(rowsamples.size()) ||
+        pairs > double(1 << 20)) {
+        return;
+    }
+    for (AxisSample& a : cols_)
+        if (a.cellInside) a.fractionId = fractionId(fxs, a.f);
+    columnFractions_ = fxs.size();
+    triangles_.resize(std::size_t(pairs));
+    for (std::size_t j = 0; j < fys.size(); ++j)
+        for (std::size_t i = 0; i < fxs.size(); ++i)
+            triangles_[j * columnFractions_ + i] = TriangleGeometry::at(fxs[i], fys[j]);
+    rowFractions_ = std::move(fys);
+}
+
+RoadEngine::RowSample RoadEngine::rowSample(double py) const {
+    RowSample rs;
+    rs.ay = axisSample(py, c_.ly, c_.hy, false, c_.code);
+    const AxisSample& a = rs.ay;
+    if (!a.cellInside) return rs;
+    rs.r0 = c_.row(a.floorPos);
+    rs.r1 = c_.row(a.ceilPos);
+    rs.up = c_.row(std::int64_t(a.floorPos) - 1);
+    rs.down = c_.row(std::int64_t(a.ceilPos) + 1);
+    for (int j = 0; j < 4; ++j) rs.taps[j] = c_.row(std::int64_t(a.floorPos) - 1 + j);
+    if (!triangles_.empty()) rs.ay.fractionId = fractionId(rowFractions_, a.f);
+    return rs;
+}
+
+void RoadEngine::sampleRow(const RowSample& rs, IntegerBilinearRows::WeightCache* weights,
+                           FloatRows* floatrows, unsigned char* o) const {
+    const bool rowInside = rs.ay.inside && rs.ay.cellInside;
+    // A row the row kernels take leaves only the columns they skip.
+    bool done = false;
+    if (rowInside && bilinearRows_ && weights && (c_.code == SIBilinear || rs.ay.ringInside)) {
+        IntegerBilinearRows::Rows fr;
+        fr.up = rs.up, fr.r0 = rs.r0, fr.r1 = rs.r1, fr.down = rs.down;
+        fr.fy = rs.ay.f, fr.gy = rs.ay.g;
+        fr.sideLowY = rs.ay.sideLow, fr.sideHighY = rs.ay.sideHigh;
+        if (c_.code == SIBilinear) {
+            bilinearRows_->bilinear(fr, *weights, o);
+        } else {
+            bilinearRows_->smooth(fr, *weights, o);
+        }
+        done = true;
+    } else if (rowInside && floatrows && c_.code == SICubicBSpline && rs.ay.ringInside) {
+        splineRow(c_, cols_, rs.ay, rs.taps, *floatrows, o);
+        done = true;
+    }
+    const std::size_t nrest = done ? rest_.size() : cols_.size();
+    for (std::size_t i = 0; i < nrest; ++i) {
+        const std::size_t x = done ? std::size_t(rest_[i]) : i;
+        int rgb[3];
+        pixel(cols_[x], rs, rgb);
+        unsigned char* p = o + x * 4;
+        p[0] = 255;
+        p[1] = std::uint8_t(rgb[0]);
+        p[2] = std::uint8_t(rgb[1]);
+        p[3] = std::uint8_t(rgb[2]);
+    }
+}
+
+void RoadEngine::rows(unsigned char* out, long rowbytes, int y0, int y1) const {
+    const auto& s = *c_.sample;
+    const int w = s.width();
+    std::vector<std::int64_t> acc;
+    std::vector<unsigned char> samples;
+    std::vector<RowSample> sets;
+    if (c_.reduce) {
+        acc.resize(std::size_t(w) * 3);
+        samples.resize(cols_.size() * 4);
+    }
+    std::unique_ptr<FloatRows> floatrows;
+    std::unique_ptr<IntegerBilinearRows::WeightCache> weights;
+    if (bilinearRows_) weights = bilinearRows_->cache();
+    if (c_.code == SICubicBSpline) floatrows = std::make_unique<FloatRows>(c_.lx, c_.hx);
+    for (int yi = y0; yi < y1; ++yi) {
+        unsigned char* o = out + std::int64_t(yi) * rowbytes;
+        sets.clear();
+        for (double p : samplePositions(c_, s.ly() + yi, false)) sets.push_back(rowSample(p));
+        if (!c_.reduce) {
+            // One sample per column: the samples are the result row.
+            sampleRow(sets.front(), weights.get(), floatrows.get(), o);
+            continue;
+        }
+        // Footprint means: whole-number sums of the samples taken, times 1 / n.
+        // Every sample is a whole number of at most 255, so the double sums the
+        // resampler forms are exact and equal these integer sums in any order.
+        std::fill(acc.begin(), acc.end(), 0);
+        for (const RowSample& rs : sets) {
+            sampleRow(rs, weights.get(), floatrows.get(), samples.data());
+            const unsigned char* sp = samples.data();
+            for (int x = 0; x < w; ++x) {
+                std::int64_t* a = &acc[std::size_t(x) * 3];
+                std::int64_t r = 0, g = 0, b = 0;
+                for (int k = colstart_[x]; k < colstart_[x + 1]; ++k) {
+                    const unsigned char* q = sp + std::size_t(k) * 4;
+                    r += q[1];
+                    g += q[2];
+                    b += q[3];
+                }
+                a[0] += r;
+                a[1] += g;
+                a[2] += b;
+            }
+        }
+        for (int x = 0; x < w; ++x, o += 4) {
+            const std::int64_t n =
+                std::int64_t(colstart_[x + 1] - colstart_[x]) * std::int64_t(sets.size());
+            const std::int64_t* a = &acc[std::size_t(x) * 3];
+            const double inv = n > 0 ? 1.0 / double(n) : 0.0;
+            o[0] = 255;
+            o[1] = SIPixelMath::wrapbyte(double(a[0]) * inv);
+            o[2] = SIPixelMath::wrapbyte(double(a[1]) * inv);
+            o[3] = SIPixelMath::wrapbyte(double(a[2]) * inv);
+        }
+    }
+}

@@ -1,0 +1,83 @@
+// SplineRows: the cubic B-spline's taps for the snapshot road. A four-lane float
+// sum (SSE on x86, plain C++ elsewhere, the same values), source rows converted
+// to floats once, and whole result rows whose taps all lie inside the view.
+#pragma once
+
+#include "ARGBVal.h"
+#include "RoadAxis.h"
+#include "VectorPaths.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#if IMAGELIB_X86_VECTOR
+#include <immintrin.h>
+
+// A spline sum: four float lanes (alpha, red, green, blue), each tap's channels
+// times its weight rounded to float and added in tap order.
+class SplineSum {
+public:
+    void add(const float* p, float w) {
+        acc_ = _mm_add_ps(acc_, _mm_mul_ps(_mm_loadu_ps(p), _mm_set1_ps(w)));
+    }
+    void add(ARGBVal px, float w) {
+        std::uint32_t bits;
+        static_assert(sizeof bits == sizeof px);
+        std::memcpy(&bits, &px, sizeof bits);
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i v =
+            _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int(bits)), zero), zero);
+        acc_ = _mm_add_ps(acc_, _mm_mul_ps(_mm_cvtepi32_ps(v), _mm_set1_ps(w)));
+    }
+    // The colour bytes: each lane truncated, then reduced to a byte.
+    void colour(int* rgb) const {
+        alignas(16) int out[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(out), _mm_cvttps_epi32(acc_));
+        for (int i = 0; i < 3; ++i) rgb[i] = std::uint8_t(out[i + 1]);
+    }
+
+private:
+    __m128 acc_ = _mm_setzero_ps();
+};
+#else
+class SplineSum {
+public:
+    void add(const float* p, float w) {
+        for (int i = 0; i < 4; ++i) acc_[i] = acc_[i] + p[i] * w;
+    }
+    void add(ARGBVal px, float w) {
+        const float p[4] = {float(px.alpha), float(px.red), float(px.green), float(px.blue)};
+        add(p, w);
+    }
+    void colour(int* rgb) const {
+        for (int i = 0; i < 3; ++i) rgb[i] = std::uint8_t(int(acc_[i + 1]));
+    }
+
+private:
+    float acc_[4] = {0, 0, 0, 0};
+};
+#endif
+
+// Source rows as floats, four channels a pixel from the view's low column. Rows
+// are kept by their position modulo 4, so the four rows a result row reads are
+// all held and the next result row mostly finds its rows converted already.
+class FloatRows {
+public:
+    FloatRows(int lx, int hx);
+    // Row y of the view, whose pixels from the low column on are r.
+    const float* get(int y, const ARGBVal* r);
+
+private:
+    std::size_t w_;
+    std::vector<float> data_;
+    int key_[4] = {0, 0, 0, 0};
+    bool held_[4] = {false, false, false, false};
+};
+
+// Spline pixels (255, red, green, blue) of the columns in cols whose cell and
+// taps all lie inside the view (the rest are left alone), for the row sample ay
+// whose taps are inside too; taps[j] is view row ay.floorPos - 1 + j.
+void splineRow(const RoadSource& c, const std::vector<AxisSample>& cols, const AxisSample& ay,
+               const ARGBVal* const taps[4], FloatRows& fr, unsigned char* o);
