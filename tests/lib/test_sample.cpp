@@ -59,13 +59,8 @@ bool samebounds(const PixRectBase<ARGBVal>& r, int lx, int ly, int hx, int hy) {
 
 TEST(SampleRect, ResultBoundsRoundWithTiesToEven) {
     PixRectRW<ARGBVal> src(640, 480);
-    src.setscale(2.0, 1.0);
     SamplePixRectNC<ARGBVal, ARGBVal> a(src, 6.4, 4.8, SIInterpolated);
     EXPECT_TRUE(samebounds(a, 0, 0, 99, 99));
-    EXPECT_EQ(a.xs(), 12.8);
-    EXPECT_EQ(a.xsl(), 6.4f);
-    SamplePixRectNC<ARGBVal, ARGBVal> b(src, 2.0, 2.0, SIInterpolated);
-    EXPECT_TRUE(samebounds(b, 0, 0, 319, 239));
     const auto hx = [](int lx, int hx, double f) {
         PixRectRW<ARGBVal> r(lx, 0, hx, 0);
         return SamplePixRectNC<ARGBVal, ARGBVal>(r, f, 1.0, SINearest).hx();
@@ -85,10 +80,7 @@ TEST(SampleRect, FactorsThatAreNoFactorsGiveEmptyOrBoundedResults) {
         SamplePixRectNC<ARGBVal, ARGBVal> s(src, f, f, SIInterpolated);
         EXPECT_EQ(s.hx(), -1) << f;
         EXPECT_EQ(s.hy(), -1) << f;
-        EXPECT_EQ(s.pix(0, 0), ARGBVal()) << f;
-        // Unchecked reads stay finite and harmless as well.
-        s.pixNB(0, 0);
-        s.pixNB(-7, 1000);
+        s.pixNB(-7, 1000); // unchecked reads stay finite and harmless as well
     }
     // A factor so small the result could not be held: its size stays an int.
     SamplePixRectNC<ARGBVal, ARGBVal> tiny(src, 1e-30, 1e-30, SIInterpolated);
@@ -112,13 +104,9 @@ TEST(SampleRect, LookupPicksTheSampler) {
     Probe p(0, 0, 9, 9);
     SamplePixRectNC<ARGBVal, ARGBVal> same(p, 1.0, 1.0, SIScatter);
     EXPECT_EQ(same.pixdd(3.5, 2.25), Probe::at(3, 2));
-    ASSERT_EQ(p.reals.size(), 1u);
-    EXPECT_EQ(p.reals[0], std::make_pair(3.5, 2.25));
-    // Outside the result: black without asking the source; pixNB asks anyway.
-    p.reals.clear();
+    EXPECT_EQ(p.reals, (std::vector<std::pair<double, double>>{{3.5, 2.25}}));
+    // Outside the result: black without asking the source.
     EXPECT_EQ(same.pix(10, 0), ARGBVal());
-    EXPECT_TRUE(p.reals.empty());
-    same.pixNB(10, 0);
     EXPECT_EQ(p.reals.size(), 1u);
 }
 
@@ -155,8 +143,6 @@ TEST(SampleRect, ReductionAveragesTheFootprint) {
     SamplePixRectNC<ARGBVal, ARGBVal> ps(r, 4.0, 4.0, SIPointSample);
     for (int x = 0; x < 3; ++x) ps.pix(x, 0);
     EXPECT_EQ(r.ints, (std::vector<std::pair<int, int>>{{2, 2}, {6, 2}, {10, 2}}));
-    EXPECT_EQ((SamplePixRectNC<ARGBVal, ARGBVal>(r, 4.0, 4.0, sisamplecodes(9)).pix(1, 1)),
-              ARGBVal(255, 0, 0, 0));
 }
 
 TEST(SampleRect, EnlargementReadsClampedPositions) {
@@ -179,49 +165,13 @@ TEST(SampleRect, EnlargementReadsClampedPositions) {
 
 TEST(SampleRect, ScatterWeighsFourReads) {
     PixRectRW<ARGBVal> src(10, 10);
-    for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 10; ++x) src.pixref(x, y) = ARGBVal(0, 100, 100, 100);
+    src.fillWith(ARGBVal(0, 100, 100, 100));
     SamplePixRectNC<ARGBVal, ARGBVal> s(src, 0.5, 0.5, SIScatter);
     EXPECT_EQ(s.pix(8, 8), ARGBVal(255, 100, 100, 100));
     EXPECT_EQ(s.pix(0, 4).red, 90); // (-1.0, ...) lies outside
     // At 0.3 the read at -0.7 truncates to column 0, inside.
     SamplePixRectNC<ARGBVal, ARGBVal> t(src, 0.3, 0.3, SIScatter);
     EXPECT_EQ(t.pix(1, 4).red, 100);
-    EXPECT_EQ((SamplePixRectNC<ARGBVal, ARGBVal>(src, 0.5, 0.5, sisamplecodes(5)).pix(1, 1)),
-              ARGBVal(255, 0, 0, 0));
-}
-
-TEST(SampleRect, OtherPixelPairsConvert) {
-    PixRectRW<ARGBVal> src(4, 4);
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x) src.pixref(x, y) = ARGBVal(0, 200, 100, 0);
-    // Grey of (200, 100, 0) is 119.
-    EXPECT_FLOAT_EQ(
-        (SamplePixRectNC<GreyPixel<float>, ARGBVal>(src, 2, 2, SIInterpolated).pix(1, 1).grey),
-        119.0f);
-    EXPECT_EQ((SamplePixRectNC<GreyPixel<unsigned char>, ARGBVal>(src, 0.5, 0.5, SINearest)
-                   .pix(3, 3)
-                   .grey),
-              119);
-    EXPECT_EQ((SamplePixRectNC<RGBGrVal, ARGBVal>(src, 2, 2, SIInterpolated).pix(0, 0)),
-              RGBGrVal(200, 100, 0, 119));
-    PixRectRW<GreyPixel<float>> g(4, 4);
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x) g.pixref(x, y).grey = float(x * 10);
-    EXPECT_EQ((SamplePixRectNC<ARGBVal, GreyPixel<float>>(g, 2, 2, SIInterpolated).pix(1, 0)),
-              ARGBVal(255, 25, 25, 25));
-    ContImageRef<GreyPixel<float>> c(g, SIBilinear);
-    EXPECT_FLOAT_EQ(
-        (SamplePixRectNC<GreyPixel<float>, GreyPixel<float>>(c, 0.5, 1.0, SIInterpolated)
-             .pix(1, 0)
-             .grey),
-        5.0f);
-    PixRectRW<RGBPixel<float>> rgb(2, 2);
-    rgb.pixref(1, 1).set(3.0f, 6.0f, 9.0f);
-    EXPECT_FLOAT_EQ((SamplePixRectNC<RGBPixel<float>, RGBPixel<float>>(rgb, 2, 2, SIInterpolated)
-                         .pix(0, 0)
-                         .blue),
-                    2.25f);
 }
 
 TEST(SampleRect, InfiniteFactorsEndTheirLoops) {

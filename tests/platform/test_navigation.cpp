@@ -50,8 +50,7 @@ TEST_F(Navigation, MovieAndImageTypesOfferTheirFilesByExtension) {
     script->answers = {dir.file("clip.MOV")};
     NavDialogOptions options;
     ASSERT_EQ(NavGetDefaultDialogOptions(&options), noErr);
-    options.dialogOptionFlags -= 0x81; // one file, with the type pop-up
-    EXPECT_EQ(options.dialogOptionFlags & (kNavAllowMultipleFiles | kNavNoTypePopup), 0u);
+    options.dialogOptionFlags &= ~NavDialogOptionFlags(kNavAllowMultipleFiles | kNavNoTypePopup);
     NavReplyRecord reply;
     ASSERT_EQ(NavGetFile(nullptr, &reply, &options, nullptr, nullptr, nullptr, types, nullptr),
               noErr);
@@ -70,25 +69,18 @@ TEST_F(Navigation, MovieAndImageTypesOfferTheirFilesByExtension) {
     EXPECT_TRUE(reply.validRecord);
     OSErr err;
     EXPECT_EQ(firstItem(reply, &err).path, dir.file("clip.MOV"));
-    EXPECT_EQ(err, noErr);
     NavDisposeReply(&reply);
     DisposeHandle(reinterpret_cast<Handle>(types));
 }
 
 TEST_F(Navigation, OneTypeNoTypesAndUnknownTypes) {
-    NavTypeListHandle images = typeList({FOUR_CHAR_CODE("qtif")});
-    auto filters = NavFiltersForTypeList(images);
-    ASSERT_EQ(filters.size(), 1u);
     NavFileRequest r;
-    r.filters = filters;
+    NavTypeListHandle images = typeList({FOUR_CHAR_CODE("qtif")});
+    r.filters = NavFiltersForTypeList(images);
     EXPECT_TRUE(r.accepts("x.jpeg"));
     EXPECT_FALSE(r.accepts("x.mov"));
-
-    EXPECT_TRUE(NavFiltersForTypeList(nullptr).empty());
     NavTypeListHandle unknown = typeList({FOUR_CHAR_CODE("ZZZZ")});
     EXPECT_TRUE(NavFiltersForTypeList(unknown).empty());
-    NavFileRequest all;
-    EXPECT_TRUE(all.accepts("anything.at.all"));
 
     // A block claiming more types than it holds is read only as far as it goes.
     NavTypeListHandle lying = typeList({FOUR_CHAR_CODE("MooV")}, 0);
@@ -111,11 +103,8 @@ TEST_F(Navigation, ADismissedOpenDialogIsUserCancelledWithAnInvalidReply) {
     DisposeNavEventUPP(upp);
     EXPECT_FALSE(reply.validRecord);
     OSErr err;
-    FSSpec fss = firstItem(reply, &err);
-    EXPECT_EQ(err, errAEDescNotFound);
-    EXPECT_EQ(fss.path, "unfilled");
+    EXPECT_EQ(firstItem(reply, &err).path, "unfilled");
     EXPECT_EQ(events, (std::vector<NavEventCallbackMessage>{kNavCBStart, kNavCBTerminate}));
-    EXPECT_TRUE(script->opens.at(0).filters.empty()); // no list: every file
 
     // A chosen name that is no file is not a choice either.
     script->answers = {dir.file("ghost.mov")};
@@ -131,18 +120,13 @@ TEST_F(Navigation, SaveDialogsProposeANameAndReportReplacing) {
                          FOUR_CHAR_CODE("****"), nullptr),
               noErr);
     EXPECT_EQ(script->saves.at(0).defaultName, "untitled.jpg");
-    EXPECT_TRUE(script->saves.at(0).accepts("x.jpeg"));
     EXPECT_TRUE(reply.validRecord);
     EXPECT_FALSE(reply.replacing);
     OSErr err;
     EXPECT_EQ(firstItem(reply, &err).path, dir.file("shot.jpg"));
-    EXPECT_EQ(err, noErr);
     FSSpec fss;
     EXPECT_EQ(AEGetNthPtr(&reply.selection, 2, typeFSS, nullptr, nullptr, &fss, 70, nullptr),
               errAEDescNotFound);
-    EXPECT_EQ(AEGetNthPtr(&reply.selection, 1, FOUR_CHAR_CODE("TEXT"), nullptr, nullptr, &fss, 70,
-                          nullptr),
-              errAECoercionFail);
     EXPECT_EQ(AEGetNthPtr(&reply.selection, 1, typeFSS, nullptr, nullptr, &fss, 4, nullptr),
               paramErr);
     NavDisposeReply(&reply);
@@ -158,11 +142,9 @@ TEST_F(Navigation, SaveDialogsProposeANameAndReportReplacing) {
     EXPECT_TRUE(reply.replacing);
     NavDisposeReply(&reply);
 
-    script->answers = {dir.file("no/folder.jpg")};
+    script->answers = {dir.file("no/folder.jpg"), std::nullopt};
     EXPECT_EQ(NavPutFile(nullptr, &reply, nullptr, nullptr, FOUR_CHAR_CODE("JPEG"), 0, nullptr),
               dirNFErr);
-    EXPECT_FALSE(reply.validRecord);
-    script->answers = {std::nullopt};
     EXPECT_EQ(NavPutFile(nullptr, &reply, nullptr, nullptr, FOUR_CHAR_CODE("JPEG"), 0, nullptr),
               userCanceledErr);
     EXPECT_FALSE(reply.validRecord);
@@ -183,14 +165,9 @@ TEST_F(Navigation, ChooseFileDialogsRunInSteps) {
         NavReplyRecord reply;
         EXPECT_EQ(NavDialogGetReply(dialog, &reply), paramErr); // not run yet
         ASSERT_EQ(NavDialogRun(dialog), noErr);
-        EXPECT_EQ(NavDialogGetUserAction(dialog),
-                  cancel ? kNavUserActionCancel : kNavUserActionChoose);
         EXPECT_EQ(NavDialogGetReply(dialog, &reply), cancel ? userCanceledErr : noErr);
-        EXPECT_EQ(reply.validRecord, !cancel);
-        if (!cancel) {
-            OSErr err;
-            EXPECT_EQ(firstItem(reply, &err).path, dir.file("pic.png"));
-        }
+        OSErr err;
+        EXPECT_EQ(firstItem(reply, &err).path, cancel ? "unfilled" : dir.file("pic.png"));
         NavDisposeReply(&reply);
         NavDialogDispose(dialog);
     }
@@ -204,19 +181,6 @@ TEST(NavigationDefault, WithoutAProviderEveryDialogAnswersCancelled) {
     EXPECT_EQ(NavGetFile(nullptr, &reply, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
               userCanceledErr);
     EXPECT_FALSE(reply.validRecord);
-    EXPECT_EQ(NavPutFile(nullptr, &reply, nullptr, nullptr, FOUR_CHAR_CODE("JPEG"), 0, nullptr),
-              userCanceledErr);
-    EXPECT_FALSE(reply.validRecord);
-
-    NavDialogRef dialog = nullptr;
-    ASSERT_EQ(
-        NavCreateChooseFileDialog(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &dialog),
-        noErr);
-    EXPECT_EQ(NavDialogRun(dialog), noErr);
-    EXPECT_EQ(NavDialogGetUserAction(dialog), kNavUserActionCancel);
-    EXPECT_EQ(NavDialogGetReply(dialog, &reply), userCanceledErr);
-    EXPECT_FALSE(reply.validRecord);
-    NavDialogDispose(dialog);
     SetNavDialogProvider(previous);
 }
 
@@ -233,64 +197,34 @@ private:
 };
 } // namespace
 
-TEST(Resources, WithoutASourceNothingIsFound) {
-    ResourceSourceScope none{ResourceSource{}};
-    EXPECT_EQ(Get1Resource(FOUR_CHAR_CODE("open"), 128), nullptr);
-    EXPECT_EQ(ResError(), resNotFound);
-    Handle notAResource = NewHandle(4);
-    DetachResource(notAResource);
-    EXPECT_EQ(ResError(), resNotFound);
-    ReleaseResource(notAResource); // not the manager's: left alone
-    EXPECT_EQ(ResError(), resNotFound);
-    DisposeHandle(notAResource);
-}
-
 TEST(Resources, TheInstalledSourceIsAskedForTheTypeAndId) {
+    {
+        ResourceSourceScope none{ResourceSource{}};
+        EXPECT_EQ(Get1Resource(FOUR_CHAR_CODE("open"), 128), nullptr);
+        EXPECT_EQ(ResError(), resNotFound);
+    }
     std::vector<std::pair<ResType, int16_t>> asked;
     ResourceSourceScope scope{[&](ResType type, int16_t id) -> std::optional<std::vector<char>> {
         asked.emplace_back(type, id);
         if (type == FOUR_CHAR_CODE("open") && id == 128) return std::vector<char>{'a', 'b', 'c'};
-        if (id == 7) return std::vector<char>{}; // present, but empty
         return std::nullopt;
     }};
-
     Handle h = Get1Resource(FOUR_CHAR_CODE("open"), 128);
     ASSERT_NE(h, nullptr);
     EXPECT_EQ(ResError(), noErr);
-    ASSERT_EQ(GetHandleSize(h), 3);
-    EXPECT_EQ(std::string(*h, 3), "abc");
-    ReleaseResource(h);
+    EXPECT_EQ(std::string(*h, size_t(GetHandleSize(h))), "abc");
+    DetachResource(h); // the caller's now
     EXPECT_EQ(ResError(), noErr);
-
+    ReleaseResource(h); // not the manager's any more: left alone
+    EXPECT_EQ(ResError(), resNotFound);
+    DisposeHandle(h);
     EXPECT_EQ(Get1Resource(FOUR_CHAR_CODE("open"), 129), nullptr);
     EXPECT_EQ(ResError(), resNotFound);
     EXPECT_EQ(Get1Resource(FOUR_CHAR_CODE("opem"), 128), nullptr);
-    EXPECT_EQ(ResError(), resNotFound);
-
-    Handle empty = Get1Resource(FOUR_CHAR_CODE("TEXT"), 7);
-    ASSERT_NE(empty, nullptr);
-    EXPECT_EQ(GetHandleSize(empty), 0);
-    DetachResource(empty); // the caller's now
-    EXPECT_EQ(ResError(), noErr);
-    ReleaseResource(empty);
-    EXPECT_EQ(ResError(), resNotFound);
-    DisposeHandle(empty);
-
     const std::vector<std::pair<ResType, int16_t>> expected = {{FOUR_CHAR_CODE("open"), 128},
                                                                {FOUR_CHAR_CODE("open"), 129},
-                                                               {FOUR_CHAR_CODE("opem"), 128},
-                                                               {FOUR_CHAR_CODE("TEXT"), 7}};
+                                                               {FOUR_CHAR_CODE("opem"), 128}};
     EXPECT_EQ(asked, expected);
-}
-
-TEST(NavigationOptions, DefaultsAllowTheOpenDialogsAdjustment) {
-    NavDialogOptions o;
-    o.dialogOptionFlags = 0;
-    o.clientName[0] = 5;
-    ASSERT_EQ(NavGetDefaultDialogOptions(&o), noErr);
-    EXPECT_EQ(o.dialogOptionFlags & 0x81u, 0x81u);
-    EXPECT_EQ(o.clientName[0], 0);
-    EXPECT_EQ(NavGetDefaultDialogOptions(nullptr), paramErr);
 }
 
 TEST_F(Navigation, OpenDialogsAskForAPreviewWhenTheOptionsAllowOne) {
