@@ -69,20 +69,3 @@ TEST(SamplePixRect, MixedFactorsAverageTheFootprint) {
         EXPECT_EQ(s.pix(x, 1).grey, 100 + a + 1);
     }
 }
-
-TEST(SamplePixRect, SnapshotChainReductionsMatchTheLazyReads) {
-    PixRectRW<ARGBVal> frame = pattern(0, 0, 40, 31);
-    for (int x = 0; x <= 40; ++x) frame.pixref(x, 7).alpha = static_cast<unsigned char>(x * 5);
-    PixRectRef<ARGBVal> region(frame, 3, 2, 38, 29);
-    for (siinterpcode m : {SIBilinear, SISmoothBilinear, SITriangular, SICubicBSpline}) {
-        ContImageRef<ARGBVal> cont(region, m);
-        for (sisamplecodes code : {SIInterpolated, SIScatter, SINearest}) {
-            for (auto f : {std::pair{2.0, 2.0}, {2.5, 3.25}, {4.0, 2.0}}) {
-                expectlikelazy<ARGBVal, ARGBVal>(cont, f.first, f.second, code);
-            }
-        }
-        // Enlargements keep the continuous view's alpha: the samplers fill them.
-        expectlikelazy<ARGBVal, ARGBVal>(cont, 0.5, 0.75, SIInterpolated);
-        expectlikelazy<ARGBVal, ARGBVal>(cont, 1.5, 1.25, SIScatter);
-    }
-}

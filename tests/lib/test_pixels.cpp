@@ -55,16 +55,7 @@ TEST(PackedPixels, ConversionsFromObjectsWrapButAdditionsClamp) {
     EXPECT_EQ(g, RGBGrVal(255, 200, 200, 216)); // grey recomputed from the clamped bytes
 }
 
-TEST(PackedPixels, MixingAndDecrease) {
-    ARGBVal a(9, 100, 0, 255);
-    a.mixInProportion(ARGBVal(0, 51, 255, 0), 1.0f);
-    EXPECT_EQ(a, ARGBVal(9, 75, 127, 127));
-    ARGBVal t(5, 0, 40, 200);
-    t.mixByAlphaSrc(ARGBVal(0, 255, 255, 255)); // transparent: nothing
-    EXPECT_EQ(t, ARGBVal(5, 0, 40, 200));
-    t.mixByAlphaSrc(ARGBVal(255, 255, 0, 200));
-    EXPECT_EQ(t, ARGBVal(5, 127, 20, 200));
-
+TEST(PackedPixels, DecreaseHalvesSmallDifferences) {
     // Half the difference when it is below the limit, as a byte.
     const int cases[][4] = {{10, 20, 15, 5}, {20, 10, 15, 251}, {10, 40, 15, 0},
                             {10, 25, 15, 0}, {10, 13, 15, 1},   {13, 10, 15, 255}};

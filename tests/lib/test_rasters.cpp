@@ -102,21 +102,6 @@ TEST(OwnedRaster, CopiesAreIndependentAndCopyFromTouchesOnlyTheOverlap) {
     EXPECT_EQ(assigned.pix(5, 2), mark(5, 2));
 }
 
-TEST(OwnedRaster, CopyFromConvertsKeepingAlpha) {
-    PixRectRW<GreyPixel<float>> greys(2, 1);
-    greys.pixref(0, 0).grey = 77.9f;
-    greys.pixref(1, 0).grey = 300.0f;
-    PixRectRW<ARGBVal> argb(2, 1);
-    argb.pixref(0, 0).alpha = 5;
-    argb.copyfrom(greys);
-    EXPECT_EQ(argb.pix(0, 0), ARGBVal(5, 77, 77, 77)); // alpha left alone
-    EXPECT_EQ(argb.pix(1, 0), ARGBVal(0, 44, 44, 44)); // wrapped
-    argb.pixref(1, 0) = ARGBVal(0, 0, 0, 255);
-    PixRectRW<GreyPixel<unsigned char>> bytes(argb);
-    EXPECT_EQ(bytes.pix(0, 0).grey, 77);
-    EXPECT_EQ(bytes.pix(1, 0).grey, 28);
-}
-
 TEST(OwnedRaster, GeometryChangesThatLeaveTheBlockReleaseIt) {
     PixRectRW<ARGBVal> r(4, 4);
     r.setbounds(0, 0, 3, 3); // the same bounds keep the pixels

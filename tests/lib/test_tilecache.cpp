@@ -67,44 +67,32 @@ TEST(TileCache, ClearOldestRemovesTheFirstMadeTile) {
     EXPECT_EQ(c.tilecount(), 3);
     EXPECT_EQ(c.tileage(0, 0), 1);
     c.clearoldest();
-    EXPECT_EQ(c.tilecount(), 2);
     EXPECT_EQ(c.tileage(3, 3), 0);
-    EXPECT_NE(c.cachetile(-10, -10), nullptr);
     c.clearoldest();
     EXPECT_EQ(c.tilecount(), 1);
     EXPECT_EQ(c.tileage(1, 1), 2); // (0, 0) went, (1, 1) stays
     c.deletetile(1, 1);
-    c.deletetile(3, 3); // nothing there any more: the count stays right
-    c.deletetile(9, 0); // outside the table: nothing
+    c.deletetile(1, 1); // nothing there any more: the count stays right
     EXPECT_EQ(c.tilecount(), 0);
     c.deletecache();
     EXPECT_EQ(c.pix(0, 0).grey, 0); // no tables: black, no crash
 }
 
-TEST(Iterators, WalkEveryPixelOnceInRowOrder) {
-    PixRectRW<ARGBVal> r(-1, -1, 0, 0);
-    PixRectRWIterator<ARGBVal> it(&r);
-    std::vector<std::pair<int, int>> seen;
-    for (ARGBVal* p = it.firstptr(); p; p = it.nextptr()) {
-        EXPECT_EQ(p, &r.pixref(it.x, it.y));
-        seen.emplace_back(it.x, it.y);
-    }
-    const std::vector<std::pair<int, int>> want{{-1, -1}, {0, -1}, {-1, 0}, {0, 0}};
-    EXPECT_EQ(seen, want);
-    EXPECT_EQ(it.nextptr(), nullptr); // stays ended
-
-    // A producer fills by position; rows that are not contiguous are followed.
+TEST(Iterators, WalkThePresentedRowsOnceInRowOrder) {
     std::vector<ARGBVal> buf(4 * 5);
     PixRectWrap<ARGBVal> even(buf.data(), 4, 5, SIEvenLines);
+    even.shiftorigin(-1, -1);
     PixRectRWIterator<ARGBVal> w(&even);
     int n = 0;
-    for (ARGBVal* p = w.firstptr(); p; p = w.nextptr(), ++n) *p = ARGBVal(w.x + 10 * w.y);
+    for (ARGBVal* p = w.firstptr(); p; p = w.nextptr(), ++n) {
+        EXPECT_EQ(std::pair(w.x, w.y), std::pair(n % 4 - 1, n / 4 - 1));
+        *p = ARGBVal(n);
+    }
     EXPECT_EQ(n, 12);
-    EXPECT_EQ(buf[4 * 4 + 3], ARGBVal(23));
-    EXPECT_EQ(buf[4 * 1 + 0], ARGBVal());
-
-    // Nothing to walk: empty bounds.
+    EXPECT_EQ(buf[0], ARGBVal(0));
+    EXPECT_EQ(buf[4 * 2 + 1], ARGBVal(5));
+    EXPECT_EQ(buf[4 * 4 + 3], ARGBVal(11));
+    EXPECT_EQ(buf[4 * 1 + 0], ARGBVal()); // odd rows untouched
     PixRectRW<GreyPixel<unsigned char>> empty(0, 0);
-    PixRectRWIterator<GreyPixel<unsigned char>> e(&empty);
-    EXPECT_EQ(e.firstptr(), nullptr);
+    EXPECT_EQ(PixRectRWIterator<GreyPixel<unsigned char>>(&empty).firstptr(), nullptr);
 }
