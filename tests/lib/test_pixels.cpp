@@ -69,11 +69,8 @@ TEST(PixelObjects, ArithmeticWrapsAndTruncatesTowardZero) {
     GreyPixel<unsigned char> h(7);
     h *= -0.5; // -3.5 truncates to -3, then 253
     EXPECT_EQ(h.grey, 253);
-    GreyPixel<int> i(7);
-    i *= -0.5;
-    EXPECT_EQ(i.grey, -3);
     GreyPixel<unsigned char> s;
-    EXPECT_EQ(s.set(255, 255, 254), 0);
+    s.set(255, 255, 254);
     EXPECT_EQ(s.grey, 254); // summed in int, no byte overflow
 
     RGBPixel<unsigned char> b;

@@ -111,21 +111,6 @@ TEST(RasterOps, SetOnGreyRastersChecksTheBounds) {
     EXPECT_EQ(g.set(0, 0, 5), SInodata);
 }
 
-TEST(RasterOps, BlendWithLimitCountsThePixelsItLeaves) {
-    Argb t(3, 1), s(3, 1);
-    t.fillWith(px(0, 100, 100, 100));
-    s.pixref(0, 0) = px(0, 110, 95, 100);  // grey 100 too: averaged
-    s.pixref(1, 0) = px(0, 105, 105, 105); // grey differs by 5: left alone
-    s.pixref(2, 0) = px(0, 103, 103, 103); // differs by 3: k = 1.3
-    int count = 99;
-    EXPECT_EQ(t.blendwithlimit(s, 5, count), SIok);
-    EXPECT_EQ(count, 1);
-    EXPECT_EQ(t.pix(0, 0), px(0, 105, 97, 100));
-    EXPECT_EQ(t.pix(1, 0), px(0, 100, 100, 100));
-    // (100 * 1.3 + 103) / 2.3 = 101.30..., truncated
-    EXPECT_EQ(t.pix(2, 0), px(0, 101, 101, 101));
-}
-
 TEST(RasterOps, BlendWithPeakRefusesAShapeSmallerThanTheOverlap) {
     Argb t(-1, -1, 1, 1), s(0, 0, 4, 4);
     s.fillWith(px(0, 203, 0, 0));

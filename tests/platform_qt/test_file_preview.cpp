@@ -12,7 +12,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
-#include <QGridLayout>
 #include <QListView>
 #include <QRegularExpression>
 
@@ -163,23 +162,17 @@ TEST_F(FilePreviews, AFileIsReadAgainOnlyWhenItChanged) {
     EXPECT_EQ(preview.content().text, "No preview");
 }
 
-TEST_F(FilePreviews, TheOpenDialogCarriesAPreviewRightOfItsList) {
+TEST_F(FilePreviews, TheOpenDialogCarriesAPreviewOfTheSelectedFile) {
     auto previous = SetNavDialogProvider(nullptr);
     InstallQtDialogProvider();
     const std::string clip = movie("clip.avi", mpeg4(64, 48, 3));
 
-    bool found = false, rightmost = false;
+    bool found = false;
     QString shown;
     whenTheDialogShows([&](QFileDialog* d) {
         auto* preview = d->findChild<FilePreview*>();
         found = preview != nullptr;
         if (preview) {
-            auto* grid = qobject_cast<QGridLayout*>(d->layout());
-            int row = -1, column = -1, rows = 0, columns = 0;
-            if (grid) {
-                grid->getItemPosition(grid->indexOf(preview), &row, &column, &rows, &columns);
-                rightmost = column == grid->columnCount() - 1 && rows == grid->rowCount();
-            }
             // Moving to the file in the list, as the arrow keys do, once the
             // list has read the movie's folder.
             d->setDirectory(QString::fromStdString(dir.path()));
@@ -200,7 +193,6 @@ TEST_F(FilePreviews, TheOpenDialogCarriesAPreviewRightOfItsList) {
     EXPECT_EQ(NavGetFile(nullptr, &reply, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
               userCanceledErr);
     EXPECT_TRUE(found);
-    EXPECT_TRUE(rightmost);
     EXPECT_TRUE(shown.startsWith("64 x 48, 3 frames")) << shown.toStdString();
 
     SetNavDialogProvider(previous);
