@@ -62,10 +62,10 @@ TEST(SamplePixRect, MixedFactorsAverageTheFootprint) {
     }
     SamplePixRect<GreyPixel<unsigned char>, GreyPixel<float>> s(g, 3.0, 1.0, SIInterpolated);
     ASSERT_EQ(s.hx(), 2);
+    // The truncated means of (0, 1, 4), (9, 16, 25), (36, 49, 64) and of the ramp.
+    const int squares[] = {1, 16, 49}, ramp[] = {101, 104, 107};
     for (int x = 0; x <= 2; ++x) {
-        // The truncated mean of source columns 3x, 3x + 1, 3x + 2.
-        const int a = 3 * x;
-        EXPECT_EQ(s.pix(x, 0).grey, (a * a + (a + 1) * (a + 1) + (a + 2) * (a + 2)) / 3);
-        EXPECT_EQ(s.pix(x, 1).grey, 100 + a + 1);
+        EXPECT_EQ(s.pix(x, 0).grey, squares[x]) << x;
+        EXPECT_EQ(s.pix(x, 1).grey, ramp[x]) << x;
     }
 }

@@ -14,9 +14,6 @@ TEST(PackedPixels, ByteOrderIsAlphaRedGreenBlueAndIntsKeepTheLowByte) {
     std::memcpy(p, bytes, sizeof bytes);
     EXPECT_EQ(p[0], ARGBVal(1, 2, 3, 4));
     EXPECT_EQ(p[1], ARGBVal(255, 10, 20, 30));
-    RGBGrVal g;
-    std::memcpy(&g, bytes, 4);
-    EXPECT_EQ(g, RGBGrVal(1, 2, 3, 4));
     EXPECT_EQ(ARGBVal(300), ARGBVal(255, 44, 44, 44));
     EXPECT_EQ(RGBGrVal(-1), RGBGrVal(255, 255, 255, 255));
 }
@@ -77,7 +74,7 @@ TEST(PixelObjects, ArithmeticWrapsAndTruncatesTowardZero) {
     b.set(200, 100, 3);
     b *= 2.0;
     EXPECT_EQ(b.red, 144);
-    EXPECT_EQ(b.grey, (30 * 144 + 59 * 200 + 11 * 6) / 100);
+    EXPECT_EQ(b.grey, 161); // from the wrapped bytes 144, 200, 6
     // A copy recomputes the grey from red, green and blue; assignment through
     // the base keeps the stored grey.
     RGBPixel<float> p;
