@@ -1,3 +1,4 @@
+// The stored resampler against the lazy one it materialises, and where the two differ.
 #include "ImageLib.h"
 
 #include <gtest/gtest.h>

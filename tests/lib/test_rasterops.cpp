@@ -1,3 +1,4 @@
+// Arithmetic over rasters: the overlap it touches and how its bytes wrap or clamp.
 #include "ImageLib.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-// The lazy resampler: result geometry, the choice of sampler, both samplers'
-// defined reads and values, and factors that are no factors.
+// The lazy resampler: result geometry, the footprint it averages or the
+// positions it reads, and factors that are no factors.
 #include "ContImageRef.h"
 #include "PixRectRW.h"
 #include "SamplePixRectNC.h"

@@ -1,3 +1,4 @@
+// The tile cache's reading and ageing, and the raster iterator's walk.
 #include "ImageLib.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Field wraps over a buffer and views over rasters: the rows and window they
+// present, and views that miss their source.
 #include "PixRectRef.h"
 #include "PixRectWrap.h"
 

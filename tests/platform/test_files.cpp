@@ -1,3 +1,4 @@
+// Files: specifications, reading and writing, busy files and atomic replacement.
 #include "Files.h"
 #include "LockHolder.h"
 #include "ScratchFolder.h"

@@ -1,3 +1,4 @@
+// File dialogs through a scripted provider: filters, answers, cancels; resources.
 #include "Memory.h"
 #include "Navigation.h"
 #include "Resources.h"
