@@ -1,3 +1,5 @@
+// Field wraps over a buffer and views over rasters: the rows and window they
+// present, and views that miss their source.
 #include "PixRectRef.h"
 #include "PixRectWrap.h"
 
@@ -20,20 +22,6 @@ std::vector<ARGBVal> markedbuffer(int w, int h) {
 ARGBVal at(int x, int y) {
     return ARGBVal(255, static_cast<unsigned char>(x), static_cast<unsigned char>(y), 0);
 }
-
-// A source that remembers the real position it was last read at.
-class ProbeSource : public PixRect<GreyPixel<float>> {
-public:
-    ProbeSource() : PixRect<GreyPixel<float>>(0, 0, 9, 9) {}
-    GreyPixel<float> pix(int x, int y) const override { return pixdd(x, y); }
-    GreyPixel<float> pixNB(int x, int y) const override { return pixdd(x, y); }
-    GreyPixel<float> pixdd(double x, double y) const override {
-        lastx = x;
-        lasty = y;
-        return GreyPixel<float>(1.0f);
-    }
-    mutable double lastx = 0, lasty = 0;
-};
 } // namespace
 
 TEST(Wrap, AllEvenAndOddRows) {
@@ -50,60 +38,30 @@ TEST(Wrap, AllEvenAndOddRows) {
         for (int y = 0; y < 5; ++y) EXPECT_EQ(all.pix(x, y), at(x, y));
     }
     EXPECT_EQ(odd.pix(0, 2), ARGBVal());
-    EXPECT_EQ(all.rowptr(3), buf.data() + 12);
-    EXPECT_EQ(odd.rowptr(1), buf.data() + 12);
-    EXPECT_FALSE(all.owndata());
-    EXPECT_EQ(all.getwrapdata(), buf.data());
-
     odd.pixref(1, 1) = ARGBVal(1, 2, 3, 4);
     EXPECT_EQ(buf[3 * 4 + 1], ARGBVal(1, 2, 3, 4));
-    EXPECT_EQ(all.pix(1, 3), ARGBVal(1, 2, 3, 4));
+    // Renumbered, a field still addresses the same buffer rows.
+    EXPECT_EQ(even.centreorigin(), SIok);
+    EXPECT_EQ(even.pix(-2, -1), at(0, 0));
+    EXPECT_EQ(even.pix(1, 1), at(3, 4));
 
     PixRectWrap<ARGBVal> single(buf.data(), 4, 1, SIOddLines);
     EXPECT_EQ(single.height(), 0);
-    EXPECT_FALSE(single.hasstorage());
     EXPECT_EQ(single.pix(0, 0), ARGBVal());
-}
-
-TEST(Wrap, ShiftedWrapsStillAddressTheBuffer) {
-    std::vector<ARGBVal> buf = markedbuffer(4, 5);
-    PixRectWrap<ARGBVal> even(buf.data(), 4, 5, SIEvenLines);
-    EXPECT_EQ(even.centreorigin(), SIok);
-    EXPECT_EQ(even.lx(), -2);
-    EXPECT_EQ(even.ly(), -1);
-    EXPECT_EQ(even.pix(-2, -1), at(0, 0));
-    EXPECT_EQ(even.pix(1, 1), at(3, 4));
-    EXPECT_EQ(buf[0], at(0, 0)); // nothing moved in the buffer
 }
 
 TEST(Wrap, DeepCopiesOwnExactlyThePresentedRows) {
     std::vector<ARGBVal> buf = markedbuffer(4, 5);
     PixRectWrap<ARGBVal> odd(buf.data(), 4, 5, SIOddLines);
-    odd.dbg.dcl = 4;
     PixRectWrap<ARGBVal> copy(odd);
-    EXPECT_EQ(copy.getwraptype(), SIAllLines);
-    EXPECT_TRUE(copy.owndata());
-    EXPECT_EQ(copy.dbg.dcl, 4);
     EXPECT_TRUE(copy.equalbounds(copy, PixRectBase<ARGBVal>(0, 0, 3, 1)));
-    EXPECT_NE(copy.getwrapdata(), buf.data());
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 4; ++x) EXPECT_EQ(copy.pix(x, y), at(x, 2 * y + 1));
-    // Contiguous rows of exactly the width.
-    EXPECT_EQ(copy.getwrapdata()[5], at(1, 3));
+    EXPECT_EQ(copy.getwrapdata()[5], at(1, 3)); // contiguous rows of exactly the width
     copy.pixref(0, 0) = ARGBVal(9, 9, 9, 9);
     buf[4 * 3 + 2] = ARGBVal(8, 8, 8, 8);
     EXPECT_EQ(odd.pix(0, 0), at(0, 1));
     EXPECT_EQ(copy.pix(2, 1), at(2, 3));
-
-    // A copy of a copy, made from a pointer, of a renumbered wrap.
-    copy.centreorigin();
-    PixRectWrap<ARGBVal> second(&copy);
-    EXPECT_EQ(second.lx(), -2);
-    EXPECT_EQ(second.pix(-2, -1), ARGBVal(9, 9, 9, 9));
-    EXPECT_EQ(second.pix(1, 0), at(3, 3));
-
-    PixRectWrap<ARGBVal> fromempty{PixRectWrap<ARGBVal>()};
-    EXPECT_FALSE(fromempty.hasstorage());
 }
 
 TEST(Wrap, FreedBuffersAreNeverReadAgain) {
@@ -112,8 +70,6 @@ TEST(Wrap, FreedBuffersAreNeverReadAgain) {
     PixRectWrap<ARGBVal> w(data, 3, 2, SIAllLines);
     EXPECT_EQ(w.pix(2, 1), ARGBVal(5));
     w.freewrapdata();
-    EXPECT_EQ(w.getwrapdata(), nullptr);
-    EXPECT_FALSE(w.hasstorage());
     EXPECT_EQ(w.pix(2, 1), ARGBVal());
     EXPECT_EQ(w.pixNB(0, 0), ARGBVal());
 }
@@ -126,14 +82,8 @@ TEST(View, WindowOffsetAndOrigin) {
     EXPECT_TRUE(v.equalbounds(v, PixRectBase<ARGBVal>(2, 2, 3, 3)));
     EXPECT_TRUE(v.insidesource());
     EXPECT_EQ(v.zeroorigin(), SIok);
-    EXPECT_EQ(v.offsetx(), -2);
-    EXPECT_EQ(v.offsety(), -2);
     EXPECT_EQ(v.pix(0, 0), at(2, 2));
-    EXPECT_EQ(v.pixNB(1, 1), at(3, 3));
     EXPECT_EQ(v.pix(2, 0), ARGBVal());
-    EXPECT_EQ(v.source(), &src);
-    EXPECT_EQ(v.src(), &src);
-    EXPECT_TRUE(v.validatebounds(0, 0, 1, 1));
     EXPECT_FALSE(v.validatebounds(0, 0, 2, 1));
 
     // Moving the window keeps the offset and cuts to the source.
@@ -143,18 +93,9 @@ TEST(View, WindowOffsetAndOrigin) {
     EXPECT_EQ(v.setbounds(-5, -5, 50, 50), SIok);
     EXPECT_TRUE(v.equalbounds(v, PixRectBase<ARGBVal>(-2, -2, 1, 1)));
     EXPECT_EQ(v.pix(-2, -2), at(0, 0));
-}
-
-TEST(View, RenumberedViewsCutInTheirOwnCoordinates) {
-    PixRectRW<ARGBVal> src(10, 10);
-    for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 10; ++x) src.pixref(x, y) = at(x, y);
-    PixRectRef<ARGBVal> v(src);
-    v.centreorigin(); // view -5..4 shows source 0..9
-    EXPECT_EQ(v.shiftbounds(0, 0), SIok);
-    EXPECT_TRUE(v.equalbounds(v, PixRectBase<ARGBVal>(-5, -5, 4, 4)));
-    EXPECT_EQ(v.pix(-5, -5), at(0, 0));
-    EXPECT_EQ(v.pix(4, 4), at(9, 9));
+    // Real coordinates reach the source less the offset, truncated toward zero.
+    EXPECT_EQ(v.pixdd(-0.5, 1.75), at(1, 3));
+    EXPECT_EQ(v.pixdd(2.0, 0.0), ARGBVal());
 }
 
 TEST(View, RectangleMissingTheSourceReadsBlackWithoutTouchingMemory) {
@@ -164,12 +105,10 @@ TEST(View, RectangleMissingTheSourceReadsBlackWithoutTouchingMemory) {
     PixRectRef<ARGBVal> miss(*src, 20, 20, 30, 30);
     EXPECT_TRUE(miss.equalbounds(miss, PixRectBase<ARGBVal>(20, 20, 20, 20)));
     EXPECT_FALSE(miss.insidesource());
-    EXPECT_EQ(miss.pix(20, 20), ARGBVal());
     EXPECT_EQ(miss.pixNB(20, 20), ARGBVal());
     EXPECT_EQ(miss.pixdd(20.5, 20.5), ARGBVal());
     PixRectRef<ARGBVal> right(*src, 40, 3, 50, 5); // collapses to column 40
     EXPECT_TRUE(right.equalbounds(right, PixRectBase<ARGBVal>(40, 3, 40, 5)));
-    EXPECT_EQ(right.pixNB(40, 3), ARGBVal());
     EXPECT_EQ(right.pixNB(40, 5), ARGBVal());
     // Missing on the low side collapses onto the source's edge, which is inside.
     PixRectRef<ARGBVal> left(*src, -40, 3, -30, 9);
@@ -177,23 +116,11 @@ TEST(View, RectangleMissingTheSourceReadsBlackWithoutTouchingMemory) {
     EXPECT_TRUE(left.insidesource());
     src->pixref(0, 9) = ARGBVal(4, 4, 4, 4);
     EXPECT_EQ(left.pixNB(0, 9), ARGBVal(4, 4, 4, 4));
-    PixRectRef<ARGBVal> overview(miss); // a view of the missed view
-    EXPECT_EQ(overview.pixNB(20, 20), ARGBVal());
 
     std::vector<ARGBVal> buf = markedbuffer(3, 5);
     PixRectWrap<ARGBVal> odd(buf.data(), 3, 5, SIOddLines);
     PixRectRef<ARGBVal> below(odd, 0, 7, 2, 9); // rows 7..9 of a 2-row field
-    EXPECT_EQ(below.ly(), 7);
     for (int x = 0; x < 3; ++x) EXPECT_EQ(below.pixNB(x, 7), ARGBVal());
-    // A view whose bounds were stretched past the source by the plain geometry
-    // setter reads checked as well.
-    PixRectRef<ARGBVal> stretched(odd);
-    stretched.PixRectBase<ARGBVal>::setbounds(0, 0, 2, 6);
-    EXPECT_FALSE(stretched.insidesource());
-    EXPECT_EQ(stretched.pixNB(1, 1), at(1, 3));
-    EXPECT_EQ(stretched.pixNB(1, 6), ARGBVal());
-    stretched.setwidth(100);
-    EXPECT_EQ(stretched.pixNB(99, 0), ARGBVal());
 }
 
 TEST(View, ViewsOverViewsOverFields) {
@@ -208,78 +135,31 @@ TEST(View, ViewsOverViewsOverFields) {
     EXPECT_EQ(inner.pix(0, 0), at(2, 3));
     EXPECT_EQ(inner.pixNB(2, 1), at(4, 5));
     EXPECT_EQ(inner.pix(3, 0), ARGBVal());
-    PixRectRef<ARGBVal> copy(inner);
-    EXPECT_EQ(copy.pixNB(1, 1), at(3, 5));
-    EXPECT_EQ(copy.offsetx(), inner.offsetx());
-
-    // Copying a view into an owned raster reads through the view.
-    PixRectRW<ARGBVal> owned(copy);
-    EXPECT_EQ(owned.pix(2, 1), at(4, 5));
-    EXPECT_EQ(owned.width(), 3);
-}
-
-TEST(View, RealCoordinatesReachTheSourceLessTheOffset) {
-    ProbeSource probe;
-    PixRectRef<GreyPixel<float>> v(probe, 2, 3, 8, 8);
-    v.shiftorigin(-2, -3);
-    EXPECT_FLOAT_EQ(v.pixdd(0.25, 1.75).grey, 1.0f);
-    EXPECT_DOUBLE_EQ(probe.lastx, 2.25);
-    EXPECT_DOUBLE_EQ(probe.lasty, 4.75);
-    EXPECT_FLOAT_EQ(v.pixdd(-0.5, 0.0).grey, 1.0f); // truncates to column 0: inside
-    EXPECT_DOUBLE_EQ(probe.lastx, 1.5);
-    EXPECT_FLOAT_EQ(v.pixdd(-1.0, 0.0).grey, 0.0f);
-    EXPECT_FLOAT_EQ(v.pixdd(7.0, 0.0).grey, 0.0f);
 }
 
 TEST(View, WithoutASourceNothingHappens) {
     PixRectRef<GreyPixel<unsigned char>> v;
-    PixRectRef<RGBPixel<float>> d{DBGState()};
     EXPECT_EQ(v.setbounds(0, 0, 5, 5), SInodata);
     EXPECT_EQ(v.width(), 0);
-    EXPECT_EQ(v.shiftbounds(1, 1), SInodata);
     EXPECT_EQ(v.shiftorigin(1, 1), SInodata);
-    EXPECT_EQ(v.zeroorigin(), SInodata);
-    EXPECT_EQ(v.centreorigin(), SInodata);
-    EXPECT_EQ(v.lx(), 0);
-    EXPECT_EQ(v.pix(0, 0).grey, 0);
     EXPECT_EQ(v.pixNB(0, 0).grey, 0);
-    EXPECT_EQ(d.pixdd(0.0, 0.0).red, 0.0f);
-    EXPECT_FALSE(v.validatebounds(0, 0, 0, 0));
-    EXPECT_EQ(v.src(), nullptr);
+    EXPECT_EQ(v.pixdd(0.0, 0.0).grey, 0);
 }
 
-// A copy of a view holds exactly what the view reads, pixel by pixel: over
-// owned rasters and over field wraps, renumbered, and for views that miss
-// their source (which copy black rather than the source's memory).
+// A copy of a view holds exactly what the view reads, also for a view stretched
+// past its source (black there, not the source's memory).
 TEST(View, CopiesHoldWhatTheViewReads) {
     std::vector<ARGBVal> buf = markedbuffer(9, 11);
-    PixRectWrap<ARGBVal> all(buf.data(), 9, 11, SIAllLines);
     PixRectWrap<ARGBVal> odd(buf.data(), 9, 11, SIOddLines);
-    PixRectRW<ARGBVal> owned(all);
-    owned.shiftorigin(3, -2); // owned pixel (x, y) is buffer (x - 3, y + 2)
-
-    auto same = [](const PixRect<ARGBVal>& view, const PixRectRW<ARGBVal>& copy) {
-        ASSERT_TRUE(copy.equalbounds(copy, view));
-        for (int y = view.ly(); y <= view.hy(); ++y)
-            for (int x = view.lx(); x <= view.hx(); ++x)
-                ASSERT_EQ(copy.pix(x, y), view.pix(x, y)) << x << "," << y;
-    };
-    PixRectRef<ARGBVal> inner(all, 2, 3, 6, 9);
-    same(inner, PixRectRW<ARGBVal>(inner));
-    EXPECT_EQ(PixRectRW<ARGBVal>(inner).pix(2, 3), at(2, 3));
-    inner.centreorigin();
-    same(inner, PixRectRW<ARGBVal>(inner));
-    PixRectRef<ARGBVal> field(odd, 1, 1, 7, 4);
-    same(field, PixRectRW<ARGBVal>(field));
-    EXPECT_EQ(PixRectRW<ARGBVal>(field).pix(1, 1), at(1, 3));
-    PixRectRef<ARGBVal> shifted(owned, 4, -1, 10, 5);
-    same(shifted, PixRectRW<ARGBVal>(shifted));
-    EXPECT_EQ(PixRectRW<ARGBVal>(shifted).pix(4, -1), at(1, 1));
-
-    PixRectRef<ARGBVal> stretched(odd);
-    stretched.PixRectBase<ARGBVal>::setbounds(0, 0, 8, 9); // past the field's 5 rows
+    PixRectRef<ARGBVal> stretched(odd, 1, 1, 7, 4);
+    stretched.centreorigin();
+    stretched.PixRectBase<ARGBVal>::setbounds(-3, -1, 3, 7); // past the field's 5 rows
     ASSERT_FALSE(stretched.insidesource());
     PixRectRW<ARGBVal> copy(stretched);
-    same(stretched, copy);
-    EXPECT_EQ(copy.pix(0, 9), ARGBVal());
+    ASSERT_TRUE(copy.equalbounds(copy, stretched));
+    for (int y = -1; y <= 7; ++y)
+        for (int x = -3; x <= 3; ++x)
+            ASSERT_EQ(copy.pix(x, y), stretched.pix(x, y)) << x << "," << y;
+    EXPECT_EQ(copy.pix(-3, -1), at(1, 5)); // field row 2: buffer row 5
+    EXPECT_EQ(copy.pix(0, 7), ARGBVal());
 }

@@ -1,19 +1,15 @@
+// Files: specifications, reading and writing, busy files and atomic replacement.
 #include "Files.h"
 #include "LockHolder.h"
 #include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <string>
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <sys/xattr.h>
-#include <unistd.h>
 
 namespace {
 
@@ -34,138 +30,77 @@ void put(const std::string& path, const std::string& text) {
 
 } // namespace
 
-TEST(FileSpecs, PathsBecomeAbsoluteAndNormalWhileTheFolderMustExist) {
+TEST(FileSpecs, PathsBecomeNormalWhileTheFolderMustExist) {
     ScratchFolder dir;
     FSSpec s;
     EXPECT_EQ(NativePathNameToFSSpec((dir.path() + "/a/../new.jpg/").c_str(), &s, 0), noErr);
     EXPECT_EQ(s.path, dir.file("new.jpg")); // need not exist, normalised
 
-    auto cwd = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
-    EXPECT_EQ(NativePathNameToFSSpec("rel.txt", &s, 0), noErr);
-    std::filesystem::current_path(cwd);
-    EXPECT_EQ(s.path, dir.file("rel.txt"));
-
     FSSpec untouched{"/kept"};
     EXPECT_EQ(NativePathNameToFSSpec(dir.file("missing/x.jpg").c_str(), &untouched, 0), dirNFErr);
     EXPECT_EQ(untouched.path, "/kept");
     EXPECT_EQ(NativePathNameToFSSpec("", &s, 0), bdNamErr);
-    EXPECT_EQ(NativePathNameToFSSpec(nullptr, &s, 0), paramErr);
-    EXPECT_EQ(NativePathNameToFSSpec("x", nullptr, 0), paramErr);
 }
 
-TEST(Files, CreateRefusesDuplicatesAndDeleteReportsMissingFiles) {
+TEST(Files, CreateKeepsTheTypeRefusesDuplicatesAndDeleteReportsMissingFiles) {
     ScratchFolder dir;
     FSSpec s = specOf(dir.file("a.jpg"));
     ASSERT_EQ(FSpCreate(&s, FOUR_CHAR_CODE("ogle"), FOUR_CHAR_CODE("JPEG"), -1), noErr);
-    EXPECT_TRUE(std::filesystem::is_regular_file(s.path));
     EXPECT_EQ(std::filesystem::file_size(s.path), 0u);
+    FInfo info;
+    ASSERT_EQ(FSpGetFInfo(&s, &info), noErr);
+    char probe[4]; // type and creator where the file system keeps user attributes
+    const bool kept = getxattr(s.path.c_str(), "user.filetype", probe, 4) == 4;
+    EXPECT_TRUE(!kept || (info.fdType == FOUR_CHAR_CODE("JPEG") &&
+                          info.fdCreator == FOUR_CHAR_CODE("ogle")));
     EXPECT_EQ(FSpCreate(&s, 0, 0, -1), dupFNErr);
     EXPECT_EQ(FSpDelete(&s), noErr);
     EXPECT_FALSE(std::filesystem::exists(s.path));
     EXPECT_EQ(FSpDelete(&s), fnfErr);
-
-    FSSpec ghost{dir.file("no/such")};
-    EXPECT_EQ(FSpCreate(&ghost, 0, 0, -1), dirNFErr);
-
-    // A folder that is not empty is busy; an empty one goes.
-    std::filesystem::create_directory(dir.file("sub"));
-    put(dir.file("sub/f"), "x");
-    FSSpec sub = specOf(dir.file("sub"));
-    EXPECT_EQ(FSpDelete(&sub), fBsyErr);
-    std::filesystem::remove(dir.file("sub/f"));
-    EXPECT_EQ(FSpDelete(&sub), noErr);
-}
-
-TEST(Files, TypeAndCreatorAreKeptWhereTheFileSystemAllows) {
-    ScratchFolder dir;
-    FSSpec s = specOf(dir.file("t.jpg"));
-    ASSERT_EQ(FSpCreate(&s, FOUR_CHAR_CODE("ogle"), FOUR_CHAR_CODE("JPEG"), -1), noErr);
-    FInfo info;
-    ASSERT_EQ(FSpGetFInfo(&s, &info), noErr);
-    char probe[4];
-    if (getxattr(s.path.c_str(), "user.filetype", probe, 4) != 4)
-        GTEST_SKIP() << "this file system keeps no user attributes";
-    EXPECT_EQ(info.fdType, FOUR_CHAR_CODE("JPEG"));
-    EXPECT_EQ(info.fdCreator, FOUR_CHAR_CODE("ogle"));
+    // A folder that is not empty is busy.
+    put(dir.file("f"), "x");
+    FSSpec folder = specOf(dir.path());
+    EXPECT_EQ(FSpDelete(&folder), fBsyErr);
 }
 
 TEST(Files, ReadWritePositionsAndEndOfFile) {
     ScratchFolder dir;
     FSSpec s = specOf(dir.file("data"));
-    ASSERT_EQ(FSpCreate(&s, 0, 0, -1), noErr);
     int16_t ref = 0;
+    EXPECT_EQ(FSpOpenDF(&s, fsRdWrPerm, &ref), fnfErr);
+    ASSERT_EQ(FSpCreate(&s, 0, 0, -1), noErr);
     ASSERT_EQ(FSpOpenDF(&s, fsRdWrPerm, &ref), noErr);
-    EXPECT_GT(ref, 0);
-
     long n = 11;
     ASSERT_EQ(FSWrite(ref, &n, "hello world"), noErr);
-    EXPECT_EQ(n, 11);
-    long pos = -1;
-    ASSERT_EQ(GetFPos(ref, &pos), noErr);
-    EXPECT_EQ(pos, 11);
-
     char buf[16] = {};
-    ASSERT_EQ(SetFPos(ref, fsFromStart, 6), noErr);
-    n = 5;
+    ASSERT_EQ(SetFPos(ref, fsFromLEOF, -5), noErr);
+    n = 2;
     ASSERT_EQ(FSRead(ref, &n, buf), noErr);
-    EXPECT_EQ(std::string(buf, 5), "world");
-
+    EXPECT_EQ(std::string(buf, 2), "wo");
     // A short read answers what there was and eofErr.
-    ASSERT_EQ(SetFPos(ref, fsFromMark, -3), noErr);
+    ASSERT_EQ(SetFPos(ref, fsFromMark, 1), noErr);
     n = 10;
     EXPECT_EQ(FSRead(ref, &n, buf), eofErr);
-    EXPECT_EQ(n, 3);
-    EXPECT_EQ(std::string(buf, 3), "rld");
-
+    EXPECT_EQ(std::string(buf, size_t(n)), "ld");
     // Before the start: posErr and the mark stays.
+    long pos = -1;
     EXPECT_EQ(SetFPos(ref, fsFromMark, -100), posErr);
     ASSERT_EQ(GetFPos(ref, &pos), noErr);
     EXPECT_EQ(pos, 11);
-    ASSERT_EQ(SetFPos(ref, fsFromLEOF, -5), noErr);
-    ASSERT_EQ(GetFPos(ref, &pos), noErr);
-    EXPECT_EQ(pos, 6);
-
     // A skip past the end, then a write: zeros in between.
-    ASSERT_EQ(SetFPos(ref, fsFromStart, 11), noErr);
     ASSERT_EQ(SetFPos(ref, fsFromMark, 2), noErr);
     n = 1;
     ASSERT_EQ(FSWrite(ref, &n, "!"), noErr);
     long eof = 0;
     ASSERT_EQ(GetEOF(ref, &eof), noErr);
     EXPECT_EQ(eof, 14);
-
     ASSERT_EQ(SetEOF(ref, 5), noErr);
-    ASSERT_EQ(GetEOF(ref, &eof), noErr);
-    EXPECT_EQ(eof, 5);
-    EXPECT_EQ(SetEOF(ref, -1), paramErr);
     ASSERT_EQ(FSClose(ref), noErr);
     EXPECT_EQ(contents(s.path), "hello");
-
-    // A closed or unknown reference number.
-    EXPECT_EQ(FSClose(ref), rfNumErr);
-    n = 1;
-    EXPECT_EQ(FSWrite(ref, &n, "x"), rfNumErr);
-    EXPECT_EQ(SetFPos(0, fsFromStart, 0), rfNumErr);
-    EXPECT_EQ(FSClose(-3), rfNumErr);
-}
-
-TEST(Files, ReadOnlyOpeningsRefuseWritesAndMissingFilesDoNotOpen) {
-    ScratchFolder dir;
-    put(dir.file("r"), "abc");
-    FSSpec s = specOf(dir.file("r"));
-    int16_t ref = 0;
+    EXPECT_EQ(FSClose(ref), rfNumErr); // closed
     ASSERT_EQ(FSpOpenDF(&s, fsRdPerm, &ref), noErr);
-    long n = 1;
-    EXPECT_EQ(FSWrite(ref, &n, "x"), wrPermErr);
-    EXPECT_EQ(n, 0);
-    EXPECT_EQ(SetEOF(ref, 0), wrPermErr);
-    EXPECT_EQ(FSClose(ref), noErr);
-    EXPECT_EQ(contents(s.path), "abc");
-
-    FSSpec missing = specOf(dir.file("none"));
-    EXPECT_EQ(FSpOpenDF(&missing, fsRdWrPerm, &ref), fnfErr);
-    EXPECT_EQ(FSpOpenDF(&s, 9, &ref), paramErr);
+    EXPECT_EQ(FSWrite(ref, &n, "x"), wrPermErr); // read-only: no writes
+    FSClose(ref);
 }
 
 TEST(Files, ALockHeldByAnotherProcessMakesTheFileBusy) {
@@ -180,7 +115,6 @@ TEST(Files, ALockHeldByAnotherProcessMakesTheFileBusy) {
             EXPECT_EQ(FSpCheckBusy(&s), fBsyErr);
             EXPECT_EQ(FSpDelete(&s), fBsyErr);
             int16_t ref = 0;
-            EXPECT_EQ(FSpOpenDF(&s, fsRdWrPerm, &ref), fBsyErr);
             EXPECT_EQ(FSpOpenDF(&s, fsWrPerm, &ref), fBsyErr);
             // Reading is still allowed.
             ASSERT_EQ(FSpOpenDF(&s, fsRdPerm, &ref), noErr);
@@ -192,7 +126,6 @@ TEST(Files, ALockHeldByAnotherProcessMakesTheFileBusy) {
             EXPECT_EQ(contents(s.path), "old");
         }
         EXPECT_EQ(FSpCheckBusy(&s), noErr);
-        EXPECT_EQ(FSpDelete(&s), noErr);
     }
 }
 
@@ -204,10 +137,8 @@ TEST(Files, AFileOpenForWritingIsBusyToEveryoneElse) {
     ASSERT_EQ(FSpOpenDF(&s, fsRdWrPerm, &ref), noErr);
     EXPECT_EQ(FSpCheckBusy(&s), fBsyErr);
     EXPECT_EQ(FSpOpenDF(&s, fsRdWrPerm, &second), fBsyErr);
-    EXPECT_EQ(FSpDelete(&s), fBsyErr);
     ASSERT_EQ(FSClose(ref), noErr);
     EXPECT_EQ(FSpCheckBusy(&s), noErr);
-    EXPECT_EQ(FSpDelete(&s), noErr);
 }
 
 TEST(Files, TemporaryFilesReplaceTheTargetInOneStep) {
@@ -221,8 +152,6 @@ TEST(Files, TemporaryFilesReplaceTheTargetInOneStep) {
     ASSERT_EQ(FSpCreateTemporary(&target, 0, 0, &t2), noErr);
     EXPECT_NE(t1.path, t2.path);
     EXPECT_EQ(std::filesystem::path(t1.path).parent_path(), dir.path());
-    EXPECT_EQ(std::filesystem::path(t1.path).filename().string().front(), '.');
-    EXPECT_EQ(contents(target.path), "old contents");
 
     int16_t ref = 0;
     ASSERT_EQ(FSpOpenDF(&t1, fsRdWrPerm, &ref), noErr);
@@ -236,18 +165,9 @@ TEST(Files, TemporaryFilesReplaceTheTargetInOneStep) {
     ASSERT_EQ(stat(target.path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u); // the replaced file's permissions stay
 
-    // A missing source leaves the target alone; the other temporary is cleaned up.
-    EXPECT_EQ(FSpReplace(&t1, &target), fnfErr);
-    EXPECT_EQ(contents(target.path), "new");
     EXPECT_EQ(FSpDelete(&t2), noErr);
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"shot.jpg"});
 
-    // A target that does not exist yet is simply created.
-    FSSpec fresh = specOf(dir.file("fresh.jpg")), t3;
-    ASSERT_EQ(FSpCreateTemporary(&fresh, 0, 0, &t3), noErr);
-    ASSERT_EQ(FSpReplace(&t3, &fresh), noErr);
-    EXPECT_TRUE(std::filesystem::exists(fresh.path));
-
-    FSSpec nowhere{dir.file("gone/x.jpg")};
+    FSSpec nowhere{dir.file("gone/x.jpg")}, t3;
     EXPECT_EQ(FSpCreateTemporary(&nowhere, 0, 0, &t3), dirNFErr);
 }
