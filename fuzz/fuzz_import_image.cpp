@@ -7,10 +7,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzFile file(data, size);
-    FSSpec spec;
-    spec.path = file.path();
+    FSSpec where;
+    where.path = file.path();
     GraphicsImportComponent gi = nullptr;
-    if (GetGraphicsImporterForFile(&spec, &gi) != noErr || !gi) return 0;
+    if (GetGraphicsImporterForFile(&where, &gi) != noErr || !gi) return 0;
     Rect box;
     if (GraphicsImportGetNaturalBounds(gi, &box) == noErr) {
         const int width = box.right - box.left, height = box.bottom - box.top;

@@ -120,5 +120,4 @@ TEST(QtDialogs, TheDialogsShowTheRequestAndAnswerTheChosenFile) {
               noErr);
     EXPECT_EQ(firstPath(reply), dir.file("still.png"));
     NavDisposeReply(&reply);
-
 }
