@@ -586,31 +586,6 @@ OSErr MyQuickDrawView::askSavePath(bool png, std::string& path) {
     return result;
 }
 
-namespace {
-
-// The system's own words for a failed write.
-QString reasonForSaveResult(OSErr result) {
-    switch (result) {
-    case fnfErr:
-    case dirNFErr:
-        return QString::fromLocal8Bit(std::strerror(ENOENT));
-    case permErr:
-        return QString::fromLocal8Bit(std::strerror(EACCES));
-    case wPrErr:
-        return QString::fromLocal8Bit(std::strerror(EROFS));
-    case dskFulErr:
-        return QString::fromLocal8Bit(std::strerror(ENOSPC));
-    case fBsyErr:
-        return QString::fromLocal8Bit(std::strerror(EBUSY));
-    case bdNamErr:
-        return QString::fromLocal8Bit(std::strerror(EINVAL));
-    default:
-        return QObject::tr("error %1").arg(result);
-    }
-}
-
-} // namespace
-
 void MyQuickDrawView::exportCopy(PixRectRef<ARGBVal>& region, int quality) {
     WaitPanelScope wait(myObject->waitPanel);
     showWaitPanel();
@@ -682,7 +657,7 @@ void MyQuickDrawView::deliverSnapshot(const Bitmapio& bitmap, const PixRect<ARGB
         myObject->showStatus(tr("Snapshot saved (%1).").arg(size));
         return;
     }
-    const QString reason = reasonForSaveResult(written);
+    const QString reason = QString::fromLocal8Bit(FileErrorReason(written).c_str());
     myObject->showStatus(tr("Snapshot not saved: %1").arg(reason));
     if (auto* label =
             myObject->saveErrorPanel->findChild<QLabel*>(QStringLiteral("saveErrorLabel")))

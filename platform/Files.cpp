@@ -394,6 +394,37 @@ OSErr FSpCreateTemporary(const FSSpec* target, OSType creator, OSType fileType, 
     return dupFNErr;
 }
 
+std::string FileErrorReason(OSErr result) {
+    int e = 0;
+    switch (result) {
+    case fnfErr:
+    case dirNFErr:
+        e = ENOENT;
+        break;
+    case permErr:
+        e = EACCES;
+        break;
+    case wPrErr:
+        e = EROFS;
+        break;
+    case dskFulErr:
+        e = ENOSPC;
+        break;
+    case fBsyErr:
+        e = EBUSY;
+        break;
+    case bdNamErr:
+        e = EINVAL;
+        break;
+    case memFullErr:
+        e = ENOMEM;
+        break;
+    default:
+        return "error " + std::to_string(result);
+    }
+    return std::strerror(e);
+}
+
 OSErr FSpReplace(const FSSpec* source, const FSSpec* target) {
     if (!source || !target || source->path.empty() || target->path.empty()) return paramErr;
     struct stat st {};

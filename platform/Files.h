@@ -106,3 +106,8 @@ OSErr FSpCreateTemporary(const FSSpec* target, OSType creator, OSType fileType, 
 // folder); the target need not exist. fBsyErr, with nothing changed, when
 // another process holds the target locked. Both must be in the same file system.
 OSErr FSpReplace(const FSSpec* source, const FSSpec* target);
+
+// Why a file call failed, in the system's own words ("No such file or
+// directory", "No space left on device", ...); "error N" for a result that
+// no system error stands behind.
+std::string FileErrorReason(OSErr result);

@@ -55,22 +55,31 @@ std::optional<StillProvenance> provenanceFor(MoviePixRect& mpr, const Road& road
         road.kind == ImageKind::jpeg ? std::optional<int>(road.quality) : std::nullopt);
 }
 
+// A frame whose file could not be written, and why.
+struct FailedWrite {
+    int frame = 0;
+    std::string path;
+    OSErr result = noErr;
+};
+
 // One frame through the snapshot road into its file, with its provenance when
-// there is one. False when the file could not be written; it is then left as it was.
-bool writeSnapshot(PixRect<ARGBVal>& frame, const Road& road, const std::string& path,
-                   const std::optional<StillProvenance>& provenance) {
+// there is one: noErr, or why the file could not be written (it is then left
+// as it was).
+OSErr writeSnapshot(PixRect<ARGBVal>& frame, const Road& road, const std::string& path,
+                    const std::optional<StillProvenance>& provenance) {
     try {
         const Snapshot::Chain chain(frame, road.crop ? &*road.crop : nullptr, road.size,
                                     road.interp);
         const std::unique_ptr<Bitmapio> bitmap = chain.bitmap();
-        if (!bitmap->data) return false;
+        if (!bitmap->data) return memFullErr;
         const StillProvenance* p = provenance ? &*provenance : nullptr;
         if (road.kind == ImageKind::png)
             return WritePNGFile(path.c_str(), bitmap->data, bitmap->width, bitmap->height,
-                                bitmap->bytesPerRow, p) == noErr;
-        return bitmap->saveToFile(path.c_str(), road.quality, p) != 0;
+                                bitmap->bytesPerRow, p);
+        return bitmap->saveToFile(path.c_str(), road.quality, p) ? OSErr(noErr)
+                                                                 : bitmap->lastSaveResult();
     } catch (const std::bad_alloc&) {
-        return false;
+        return memFullErr;
     }
 }
 
@@ -110,7 +119,7 @@ public:
     }
 
     // Waits for every queued frame; answers the frames whose file failed.
-    std::vector<std::pair<int, std::string>> finish() {
+    std::vector<FailedWrite> finish() {
         {
             std::lock_guard lock(mutex_);
             closing_ = true;
@@ -142,8 +151,8 @@ private:
             }
             // The same raster the frame source presents: all rows of a frame buffer.
             PixRectWrap<ARGBVal> frame(job.pixels.data(), width_, height_, SIAllLines);
-            if (!writeSnapshot(frame, road_, job.path, job.provenance))
-                failed_.emplace_back(job.frame, job.path);
+            if (const OSErr err = writeSnapshot(frame, road_, job.path, job.provenance))
+                failed_.push_back({job.frame, job.path, err});
             ++done_;
             {
                 std::lock_guard lock(mutex_);
@@ -163,7 +172,7 @@ private:
     int held_ = 0;
     bool closing_ = false;
     std::atomic<int> done_{0};
-    std::vector<std::pair<int, std::string>> failed_; // the worker's until joined
+    std::vector<FailedWrite> failed_; // the worker's until joined
     std::thread worker_;
 };
 
@@ -285,7 +294,7 @@ int run(const Options& o, const RunSettings& s, RunReport* report) {
     const OutputPattern names(o.output);
     const int width = mpr.allLines->width(), height = mpr.allLines->height();
     ProgressBar progress(s.err, int(frames.size()), s.terminal && !o.quiet && frames.size() > 1);
-    std::vector<std::pair<int, std::string>> failed;
+    std::vector<FailedWrite> failed;
     std::vector<int> undecoded;
     std::unique_ptr<BackgroundWriter> writer;
     if (s.overlap && frames.size() > 1)
@@ -310,7 +319,8 @@ int run(const Options& o, const RunSettings& s, RunReport* report) {
             writer->submit(f, path, mpr.frameBuffer, std::move(provenance));
             progress.update(writer->done());
         } else {
-            if (!writeSnapshot(*mpr.allLines, road, path, provenance)) failed.emplace_back(f, path);
+            if (const OSErr err = writeSnapshot(*mpr.allLines, road, path, provenance))
+                failed.push_back({f, path, err});
             progress.update(++finished);
         }
     }
@@ -328,8 +338,9 @@ int run(const Options& o, const RunSettings& s, RunReport* report) {
     for (int f : undecoded)
         std::fprintf(s.err, "moviesnap: frame %d could not be decoded; '%s' not written\n", f,
                      names.name(f).c_str());
-    for (const auto& [f, path] : failed)
-        std::fprintf(s.err, "moviesnap: '%s' (frame %d) could not be written\n", path.c_str(), f);
+    for (const FailedWrite& w : failed)
+        std::fprintf(s.err, "moviesnap: '%s' (frame %d) could not be written: %s\n", w.path.c_str(),
+                     w.frame, FileErrorReason(w.result).c_str());
     r.framesFailed = int(failed.size() + undecoded.size());
     r.framesWritten = int(frames.size()) - r.framesFailed;
     return r.framesFailed ? kNotWritten : kWritten;
