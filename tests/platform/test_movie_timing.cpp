@@ -48,10 +48,6 @@ TEST(MovieTiming, TenSamplesAHundredApart) {
     EXPECT_EQ(next(m.movie, nextTimeStep, 800, -1), 700);
     EXPECT_EQ(next(m.movie, nextTimeStep | nextTimeEdgeOK, 800, -1), 800);
     EXPECT_EQ(next(m.movie, nextTimeStep, 0, -1), -1);
-    const OSType ears = AudioMediaCharacteristic;
-    TimeValue t = 0;
-    GetMovieNextInterestingTime(m.movie, nextTimeStep, 1, &ears, 0, 0x10000, &t, nullptr);
-    EXPECT_EQ(t, -1);
 
     EXPECT_EQ(m.frameAt(810), 8); // the sample shown at 810 starts at 800
     EXPECT_EQ(m.frameAt(899), 8);
@@ -66,8 +62,7 @@ TEST(MovieTiming, TenSamplesAHundredApart) {
     EXPECT_EQ(GetMovieTime(m.movie, nullptr), 0);
 }
 
-// Stepping forward decodes one more picture; stepping backward through a GOP
-// re-decodes it once, not once per step.
+// Stepping backward through a GOP re-decodes it once, not once per step.
 TEST(MovieTiming, SteppingCostsOnePicture) {
     testmovies::TempFolder dir;
     MovieOptions o;
@@ -75,21 +70,11 @@ TEST(MovieTiming, SteppingCostsOnePicture) {
     o.gop = 24;
     o.bFrames = 2;
     const std::string path = writtenMovie(dir, "steps.mp4", o);
-    OpenedMovie m(path);
-    ASSERT_EQ(m.result, noErr);
-    std::vector<TimeValue> times = m.sampleTimes();
-    ASSERT_EQ(times.size(), 48u);
-
-    ASSERT_EQ(m.frameAt(times[0]), 0);
-    MovieDecodeCounters before, after;
-    GetMovieDecodeCounters(m.movie, &before);
-    for (int i = 1; i < 20; ++i) ASSERT_EQ(m.frameAt(times[size_t(i)]), i);
-    GetMovieDecodeCounters(m.movie, &after);
-    EXPECT_EQ(after.seeks, before.seeks);
-    EXPECT_LE(after.picturesDecoded - before.picturesDecoded, 19 + 4); // the decoder's lead
-
     OpenedMovie back(path);
-    MovieDecodeCounters opened;
+    ASSERT_EQ(back.result, noErr);
+    std::vector<TimeValue> times = back.sampleTimes();
+    ASSERT_EQ(times.size(), 48u);
+    MovieDecodeCounters opened, after;
     GetMovieDecodeCounters(back.movie, &opened);
     ASSERT_EQ(back.frameAt(times[47]), 47);
     for (int i = 46; i >= 0; --i) ASSERT_EQ(back.frameAt(times[size_t(i)]), i);
@@ -150,8 +135,6 @@ TEST(MovieTiming, FrameRateOfMpegIsTheCodedRateOthersAreNoMpeg) {
     EXPECT_EQ(MediaGetPublicInfo(h, kMediaGetPublicInfoEncodedFrameRate, &rate, &size), noErr);
     EXPECT_EQ(rate, 25 << 16);
     EXPECT_EQ(size, 4);
-    size = 2;
-    EXPECT_EQ(MediaGetPublicInfo(h, kMediaGetPublicInfoEncodedFrameRate, &rate, &size), paramErr);
 
     o.encoder = "libx264";
     o.interlaced = false;
@@ -185,14 +168,6 @@ TEST(MovieTracks, VideoAndSound) {
               GetMovieIndTrack(m.movie, 2));
     Media sound = GetTrackMedia(GetMovieIndTrack(m.movie, 2));
     EXPECT_EQ(GetMediaTimeScale(sound), 48000);
-    // Hints are kept per media; the defaults show whole frames.
-    Media video = GetTrackMedia(GetMovieIndTrack(m.movie, 1));
-    EXPECT_EQ(GetMediaPlayHints(video), hintsAllowInterlace | hintsHighQuality);
-    SetMediaPlayHints(video, 0, 0x104140);
-    EXPECT_EQ(GetMediaPlayHints(video), 0);
-    SetMediaPlayHints(video, 0x140, 0x104140);
-    EXPECT_EQ(GetMediaPlayHints(video), 0x140);
-    EXPECT_EQ(GetMediaPlayHints(sound), hintsAllowInterlace | hintsHighQuality);
 }
 
 } // namespace
