@@ -152,22 +152,6 @@ TEST(FCompressImage, OutputDecodesToTheImageWithTheQualitysSampling) {
     }
 }
 
-TEST(FCompressImage, TheLosslessSettingKeepsFlatColoursExactly) {
-    const uint8_t colours[][3] = {
-        {255, 0, 0}, {10, 200, 30}, {0, 0, 0}, {255, 255, 255}, {1, 254, 127}};
-    for (const auto& c : colours) {
-        TestRaster raster = FlatRaster(19, 13, c[0], c[1], c[2]);
-        Source src(raster);
-        Sink sink;
-        ASSERT_EQ(compress(src, codecLosslessQuality, &sink, 4096).err, noErr);
-        Decoded d = decode(sink.bytes);
-        for (size_t i = 0; i < d.rgb.size(); i += 3)
-            ASSERT_TRUE(d.rgb[i] == c[0] && d.rgb[i + 1] == c[1] && d.rgb[i + 2] == c[2])
-                << int(c[0]) << "," << int(c[1]) << "," << int(c[2]) << " came back as "
-                << int(d.rgb[i]) << "," << int(d.rgb[i + 1]) << "," << int(d.rgb[i + 2]);
-    }
-}
-
 TEST(FCompressImage, PiecesNeverExceedTheBufferAndArriveInOrder) {
     TestRaster raster = GradientRaster(120, 80);
     Source src(raster);

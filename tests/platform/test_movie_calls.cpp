@@ -53,13 +53,6 @@ TEST(MovieCalls, OpenThroughAMovieFile) {
     EXPECT_EQ(movie, nullptr);
     FSSpec missing{dir.file("none.mov")};
     EXPECT_EQ(OpenMovieFile(&missing, &ref, fsRdPerm), fnfErr);
-    FSSpec random{dir.file("random.mov")};
-    ASSERT_TRUE(testmovies::writeRandom(random.path, 5000, 3));
-    ASSERT_EQ(OpenMovieFile(&random, &ref, fsRdPerm), noErr);
-    EXPECT_NE(NewMovieFromFile(&movie, ref, nullptr, nullptr, newMovieActive, nullptr), noErr);
-    EXPECT_EQ(movie, nullptr);
-    EXPECT_NE(GetMoviesError(), noErr);
-    CloseMovieFile(ref);
 }
 
 } // namespace
