@@ -22,8 +22,9 @@ void PrintTo(const Kind& k, std::ostream* os) {
     *os << k.name;
 }
 
-MovieOptions kindOptions(int frames, int gop, int bFrames) {
+MovieOptions kindOptions(int frames, int gop, int bFrames, const char* encoder = "libx264") {
     MovieOptions o;
+    o.encoder = encoder;
     o.frames = frames;
     o.gop = gop;
     o.bFrames = bFrames;
@@ -44,15 +45,30 @@ std::vector<Kind> kinds() {
     MovieOptions late = kindOptions(20, 8, 2);
     late.firstPts = 7; // the first picture at a time other than 0
     k.push_back({"FirstSampleLate", "late.mkv", late});
-    MovieOptions ten = kindOptions(10, 12, 0);
-    ten.encoder = "mpeg4";
+    MovieOptions ten = kindOptions(10, 12, 0, "mpeg4");
     ten.timeBaseDen = 1000;
     for (int i = 0; i < 10; ++i) ten.pts.push_back(i * 100);
     k.push_back({"TenSamplesAHundredApart", "ten.mkv", ten});
-    MovieOptions fields = kindOptions(16, 8, 2);
-    fields.encoder = "mpeg2video";
+    MovieOptions fields = kindOptions(16, 8, 2, "mpeg2video");
     fields.interlaced = true;
     k.push_back({"FieldCoded", "fields.ts", fields});
+    MovieOptions open = kindOptions(40, 10, 2);
+    open.openGop = true;
+    open.firstPts = 1000;
+    k.push_back({"OpenGopLateStart", "opengop.mkv", open});
+    k.push_back({"Mpeg4Avi", "mpeg4.avi", kindOptions(30, 10, 0, "mpeg4")});
+    k.push_back({"MjpegAvi", "mjpeg.avi", kindOptions(20, 1, 0, "mjpeg")});
+    k.push_back({"Vp9Webm", "vp9.webm", kindOptions(30, 10, 0, "libvpx-vp9")});
+    k.push_back({"Vp8Mkv", "vp8.mkv", kindOptions(30, 10, 0, "libvpx")});
+    MovieOptions odd = kindOptions(25, 8, 0, "mpeg4"); // x264 wants even sizes in 4:2:0
+    odd.width = 67;
+    odd.height = 49;
+    k.push_back({"OddSizeMpeg4", "odd.mkv", odd});
+    MovieOptions scene = kindOptions(20, 8, 2); // the sample movie's colour scene
+    scene.width = 160;
+    scene.height = 120;
+    scene.content = testmovies::Content::scene;
+    k.push_back({"ColourScene", "scene.mp4", scene});
     return k;
 }
 

@@ -1,9 +1,8 @@
-// Opening a frame source by dialog, the open dialog's results, the
-// time code and frame rate, and sources that end up without a movie.
+// Opening a frame source by dialog, the time code and frame rate, sources that
+// end up without a movie, and the refresh's decompression sequence.
 #include "../lib/SinkCapture.h"
 #include "GetOneFileWithPreview.h"
 #include "GrabberTestHelpers.h"
-#include "QTUtilities.h"
 
 #include <gtest/gtest.h>
 
@@ -65,17 +64,6 @@ TEST(OpenDialog, CancelOrUnopenableFileLeavesNoMovie) {
     EXPECT_EQ(dialogs.script->opens.size(), 5u);
 }
 
-TEST(OpenDialog, ACancelLeavesTheOutputsAlone) {
-    FSSpec fss{"untouched"};
-    unsigned long types[2] = {FOUR_CHAR_CODE("MooV"), FOUR_CHAR_CODE("qtif")};
-    ScriptedDialogScope dialogs;
-    EXPECT_EQ(GetOneFileWithPreview(2, types, &fss, nullptr), userCanceledErr);
-    EXPECT_EQ(fss.path, "untouched");
-    Movie m = reinterpret_cast<Movie>(&fss);
-    EXPECT_EQ(QTUSimpleGetMovieOrImage(&m, nullptr), userCanceledErr);
-    EXPECT_EQ(m, nullptr);
-}
-
 TEST(TimeCode, HoursMinutesSecondsFrames) {
     testmovies::TempFolder dir;
     MovieOptions o;
@@ -125,34 +113,19 @@ TEST(GrabberFailures, NoFrameBufferMeansNoMovie) {
     }
 }
 
-// A world that cannot be made (an unsupported pixel format) is reported; the
-// views still stand over a black buffer and the refresh set-up fails once.
-TEST(GrabberFailures, WorldRefusedAndRefreshSetUp) {
+// The refresh sets its decompression sequence up once.
+TEST(GrabberRefresh, DecompressionSequenceBegunOnce) {
     testmovies::TempFolder dir;
     const std::string path = smallMovie(dir);
-    Movie m = nullptr;
-    ASSERT_EQ(OpenMovieFromPath(path.c_str(), &m), noErr);
-    SinkCapture sink;
-    MoviePixRect g(m, 16);
-    ASSERT_NE(g.movie, nullptr);
-    ASSERT_NE(g.allLines, nullptr);
-    EXPECT_EQ(g.allLines->pix(10, 10).alpha, 0);
-    EXPECT_EQ(g.makeNSImage(), nullptr);
-    sink.text().clear();
-    g.drawRect();
-    g.drawRect();
-    EXPECT_EQ(sink.text(), "initDecompressSeq makedesc err=-50, err\n\r");
-    EXPECT_EQ(g.decompSeq, 0);
-
-    auto good = grab(path);
-    ASSERT_TRUE(good && good->movie);
-    good->drawRect();
-    const ImageSequence first = good->decompSeq;
+    auto g = grab(path);
+    ASSERT_TRUE(g && g->movie);
+    g->drawRect();
+    const ImageSequence first = g->decompSeq;
     EXPECT_NE(first, 0);
-    EXPECT_EQ(good->frameDataSize, 64u * 4 * 48);
-    good->drawRect();
-    EXPECT_EQ(good->decompSeq, first) << "the sequence is begun once";
-    EXPECT_EQ(good->decompress(), 0);
+    EXPECT_EQ(g->frameDataSize, 64u * 4 * 48);
+    g->drawRect();
+    EXPECT_EQ(g->decompSeq, first);
+    EXPECT_EQ(g->decompress(), 0);
 }
 
 } // namespace
