@@ -48,11 +48,6 @@ TEST(MovieCalls, OpenThroughAMovieFile) {
     EXPECT_EQ(box.right, 64);
     EXPECT_EQ(box.bottom, 48);
     DisposeMovie(movie);
-
-    EXPECT_EQ(NewMovieFromFile(&movie, ref, nullptr, nullptr, 0, nullptr), paramErr);
-    EXPECT_EQ(movie, nullptr);
-    FSSpec missing{dir.file("none.mov")};
-    EXPECT_EQ(OpenMovieFile(&missing, &ref, fsRdPerm), fnfErr);
 }
 
 } // namespace

@@ -31,8 +31,6 @@ TEST(MovieTiming, TenSamplesAHundredApart) {
     for (int i = 0; i < 10; ++i) expected.push_back(i * 100);
     EXPECT_EQ(m.sampleTimes(), expected);
     Media media = GetTrackMedia(GetMovieIndTrack(m.movie, 1));
-    EXPECT_EQ(GetMediaTimeScale(media), 1000);
-    EXPECT_EQ(GetMediaSampleCount(media), 10);
     EXPECT_EQ(GetMediaDuration(media), 1000); // the last sample lasts as long as the others
 
     TimeValue d = 0;
@@ -119,31 +117,6 @@ TEST(MovieTiming, FrameRateOfMpegIsTheCodedRateOthersAreNoMpeg) {
     h = GetMediaHandler(GetTrackMedia(GetMovieIndTrack(x.movie, 1)));
     EXPECT_EQ(MediaHasCharacteristic(h, kCharacteristicIsAnMpegTrack, &mpeg), noErr);
     EXPECT_FALSE(mpeg);
-}
-
-TEST(MovieTracks, VideoAndSound) {
-    testmovies::TempFolder dir;
-    MovieOptions o;
-    o.encoder = "mpeg4";
-    o.bFrames = 0;
-    o.frames = 10;
-    o.withSound = true;
-    const std::string path = writtenMovie(dir, "sound.mkv", o);
-    OpenedMovie m(path);
-    ASSERT_EQ(m.result, noErr);
-    ASSERT_EQ(GetMovieTrackCount(m.movie), 2);
-    OSType types[2] = {};
-    for (long i = 1; i <= 2; ++i)
-        GetMediaHandlerDescription(GetTrackMedia(GetMovieIndTrack(m.movie, i)), &types[i - 1],
-                                   nullptr, nullptr);
-    EXPECT_EQ(types[0], VideoMediaType);
-    EXPECT_EQ(types[1], SoundMediaType);
-    EXPECT_EQ(GetMovieIndTrack(m.movie, 3), nullptr);
-    EXPECT_EQ(GetMoviesError(), invalidTrack);
-    EXPECT_EQ(GetMovieIndTrackType(m.movie, 1, SoundMediaType, movieTrackMediaType),
-              GetMovieIndTrack(m.movie, 2));
-    Media sound = GetTrackMedia(GetMovieIndTrack(m.movie, 2));
-    EXPECT_EQ(GetMediaTimeScale(sound), 48000);
 }
 
 } // namespace
