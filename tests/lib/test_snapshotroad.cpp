@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <random>
 #include <utility>
@@ -52,37 +50,6 @@ std::vector<ARGBVal> randomframe(std::mt19937& rng, int w, int h) {
             }
         }
     return f;
-}
-
-// One colour channel of the triangle method at fractions (fx, fy) inside a cell
-// whose corners have the channel values c (p00, p10, p01, p11), worked out step
-// by step. The mixes y + (x - y) × ratio take the ratio in double, or rounded to
-// float first when floatratio.
-int trianglechannel(const float c[4], double fx, double fy, bool floatratio) {
-    const float pi = 3.14159274f, k = 0.5f * 1.41421354f;
-    const float m = (((c[0] + c[2]) + c[1]) + c[3]) * 0.25f;
-    double rad = std::sqrt((fx - 0.5) * (fx - 0.5) + (fy - 0.5) * (fy - 0.5));
-    int a = 2, b = 3;
-    double d = 0.5 - fx;
-    if (1.0 - fy > fx) {
-        fx > fy ? (a = 1, b = 0, d = fx - 0.5) : (a = 0, b = 2, d = 0.5 - fy);
-    } else if (fx > fy) {
-        a = 3, b = 1, d = fy - 0.5;
-    }
-    const double theta =
-        std::clamp(double(0.25f * pi) + std::asin(d / rad), 0.0, double(0.5f * pi));
-    rad = std::min(double(k), rad);
-    const double across = std::max(0.0, rad * std::sin(theta));
-    const double along = std::max(0.0, rad * std::cos(theta));
-    if (along >= k) return int(c[b]);
-    const auto mix = [floatratio](float x, float y, double ratio) {
-        return float(double(x - y) * (floatratio ? double(float(ratio)) : ratio)) + y;
-    };
-    const float pv = mix(c[b], m, along / k);
-    if (across == 0.0) return int(pv);
-    const double u = across / (k - along);
-    const float rv = mix(c[b], c[a], along / k);
-    return int(u >= 1.0 ? rv : mix(rv, pv, u));
 }
 
 const double factors[] = {0.5, 0.8, 2.5, 2.0, 3.0, 1.0, 0.25, 1.3, 1.75, 0.37, 4.2, 6.0, 0.9};
@@ -135,22 +102,6 @@ TEST(SnapshotRoad, MatchesTheChainsOwnReadsOnRandomCases) {
     EXPECT_GT(fast, cases / 2);
 }
 
-TEST(SnapshotRoad, LargerFramesAtTheSnapshotFactors) {
-    std::mt19937 rng(7);
-    std::vector<ARGBVal> frame = randomframe(rng, 160, 90);
-    PixRectWrap<ARGBVal> wrap(frame.data(), 160, 90, SIAllLines);
-    PixRectRef<ARGBVal> region(wrap, 3, 2, 150, 88);
-    for (int code = 0; code < 4; ++code) {
-        ContImageRef<ARGBVal> cont(region, siinterpcode(code));
-        for (auto [xs, ys] : {std::pair{0.5, 0.5}, {0.8, 0.8}, {2.5, 2.5}, {2.0, 3.0}}) {
-            SamplePixRectNC<ARGBVal, ARGBVal> s(cont, xs, ys, SIInterpolated);
-            ASSERT_TRUE(SnapshotRoad::recognises(s));
-            Bitmap bm(s);
-            EXPECT_EQ(bitmapbytes(bm), literalbytes(s)) << code << " " << xs << "," << ys;
-        }
-    }
-}
-
 // Reductions read each footprint's samples row by row through the row kernels:
 // wider frames than above, so that whole groups of samples, groups cut short at
 // the right and rings reaching the frame's edges all occur, with crops that
@@ -197,70 +148,4 @@ TEST(SnapshotRoad, ReductionsMatchTheChainsOwnReads) {
         }
     }
     EXPECT_GT(fast, 300);
-}
-
-// At factors whose fractions do not repeat, the triangle method's mixes take
-// their ratios in double: every pixel where rounding the ratio to float first
-// would give another byte has the double ratio's byte, on both roads.
-TEST(SnapshotRoad, TriangularMixesTakeTheRatioInDouble) {
-    std::mt19937 rng(5);
-    std::uniform_int_distribution<int> byte(0, 255);
-    const int w = 120, h = 80;
-    std::vector<ARGBVal> frame(std::size_t(w) * h);
-    for (ARGBVal& p : frame)
-        p = ARGBVal(255, std::uint8_t(byte(rng)), std::uint8_t(byte(rng)), std::uint8_t(byte(rng)));
-    PixRectWrap<ARGBVal> wrap(frame.data(), w, h, SIAllLines);
-    ContImageRef<ARGBVal> cont(wrap, SITriangular);
-    for (double f : {0.37, 0.8}) {
-        SamplePixRectNC<ARGBVal, ARGBVal> s(cont, f, f, SIInterpolated);
-        ASSERT_TRUE(SnapshotRoad::recognises(s));
-        const Bitmap bm(s);
-        const std::vector<unsigned char> got = bitmapbytes(bm), chain = literalbytes(s);
-        EXPECT_EQ(got, chain) << f;
-        int differing = 0;
-        for (int y = 0; y < s.height(); ++y)
-            for (int x = 0; x < s.width(); ++x) {
-                const double px = x * double(float(f)), py = y * double(float(f));
-                const int x0 = int(px), y0 = int(py);
-                if (x0 + 1 >= w || y0 + 1 >= h || px == x0 || py == y0) continue;
-                const ARGBVal q[4] = {frame[std::size_t(y0 * w + x0)],
-                                      frame[std::size_t(y0 * w + x0 + 1)],
-                                      frame[std::size_t((y0 + 1) * w + x0)],
-                                      frame[std::size_t((y0 + 1) * w + x0 + 1)]};
-                for (int k = 0; k < 3; ++k) {
-                    float c[4];
-                    for (int i = 0; i < 4; ++i)
-                        c[i] = k == 0 ? q[i].red : k == 1 ? q[i].green : q[i].blue;
-                    const int want = trianglechannel(c, px - x0, py - y0, false);
-                    if (want == trianglechannel(c, px - x0, py - y0, true)) continue;
-                    ++differing;
-                    const std::size_t at = (std::size_t(y) * s.width() + x) * 4 + 1 + k;
-                    EXPECT_EQ(got[at], want) << f << " at " << x << "," << y;
-                    EXPECT_EQ(chain[at], want) << f << " at " << x << "," << y;
-                }
-            }
-        EXPECT_GT(differing, 0) << f;
-    }
-}
-
-TEST(SnapshotRoad, RegionMissingTheFrameReadsBlack) {
-    std::vector<ARGBVal> frame(std::size_t(12) * 10, ARGBVal(255, 200, 150, 100));
-    PixRectWrap<ARGBVal> wrap(frame.data(), 12, 10, SIAllLines);
-    // A crop wholly outside the frame collapses to one pixel outside it.
-    PixRectRef<ARGBVal> region(wrap, 30, 40, 50, 60);
-    ASSERT_FALSE(region.insidesource());
-    for (int code = 0; code < 4; ++code) {
-        ContImageRef<ARGBVal> cont(region, siinterpcode(code));
-        for (double f : {0.25, 1.0}) {
-            SamplePixRectNC<ARGBVal, ARGBVal> s(cont, f, f, SIInterpolated);
-            EXPECT_FALSE(SnapshotRoad::recognises(s));
-            Bitmap bm(s);
-            ASSERT_NE(bm.data, nullptr);
-            for (int i = 0; i < bm.dataSize; i += 4) {
-                EXPECT_EQ(bm.data[i + 1], 0);
-                EXPECT_EQ(bm.data[i + 2], 0);
-                EXPECT_EQ(bm.data[i + 3], 0);
-            }
-        }
-    }
 }

@@ -26,11 +26,3 @@ inline int shownNumber(const MoviePixRect& g) {
     return testmovies::readFrameNumber(reinterpret_cast<const uint8_t*>(g.frameBuffer), w, h,
                                        long(w) * 4);
 }
-
-// The picture shown at movie time t: the last sample starting at or before it.
-inline int pictureAt(const std::vector<TimeValue>& times, TimeValue t) {
-    int shown = 0;
-    for (size_t i = 0; i < times.size(); ++i)
-        if (times[i] <= t) shown = int(i);
-    return shown;
-}

@@ -1,5 +1,4 @@
 // The display image of an offscreen world: byte order, row length, size, null.
-#include "../lib/SinkCapture.h"
 #include "gworldToNSImage.h"
 
 #include <gtest/gtest.h>
@@ -43,8 +42,6 @@ TEST(DisplayImage, PaddedRowsOffsetBoundsAndRgbaWorlds) {
     NSImage* image = gworldToNSImage(w.world);
     const NSBitmapImageRep* rep = onlyRep(image);
     ASSERT_NE(rep, nullptr);
-    EXPECT_EQ(image->size().width, 20.0);
-    EXPECT_EQ(image->size().height, 10.0);
     EXPECT_EQ(rep->pixelsWide(), 20);
     EXPECT_EQ(rep->pixelsHigh(), 10);
     EXPECT_EQ(rep->bytesPerRow(), 80);
@@ -56,11 +53,9 @@ TEST(DisplayImage, PaddedRowsOffsetBoundsAndRgbaWorlds) {
     image->release();
 
     World rgba({0, 0, 3, 4}, 20, k32RGBAPixelFormat);
-    SinkCapture sink;
     image = gworldToNSImage(rgba.world);
     rep = onlyRep(image);
     ASSERT_NE(rep, nullptr);
-    EXPECT_EQ(sink.text(), "gworldToNSImage k32RGBAPixelFormat\n");
     for (int y = 0; y < 3; ++y)
         for (int i = 0; i < 16; ++i)
             ASSERT_EQ(rep->bitmapData()[y * 16 + i], rgba.bytes[size_t(y) * 20 + size_t(i)]);

@@ -1,13 +1,10 @@
-// Opening a frame source by dialog, the open dialog and its type list, the
-// time code and frame rate, and sources that end up without a movie.
+// Opening a frame source by dialog, the time code and frame rate, sources that
+// end up without a movie, and the refresh's decompression sequence.
 #include "../lib/SinkCapture.h"
 #include "GetOneFileWithPreview.h"
 #include "GrabberTestHelpers.h"
-#include "QTUtilities.h"
 
 #include <gtest/gtest.h>
-
-#include <cstring>
 
 using testmovies::MovieOptions;
 
@@ -57,46 +54,14 @@ TEST(OpenDialog, CancelOrUnopenableFileLeavesNoMovie) {
         EXPECT_EQ(g.allLines, nullptr);
         EXPECT_EQ(g.nextFrame(), g.currentTime);
         g.setFrameNumber(3);
-        g.setInterlaceFlag(false);
         g.drawFrame();
         g.drawRect();
-        EXPECT_EQ(g.decompSeq, 0);
         EXPECT_EQ(g.makeNSImage(), nullptr);
         if (i == 0) {
             EXPECT_EQ(**g.fileURL, 0) << "a cancel names no file";
         }
     }
     EXPECT_EQ(dialogs.script->opens.size(), 5u);
-}
-
-TEST(OpenDialog, ResultsAndTheTypeList) {
-    FSSpec fss{"untouched"};
-    unsigned long types[2] = {FOUR_CHAR_CODE("MooV"), FOUR_CHAR_CODE("qtif")};
-    {
-        ScriptedDialogScope dialogs;
-        EXPECT_EQ(GetOneFileWithPreview(2, types, nullptr, nullptr), paramErr);
-        EXPECT_TRUE(dialogs.script->opens.empty()) << "no dialog without an output";
-        EXPECT_EQ(GetOneFileWithPreview(2, types, &fss, nullptr), userCanceledErr);
-        EXPECT_EQ(fss.path, "untouched");
-        Movie m = reinterpret_cast<Movie>(&fss);
-        EXPECT_EQ(QTUSimpleGetMovieOrImage(&m, nullptr), userCanceledErr);
-        EXPECT_EQ(m, nullptr);
-    }
-
-    Handle h = CreateOpenHandle(FOUR_CHAR_CODE("????"), 2, types);
-    ASSERT_NE(h, nullptr);
-    EXPECT_EQ(GetHandleSize(h), 20);
-    const auto* list = reinterpret_cast<const NavTypeList*>(*h);
-    EXPECT_EQ(list->componentSignature, FOUR_CHAR_CODE("????"));
-    EXPECT_EQ(list->osTypeCount, 2);
-    OSType listed[2];
-    std::memcpy(listed, *h + 8, 8);
-    EXPECT_EQ(listed[0], FOUR_CHAR_CODE("MooV"));
-    EXPECT_EQ(listed[1], FOUR_CHAR_CODE("qtif"));
-    DisposeHandle(h);
-    EXPECT_EQ(CreateOpenHandle(FOUR_CHAR_CODE("????"), 0, types), nullptr);
-    EXPECT_EQ(CreateOpenHandle(FOUR_CHAR_CODE("????"), -3, types), nullptr);
-    EXPECT_EQ(CreateOpenHandle(FOUR_CHAR_CODE("????"), 2, nullptr), nullptr);
 }
 
 TEST(TimeCode, HoursMinutesSecondsFrames) {
@@ -112,9 +77,6 @@ TEST(TimeCode, HoursMinutesSecondsFrames) {
     EXPECT_EQ(g->getTime(h, m, s, f), 1);
     EXPECT_EQ(g->fps, 25) << "the rate is refreshed";
     EXPECT_EQ((std::vector<int>{h, m, s, f}), (std::vector<int>{3, 1, 1, 7}));
-    g->currentFrame = 24;
-    g->getTime(h, m, s, f);
-    EXPECT_EQ((std::vector<int>{h, m, s, f}), (std::vector<int>{0, 0, 0, 24}));
     g->currentFrame = 25;
     g->getTime(h, m, s, f);
     EXPECT_EQ((std::vector<int>{h, m, s, f}), (std::vector<int>{0, 0, 1, 0}));
@@ -132,21 +94,6 @@ TEST(TimeCode, HoursMinutesSecondsFrames) {
     EXPECT_EQ(rate, 0);
 }
 
-TEST(TimeCode, FrameRateOfMpegVideoIsTheCodedRate) {
-    testmovies::TempFolder dir;
-    MovieOptions o;
-    o.encoder = "mpeg2video";
-    o.frames = 6;
-    o.timeBaseDen = 30;
-    const std::string path = writtenMovie(dir, "ntsc.ts", o);
-    auto g = grab(path);
-    ASSERT_TRUE(g && g->movie);
-    short rate = 0;
-    EXPECT_EQ(GetMovieFPS(g->movie, &rate), 0);
-    EXPECT_EQ(rate, 30);
-    EXPECT_EQ(g->fps, 30);
-}
-
 // A movie whose box gives no frame buffer counts as not opened: no movie, no
 // rasters for anybody to read.
 TEST(GrabberFailures, NoFrameBufferMeansNoMovie) {
@@ -162,44 +109,23 @@ TEST(GrabberFailures, NoFrameBufferMeansNoMovie) {
         EXPECT_EQ(sink.text(), "makeGWorldForMovie: No framedata \n\r");
         EXPECT_EQ(g.movie, nullptr);
         EXPECT_EQ(g.allLines, nullptr);
-        EXPECT_EQ(g.evenLines, nullptr);
         EXPECT_EQ(g.frameCount, 0u);
-        EXPECT_EQ(g.nextFrame(), 0);
     }
 }
 
-// A world that cannot be made (an unsupported pixel format) is reported; the
-// views still stand over a black buffer and the refresh set-up fails once.
-TEST(GrabberFailures, WorldRefusedAndRefreshSetUp) {
+// The refresh sets its decompression sequence up once.
+TEST(GrabberRefresh, DecompressionSequenceBegunOnce) {
     testmovies::TempFolder dir;
     const std::string path = smallMovie(dir);
-    Movie m = nullptr;
-    ASSERT_EQ(OpenMovieFromPath(path.c_str(), &m), noErr);
-    SinkCapture sink;
-    MoviePixRect g(m, 16);
-    EXPECT_NE(sink.text().find("makeGWorldForMovie: NewGWorld 0 FromPtr "), std::string::npos);
-    EXPECT_NE(sink.text().find(" Err=ffffffce\n\r"), std::string::npos);
-    ASSERT_NE(g.movie, nullptr);
-    ASSERT_NE(g.allLines, nullptr);
-    EXPECT_EQ(g.allLines->pix(10, 10).alpha, 0);
-    EXPECT_EQ(g.makeNSImage(), nullptr);
-    sink.text().clear();
-    g.drawRect();
-    g.drawRect();
-    EXPECT_EQ(sink.text(), "initDecompressSeq makedesc err=-50, err\n\r");
-    EXPECT_EQ(g.decompSeq, 0);
-
-    auto good = grab(path);
-    ASSERT_TRUE(good && good->movie);
-    EXPECT_TRUE(good->needDecompInit);
-    good->drawRect();
-    const ImageSequence first = good->decompSeq;
+    auto g = grab(path);
+    ASSERT_TRUE(g && g->movie);
+    g->drawRect();
+    const ImageSequence first = g->decompSeq;
     EXPECT_NE(first, 0);
-    EXPECT_FALSE(good->needDecompInit);
-    EXPECT_EQ(good->frameDataSize, 64u * 4 * 48);
-    good->drawRect();
-    EXPECT_EQ(good->decompSeq, first) << "the sequence is begun once";
-    EXPECT_EQ(good->decompress(), 0);
+    EXPECT_EQ(g->frameDataSize, 64u * 4 * 48);
+    g->drawRect();
+    EXPECT_EQ(g->decompSeq, first);
+    EXPECT_EQ(g->decompress(), 0);
 }
 
 } // namespace

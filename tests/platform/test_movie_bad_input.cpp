@@ -42,8 +42,6 @@ TEST(MovieBadInput, FilesThatAreNoMovies) {
     EXPECT_EQ(openResult(dir.file("empty.mov")), noMovieFound);
     ASSERT_TRUE(testmovies::writeRandom(dir.file("random.mov"), 64 * 1024, 11));
     EXPECT_NE(openResult(dir.file("random.mov")), noErr);
-    ASSERT_TRUE(testmovies::writeRandom(dir.file("random.mp4"), 3000, 12));
-    EXPECT_NE(openResult(dir.file("random.mp4")), noErr);
     std::string error;
     ASSERT_TRUE(testmovies::writeSoundOnly(dir.file("sound.wav"), &error)) << error;
     EXPECT_EQ(openResult(dir.file("sound.wav")), noVideoTrackInMovieErr);
@@ -59,10 +57,6 @@ TEST(MovieBadInput, PicturesTooLargeAreRefused) {
     bytes.resize(bytes.size() + 4096, 128);
     WriteFileBytes(dir.file("huge.y4m"), bytes);
     EXPECT_EQ(openResult(dir.file("huge.y4m")), memFullErr);
-    // Sides within the limit, but more pixels than a still may have (8192 x 8192).
-    header = "YUV4MPEG2 W8193 H8192 F25:1 Ip A1:1 C420jpeg\nFRAME\n";
-    WriteFileBytes(dir.file("many.y4m"), std::vector<uint8_t>(header.begin(), header.end()));
-    EXPECT_EQ(openResult(dir.file("many.y4m")), memFullErr);
     // A PNG declaring 100000 x 100000 pixels is refused by the size it declares.
     WriteFileBytes(dir.file("huge.png"),
                    {0x89, 'P',  'N', 'G', '\r', '\n', 0x1A, '\n', 0,    0,    0,
@@ -72,17 +66,6 @@ TEST(MovieBadInput, PicturesTooLargeAreRefused) {
     EXPECT_EQ(OpenRefusalSentence(dir.file("huge.png"), memFullErr),
               "Cannot open " + dir.file("huge.png") +
                   ": its pictures are too large (100000 x 100000 pixels).");
-    // The same at a size we take opens (and its one short frame fails cleanly).
-    header = "YUV4MPEG2 W64 H48 F25:1 Ip A1:1 C420jpeg\nFRAME\n";
-    bytes.assign(header.begin(), header.end());
-    bytes.resize(bytes.size() + 64 * 48, 200);     // Y
-    bytes.resize(bytes.size() + 64 * 48 / 2, 128); // Cb, Cr
-    WriteFileBytes(dir.file("small.y4m"), bytes);
-    OpenedMovie m(dir.file("small.y4m"));
-    ASSERT_EQ(m.result, noErr);
-    m.frameAt(0);
-    EXPECT_EQ(GetMoviesError(), noErr);
-    EXPECT_NEAR(m.at(10, 10)[1], (200 - 16) * 255 / 219, 2); // limited-range grey
 }
 
 TEST(MovieBadInput, UnsupportedCodec) {
@@ -128,28 +111,6 @@ TEST(MovieBadInput, TruncatedFiles) {
     m.frameAt(times.back()); // possibly cut short: any result, no crash
 }
 
-TEST(MovieBadInput, UndecodablePacketsLeaveTheRest) {
-    testmovies::TempFolder dir;
-    std::string error, path = dir.file("damaged.avi");
-    ASSERT_TRUE(testmovies::writeMovie(path, mjpeg(30), &error)) << error;
-    std::vector<uint8_t> bytes = ReadFileBytes(path);
-    // Destroys a stretch three quarters in: the chunks there are lost, and
-    // the demuxer numbers what it finds after them as it can.
-    std::fill(bytes.begin() + long(bytes.size() * 70 / 100),
-              bytes.begin() + long(bytes.size() * 3 / 4), 0xFF);
-    WriteFileBytes(path, bytes);
-    OpenedMovie m(path);
-    ASSERT_EQ(m.result, noErr);
-    std::vector<TimeValue> times = m.sampleTimes();
-    ASSERT_GE(times.size(), 20u);
-    for (size_t i = times.size(); i-- > 0;) {
-        int n = m.frameAt(times[i]);
-        if (i < 12) {
-            EXPECT_EQ(n, int(i)) << i;
-        }
-    }
-}
-
 // A keyframe whose picture data is destroyed spoils its own GOP at most:
 // the GOPs before and after it show their frames exactly, whichever way they
 // are reached.
@@ -178,18 +139,14 @@ TEST(MovieBadInput, DamagedKeyframeSpoilsOnlyItsGop) {
     ASSERT_EQ(m.result, noErr);
     std::vector<TimeValue> times = m.sampleTimes();
     ASSERT_EQ(times.size(), 36u);
-    for (size_t i = 0; i < 36; ++i) {
-        int n = m.frameAt(times[i]);
-        if (i < 12 || i >= 24) {
-            EXPECT_EQ(n, int(i)) << "forward " << i;
+    for (int pass = 0; pass < 2; ++pass)
+        for (size_t k = 0; k < 36; ++k) {
+            const size_t i = pass == 0 ? k : 35 - k; // forward, then backward
+            const int n = m.frameAt(times[i]);
+            if (i < 12 || i >= 24) {
+                EXPECT_EQ(n, int(i)) << "pass " << pass << " frame " << i;
+            }
         }
-    }
-    for (size_t i = 36; i-- > 0;) {
-        int n = m.frameAt(times[i]);
-        if (i < 12 || i >= 24) {
-            EXPECT_EQ(n, int(i)) << "backward " << i;
-        }
-    }
 }
 
 // Decoding the first picture at open fails and starts the demuxer again from
@@ -236,7 +193,6 @@ TEST(MovieBadInput, TimesBeyondMovieTime) {
             EXPECT_GT(table.duration(), table[table.size() - 1].time);
         }
     }
-    EXPECT_EQ(FixRound(X2Fix(1e9)), 32767); // a rate too high for 16 bits saturates
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// The file road into a movie, its URL, and the decompression-sequence calls.
+// The file road into a movie, and its URL.
 #include "MovieTestHelpers.h"
 
 #include <gtest/gtest.h>
@@ -48,62 +48,6 @@ TEST(MovieCalls, OpenThroughAMovieFile) {
     EXPECT_EQ(box.right, 64);
     EXPECT_EQ(box.bottom, 48);
     DisposeMovie(movie);
-
-    EXPECT_EQ(NewMovieFromFile(&movie, ref, nullptr, nullptr, 0, nullptr), paramErr);
-    EXPECT_EQ(movie, nullptr);
-    FSSpec missing{dir.file("none.mov")};
-    EXPECT_EQ(OpenMovieFile(&missing, &ref, fsRdPerm), fnfErr);
-    FSSpec random{dir.file("random.mov")};
-    ASSERT_TRUE(testmovies::writeRandom(random.path, 5000, 3));
-    ASSERT_EQ(OpenMovieFile(&random, &ref, fsRdPerm), noErr);
-    EXPECT_NE(NewMovieFromFile(&movie, ref, nullptr, nullptr, newMovieActive, nullptr), noErr);
-    EXPECT_EQ(movie, nullptr);
-    EXPECT_NE(GetMoviesError(), noErr);
-    CloseMovieFile(ref);
-
-    // Calls on no movie answer an error and change nothing.
-    GetMovieBox(nullptr, &box);
-    EXPECT_EQ(GetMoviesError(), invalidMovie);
-    MoviesTask(nullptr, 0);
-    EXPECT_EQ(GetMoviesError(), invalidMovie);
-    EXPECT_EQ(GetMovieIndTrackType(nullptr, 1, kCharacteristicHasVideoFrameRate,
-                                   movieTrackCharacteristic),
-              nullptr);
-    EXPECT_EQ(GetMoviesError(), invalidMovie);
-}
-
-TEST(MovieCalls, DecompressionSequence) {
-    std::vector<uint32_t> pixels(40 * 30);
-    Rect bounds{0, 0, 30, 40};
-    GWorldPtr world = nullptr;
-    ASSERT_EQ(NewGWorldFromPtr(&world, k32ARGBPixelFormat, &bounds, nullptr, nullptr, 0x80,
-                               reinterpret_cast<Ptr>(pixels.data()), 40 * 4),
-              noErr);
-    PixMapHandle pm = GetGWorldPixMap(world);
-    ImageDescriptionHandle desc = nullptr;
-    ASSERT_EQ(MakeImageDescriptionForPixMap(pm, &desc), noErr);
-    EXPECT_EQ((*desc)->width, 40);
-    EXPECT_EQ((*desc)->height, 30);
-    EXPECT_EQ((*desc)->depth, 32);
-    long size = GetPixRowBytes(pm) * (*desc)->height;
-    ImageSequence seq = -1;
-    EXPECT_EQ(DecompressSequenceBeginS(&seq, desc, GetPixBaseAddr(pm), size - 1, world, nullptr,
-                                       &bounds, nullptr, 0, nullptr, 0, codecHighQuality, nullptr),
-              paramErr);
-    EXPECT_EQ(seq, 0);
-    ASSERT_EQ(DecompressSequenceBeginS(&seq, desc, GetPixBaseAddr(pm), size, world, nullptr,
-                                       &bounds, nullptr, 0, nullptr, 0, codecHighQuality, nullptr),
-              noErr);
-    EXPECT_NE(seq, 0);
-    CodecFlags out = 7;
-    EXPECT_EQ(DecompressSequenceFrameS(seq, GetPixBaseAddr(pm), size, 0, &out, nullptr), noErr);
-    EXPECT_EQ(out, 0);
-    EXPECT_EQ(DecompressSequenceFrameS(0, GetPixBaseAddr(pm), size, 0, &out, nullptr), paramErr);
-    EXPECT_EQ(CDSequenceEnd(seq), noErr);
-    EXPECT_EQ(CDSequenceEnd(seq), paramErr);
-    EXPECT_EQ(DecompressSequenceFrameS(seq, GetPixBaseAddr(pm), size, 0, &out, nullptr), paramErr);
-    DisposeHandle(reinterpret_cast<Handle>(desc));
-    DisposeGWorld(world);
 }
 
 } // namespace
