@@ -1,6 +1,6 @@
-// A moviesnap run in-process: frames resampled on a second thread make the
-// same files as one after the other, a batch reads the movie forward once
-// (whatever order the frames were named in), and the progress bar.
+// A moviesnap run in-process: the provenance read back with exiv2, frames
+// resampled on a second thread make the same files as one after the other, a
+// batch reads the movie forward once, and the progress bar.
 #include "CliHelpers.h"
 #include "Run.h"
 
@@ -141,22 +141,8 @@ TEST(Run, OverlappedBatchWritesTheSameFilesAsSequential) {
 
 TEST(Run, ABatchReadsTheMovieForwardOnce) {
     ScratchFolder dir;
-    const int frames = 60, gop = 12;
-    const std::string movie = numberedMovie(dir, "m.mp4", 64, 48, frames, gop);
-    RunReport opened;
-    // Opening decodes frame 0; frame 1 follows it without a seek.
-    ASSERT_EQ(runArgs({movie, "--frame", "1", "-o", dir.file("z.png")}, {}, &opened), kWritten);
-
-    // Frames inside the first group of pictures, named out of order: reached
-    // by decoding on, with no seek beyond opening and each picture once.
-    RunReport within;
-    ASSERT_EQ(
-        runArgs({movie, "--frame", "9,2,5,11,3", "-q", "-o", dir.file("w%d.png")}, {}, &within),
-        kWritten);
-    EXPECT_EQ(within.framesWritten, 5);
-    EXPECT_EQ(within.seeks, opened.seeks);
-    EXPECT_LE(within.picturesDecoded, gop + 3);
-
+    const int frames = 60;
+    const std::string movie = numberedMovie(dir, "m.mp4", 64, 48, frames, 12);
     // Every 5th frame to the end: no picture decoded twice (a seek per frame
     // from its keyframe would decode about 1.5 times the movie).
     RunReport batch;
@@ -181,9 +167,7 @@ TEST(Run, ProgressBarOnlyForABatchOnATerminal) {
         return text;
     };
     const std::string bar = errFor({movie, "--every", "2", "-o", dir.file("p%d.jpg")}, true);
-    EXPECT_NE(bar.find("\r["), std::string::npos);
-    EXPECT_GE(bar.size(), 2u);
-    EXPECT_EQ(bar.substr(bar.size() - std::string("5/5 frames\n").size()), "5/5 frames\n");
+    EXPECT_TRUE(bar.find("\r[") != std::string::npos && bar.ends_with("] 5/5 frames\n")) << bar;
     EXPECT_EQ(errFor({movie, "--every", "2", "-q", "-o", dir.file("p%d.jpg")}, true), "");
     EXPECT_EQ(errFor({movie, "--every", "2", "-o", dir.file("p%d.jpg")}, false), "");
     EXPECT_EQ(errFor({movie, "--frame", "3", "-o", dir.file("p.jpg")}, true), "");
