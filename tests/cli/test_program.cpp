@@ -33,12 +33,10 @@ protected:
 
 TEST_F(Program, UsageErrorsExit2NamingTheArgument) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{*movie, "-o", dir.file("x.jpg"), "--frame", "x1"}, "x1"},
         {{*movie, "-o", dir.file("x.jpg"), "--frame", "30"}, "--frame '30'"}, // past the end
         {{*movie, "-o", dir.file("x.jpg"), "--time", "9"}, "--time '9'"},
         {{*movie, "-o", dir.file("x.jpg"), "--crop", "64,0,5,5"}, "--crop"}, // wholly outside
         {{*movie, "-o", dir.file("x.jpg"), "--scale", "0", "--crop", "0,0,3,3"}, "--scale"},
-        {{*movie, "--every", "3", "-o", dir.file("x.jpg")}, "directive"},
         {{}, "MOVIE"},
     };
     for (const auto& [args, named] : cases) {
@@ -51,8 +49,7 @@ TEST_F(Program, UsageErrorsExit2NamingTheArgument) {
     }
     EXPECT_TRUE(dir.entries().empty()) << "a refused run wrote something";
     const ProgramRun help = snap({"--help"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("usage: moviesnap", 0), 0u);
+    EXPECT_TRUE(help.status == 0 && help.out.starts_with("usage: moviesnap")) << help.out;
 }
 
 TEST_F(Program, MoviesThatCannotBeOpenedExit3) {
@@ -87,9 +84,6 @@ TEST_F(Program, ExactFramesOfAMovieWithBFrames) {
     // 25 frames a second: 0.5 s shows frame 12, 0.519 s still frame 12.
     ASSERT_EQ(snap({*movie, "--time", "0.519", "-o", dir.file("t.png")}).status, 0);
     EXPECT_EQ(numberIn(dir.file("t.png")), 12);
-    // One frame with a directive in the name: it takes the frame number.
-    ASSERT_EQ(snap({*movie, "--frame", "7", "-o", dir.file("one_%03d.png")}).status, 0);
-    EXPECT_EQ(numberIn(dir.file("one_007.png")), 7);
 }
 
 TEST_F(Program, InfoPrintsTheSummaryLineAndWritesNothing) {

@@ -5,6 +5,7 @@
 #include "Run.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <iterator>
 #include <map>
 #include <sstream>
@@ -23,14 +24,6 @@ int runArgs(std::vector<std::string> args, const RunSettings& settings,
     std::vector<const char*> argv{"moviesnap"};
     for (const std::string& a : args) argv.push_back(a.c_str());
     return runCommandLine(int(argv.size()), argv.data(), settings, report);
-}
-
-std::string contents(std::FILE* f) {
-    std::fflush(f);
-    std::rewind(f);
-    std::string s;
-    for (int c; (c = std::fgetc(f)) != EOF;) s += char(c);
-    return s;
 }
 
 // Every XMP property of an image file, as exiv2 reads it.
@@ -133,14 +126,16 @@ TEST(Run, ProgressBarOnlyForABatchOnATerminal) {
     ScratchFolder dir;
     const std::string movie = numberedMovie(dir, "m.mp4", 32, 32, 10, 5);
     auto errFor = [&](std::vector<std::string> args, bool terminal) {
-        std::FILE* err = std::tmpfile();
+        char* text = nullptr;
+        size_t size = 0;
         RunSettings s;
-        s.err = err;
+        s.err = open_memstream(&text, &size);
         s.terminal = terminal;
         EXPECT_EQ(runArgs(args, s), kWritten);
-        const std::string text = contents(err);
-        std::fclose(err);
-        return text;
+        std::fclose(s.err);
+        const std::string written(text, size);
+        std::free(text);
+        return written;
     };
     const std::string bar = errFor({movie, "--every", "2", "-o", dir.file("p%d.jpg")}, true);
     EXPECT_TRUE(bar.find("\r[") != std::string::npos && bar.ends_with("] 5/5 frames\n")) << bar;

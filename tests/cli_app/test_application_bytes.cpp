@@ -64,7 +64,6 @@ TEST(ApplicationBytes, SnapshotsAreTheApplications) {
         for (int i = 0; i < s.steps; ++i) obj->nextFrame(nullptr);
         const int shown = testmovies::readFrameNumber(
             reinterpret_cast<const uint8_t*>(view->mpr->frameBuffer), 80, 60, 80 * 4);
-        ASSERT_GE(shown, 0);
         if (s.crop) {
             float x, y, w, h;
             ASSERT_EQ(std::sscanf(s.crop, "%f,%f,%f,%f", &x, &y, &w, &h), 4);
