@@ -1,59 +1,27 @@
 // The application under test: the real interface (main window, panels, log
-// window) around a controller that keeps its trace lines, with dialogs
-// answered by script and helpers to load generated movies and to read the
-// number a shown frame carries.
+// window) with dialogs answered by script, and helpers to load generated
+// movies, to read the number a shown frame carries and to drive the mouse.
 #pragma once
 
 #include "AppInterface.h"
 #include "MyObject.h"
 #include "MyQuickDrawView.h"
 #include "MyWindow.h"
-#include "Navigation.h"
 #include "ScriptedDialogs.h"
 #include "TestMovies.h"
 
 #include <QApplication>
 #include <QMouseEvent>
-#include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QtTest>
 
-#include <deque>
-#include <memory>
-#include <optional>
 #include <string>
-#include <vector>
-
-// The controller with its trace sink kept for inspection. The lines are still
-// discarded as far as the interface is concerned: the log view stays empty.
-class RecordingObject : public MyObject {
-public:
-    std::vector<std::string> lines;
-    void logMessage(const char* text) override {
-        lines.emplace_back(text);
-        MyObject::logMessage(text);
-    }
-    int count(const std::string& line) const {
-        int n = 0;
-        for (const std::string& l : lines) n += l == line;
-        return n;
-    }
-    // Entry and exit lines pair up like brackets.
-    bool balanced() const {
-        int depth = 0;
-        for (const std::string& l : lines) {
-            if (l.rfind(">>", 0) == 0 && l.find('[') != std::string::npos) ++depth;
-            if (l == "<<\n" && --depth < 0) return false;
-        }
-        return true;
-    }
-};
 
 struct App {
-    std::shared_ptr<ScriptedDialogs> dialogs = std::make_shared<ScriptedDialogs>();
-    std::shared_ptr<NavDialogProvider> previous = SetNavDialogProvider(dialogs);
-    AppInterface ui{std::make_unique<RecordingObject>()};
-    RecordingObject* obj = static_cast<RecordingObject*>(ui.controller());
+    ScriptedDialogScope scope;
+    ScriptedDialogs* dialogs = scope.script.get();
+    AppInterface ui;
+    MyObject* obj = ui.controller();
     MyQuickDrawView* view = ui.main.myView;
     MyWindow* win = ui.window();
 
@@ -61,7 +29,6 @@ struct App {
         win->show();
         (void)QTest::qWaitForWindowExposed(win);
     }
-    ~App() { SetNavDialogProvider(previous); }
 
     // Opens `path` through the scripted open dialog.
     bool open(const std::string& path) {

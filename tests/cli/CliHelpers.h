@@ -50,15 +50,6 @@ inline std::string named(const char* format, int n) {
     return text;
 }
 
-// The names in a folder, sorted.
-inline std::vector<std::string> listFolder(const std::string& path) {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(path))
-        names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 struct ProgramRun {
     int status = -1; // the exit status; -1 when it did not exit normally
     std::string out, err;
