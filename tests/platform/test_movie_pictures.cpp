@@ -1,6 +1,6 @@
 // Shape and colour of the rendered frame: single images, sample aspect ratio,
 // rotation, colour matrix and range, deep colour and HDR, interlaced fields
-// (and MPEG's coded rate), scaling to the box.
+// (and MPEG's coded rate).
 #include "MovieTestHelpers.h"
 
 extern "C" {
@@ -102,37 +102,6 @@ TEST(MoviePictures, RotationTurnsThePicture) {
         std::vector<TimeValue> times = m.sampleTimes();
         for (int i = 0; i < 6; ++i) EXPECT_EQ(m.frameAt(times[size_t(i)], rotation), i);
     }
-}
-
-TEST(MoviePictures, DrawsScaledIntoAnyBox) {
-    testmovies::TempFolder dir;
-    MovieOptions o;
-    o.encoder = "mpeg4";
-    o.bFrames = 0;
-    o.frames = 3;
-    const std::string path = writtenMovie(dir, "box.avi", o);
-    Movie movie = nullptr;
-    ASSERT_EQ(OpenMovieFromPath(path.c_str(), &movie), noErr);
-    // A world larger than the box: the box (moved to 10,20 and doubled) is
-    // filled, the rest of the world untouched.
-    std::vector<uint32_t> pixels(200 * 150, 0x01020304);
-    Rect bounds{0, 0, 150, 200};
-    GWorldPtr world = nullptr;
-    ASSERT_EQ(NewGWorldFromPtr(&world, k32ARGBPixelFormat, &bounds, nullptr, nullptr, 0,
-                               reinterpret_cast<Ptr>(pixels.data()), 200 * 4),
-              noErr);
-    Rect box{10, 20, 10 + 96, 20 + 128};
-    SetMovieBox(movie, &box);
-    SetMovieGWorld(movie, world, nullptr);
-    SetMovieTimeValue(movie, 2);
-    MoviesTask(movie, 0);
-    EXPECT_EQ(GetMoviesError(), noErr);
-    auto* bytes = reinterpret_cast<const uint8_t*>(pixels.data());
-    EXPECT_EQ(testmovies::readFrameNumber(bytes + (10 * 200 + 20) * 4, 128, 96, 200 * 4), 2);
-    EXPECT_EQ(pixels[5 * 200 + 5], 0x01020304u);
-    EXPECT_EQ(pixels[120 * 200 + 170], 0x01020304u);
-    DisposeMovie(movie);
-    DisposeGWorld(world);
 }
 
 struct Patch {

@@ -137,13 +137,10 @@ struct Patch {
 // (JPEG) codes rounded from exact colours.
 const Patch patches[] = {
     {"601 white", YuvMatrix::bt601, false, 235, 128, 128, 255, 255, 255},
-    {"601 black", YuvMatrix::bt601, false, 16, 128, 128, 0, 0, 0},
     {"601 yellow", YuvMatrix::bt601, false, 210, 16, 146, 255, 255, 0},
     {"601 red", YuvMatrix::bt601, false, 81, 90, 240, 255, 0, 0},
-    {"601 blue", YuvMatrix::bt601, false, 41, 240, 110, 0, 0, 255},
     {"709 green", YuvMatrix::bt709, false, 173, 42, 26, 0, 255, 0},
     {"709 red", YuvMatrix::bt709, false, 63, 102, 240, 255, 0, 0},
-    {"601 full grey", YuvMatrix::bt601, true, 128, 128, 128, 128, 128, 128},
     {"601 full red", YuvMatrix::bt601, true, 76, 85, 255, 255, 0, 0},
     {"601 full orange", YuvMatrix::bt601, true, 151, 43, 202, 255, 128, 0},
 };
