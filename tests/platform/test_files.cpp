@@ -70,7 +70,7 @@ TEST(Files, ReadWritePositionsAndEndOfFile) {
     EXPECT_EQ(contents(s.path), "hello");
 }
 
-TEST(Files, ALockHeldByAnotherProcessMakesTheFileBusy) {
+TEST(Files, ALockHeldByAnotherProcessOrAWriterHereMakesTheFileBusy) {
     for (auto kind : {LockHolder::Fcntl, LockHolder::Flock}) {
         SCOPED_TRACE(kind == LockHolder::Fcntl ? "fcntl" : "flock");
         ScratchFolder dir;
@@ -93,19 +93,13 @@ TEST(Files, ALockHeldByAnotherProcessMakesTheFileBusy) {
             EXPECT_EQ(contents(s.path), "old");
         }
         EXPECT_EQ(FSpCheckBusy(&s), noErr);
+        // Open for writing here, it is busy to everyone else.
+        int16_t ref = 0, second = 0;
+        ASSERT_EQ(FSpOpenDF(&s, fsRdWrPerm, &ref), noErr);
+        EXPECT_EQ(FSpCheckBusy(&s), fBsyErr);
+        EXPECT_EQ(FSpOpenDF(&s, fsRdWrPerm, &second), fBsyErr);
+        ASSERT_EQ(FSClose(ref), noErr);
     }
-}
-
-TEST(Files, AFileOpenForWritingIsBusyToEveryoneElse) {
-    ScratchFolder dir;
-    put(dir.file("w"), "x");
-    FSSpec s = specOf(dir.file("w"));
-    int16_t ref = 0, second = 0;
-    ASSERT_EQ(FSpOpenDF(&s, fsRdWrPerm, &ref), noErr);
-    EXPECT_EQ(FSpCheckBusy(&s), fBsyErr);
-    EXPECT_EQ(FSpOpenDF(&s, fsRdWrPerm, &second), fBsyErr);
-    ASSERT_EQ(FSClose(ref), noErr);
-    EXPECT_EQ(FSpCheckBusy(&s), noErr);
 }
 
 TEST(Files, TemporaryFilesReplaceTheTargetInOneStep) {
