@@ -12,11 +12,11 @@
 
 namespace {
 
-// A world over ARGB (or RGBA) bytes made from a raster, rows padded.
+// A world over ARGB bytes made from a raster, rows padded.
 struct Source {
     std::vector<uint8_t> bytes;
     GWorldPtr world = nullptr;
-    Source(const TestRaster& r, OSType format = k32ARGBPixelFormat, Rect bounds = {}) {
+    explicit Source(const TestRaster& r, Rect bounds = {}) {
         if (bounds.right == 0) bounds = Rect{0, 0, int16_t(r.height), int16_t(r.width)};
         const long rowBytes = r.width * 4 + 8;
         bytes.assign(size_t(rowBytes) * r.height, 0);
@@ -24,13 +24,9 @@ struct Source {
             for (int x = 0; x < r.width; ++x) {
                 const uint8_t* s = r.at(x, y);
                 uint8_t* d = &bytes[size_t(y) * rowBytes + size_t(x) * 4];
-                if (format == k32ARGBPixelFormat) {
-                    d[0] = s[3], d[1] = s[0], d[2] = s[1], d[3] = s[2];
-                } else {
-                    std::memcpy(d, s, 4);
-                }
+                d[0] = s[3], d[1] = s[0], d[2] = s[1], d[3] = s[2];
             }
-        EXPECT_EQ(NewGWorldFromPtr(&world, format, &bounds, nullptr, nullptr, 0,
+        EXPECT_EQ(NewGWorldFromPtr(&world, k32ARGBPixelFormat, &bounds, nullptr, nullptr, 0,
                                    reinterpret_cast<Ptr>(bytes.data()), rowBytes),
                   noErr);
     }
@@ -170,10 +166,10 @@ TEST(FCompressImage, FailingFlushesAndShortBuffersAbandon) {
     EXPECT_LT(meanError(decode(r.buffer), raster), 2.0);
 }
 
-TEST(FCompressImage, ASubRectangleAndRGBAWorldsAreRead) {
+TEST(FCompressImage, ASubRectangleIsRead) {
     TestRaster raster = GradientRaster(40, 30);
     // Bounds not at the origin: the rectangle is in the pixel map's coordinates.
-    Source src(raster, k32ARGBPixelFormat, Rect{100, 200, 130, 240});
+    Source src(raster, Rect{100, 200, 130, 240});
     Rect part{110, 205, 130, 225}; // x 5..25, y 10..30
     Sink sink;
     Result r = compress(src, codecMaxQuality, &sink, 4096, &part);
@@ -182,9 +178,4 @@ TEST(FCompressImage, ASubRectangleAndRGBAWorldsAreRead) {
     EXPECT_EQ(d.width, 20);
     EXPECT_EQ(d.height, 20);
     EXPECT_LT(meanError(d, raster, 5, 10), 1.0);
-
-    Source rgba(raster, k32RGBAPixelFormat);
-    Sink rgbaSink;
-    ASSERT_EQ(compress(rgba, codecMaxQuality, &rgbaSink, 4096).err, noErr);
-    EXPECT_LT(meanError(decode(rgbaSink.bytes), raster), 1.0);
 }
