@@ -1,6 +1,6 @@
 // Shape and colour of the rendered frame: single images, sample aspect ratio,
-// rotation, colour matrix and range, deep colour and HDR, interlaced fields,
-// scaling to the box.
+// rotation, colour matrix and range, deep colour and HDR, interlaced fields
+// (and MPEG's coded rate).
 #include "MovieTestHelpers.h"
 
 extern "C" {
@@ -56,8 +56,6 @@ TEST(MoviePictures, SingleImagesAreOneFrameMovies) {
         EXPECT_EQ(m.width, row.width);
         EXPECT_EQ(m.height, row.height);
         EXPECT_EQ(m.sampleTimes(), std::vector<TimeValue>{0});
-        EXPECT_EQ(GetMediaSampleCount(GetTrackMedia(GetMovieIndTrack(m.movie, 1))), 1);
-        EXPECT_GT(GetMovieDuration(m.movie), 0);
         if (tiny) {
             m.frameAt(0);
             EXPECT_EQ(GetMoviesError(), noErr);
@@ -103,40 +101,7 @@ TEST(MoviePictures, RotationTurnsThePicture) {
         EXPECT_EQ(m.height, rotation == 180 ? 48 : 64);
         std::vector<TimeValue> times = m.sampleTimes();
         for (int i = 0; i < 6; ++i) EXPECT_EQ(m.frameAt(times[size_t(i)], rotation), i);
-        // Read unturned, the pattern does not check.
-        EXPECT_NE(testmovies::readFrameNumber(m.bytes(), m.width, m.height, m.width * 4), 5);
     }
-}
-
-TEST(MoviePictures, DrawsScaledIntoAnyBox) {
-    testmovies::TempFolder dir;
-    MovieOptions o;
-    o.encoder = "mpeg4";
-    o.bFrames = 0;
-    o.frames = 3;
-    const std::string path = writtenMovie(dir, "box.avi", o);
-    Movie movie = nullptr;
-    ASSERT_EQ(OpenMovieFromPath(path.c_str(), &movie), noErr);
-    // A world larger than the box: the box (moved to 10,20 and doubled) is
-    // filled, the rest of the world untouched.
-    std::vector<uint32_t> pixels(200 * 150, 0x01020304);
-    Rect bounds{0, 0, 150, 200};
-    GWorldPtr world = nullptr;
-    ASSERT_EQ(NewGWorldFromPtr(&world, k32ARGBPixelFormat, &bounds, nullptr, nullptr, 0,
-                               reinterpret_cast<Ptr>(pixels.data()), 200 * 4),
-              noErr);
-    Rect box{10, 20, 10 + 96, 20 + 128};
-    SetMovieBox(movie, &box);
-    SetMovieGWorld(movie, world, nullptr);
-    SetMovieTimeValue(movie, 2);
-    MoviesTask(movie, 0);
-    EXPECT_EQ(GetMoviesError(), noErr);
-    auto* bytes = reinterpret_cast<const uint8_t*>(pixels.data());
-    EXPECT_EQ(testmovies::readFrameNumber(bytes + (10 * 200 + 20) * 4, 128, 96, 200 * 4), 2);
-    EXPECT_EQ(pixels[5 * 200 + 5], 0x01020304u);
-    EXPECT_EQ(pixels[120 * 200 + 170], 0x01020304u);
-    DisposeMovie(movie);
-    DisposeGWorld(world);
 }
 
 struct Patch {
@@ -175,15 +140,13 @@ TEST_P(ColourPatch, GivesTheRightRGB) {
     EXPECT_NEAR(px[3], p.b, 4);
 }
 
-// Red in BT.601 is Y 81 Cb 90 Cr 240 (limited); in BT.709 Y 63 Cb 102 Cr 240.
-// Read with the other matrix, each gives a visibly different colour.
+// The tags choose range and matrix (the conversion itself is checked on its
+// own). Red in BT.601 is Y 81 Cb 90 Cr 240 (limited); in BT.709 Y 63 Cb 102
+// Cr 240. Read with the other matrix, each gives a visibly different colour.
 INSTANTIATE_TEST_SUITE_P(
     Movies, ColourPatch,
     ::testing::Values(Patch{"LimitedWhite", 1, 6, 64, 48, 235, 128, 128, 255, 255, 255},
-                      Patch{"LimitedBlack", 1, 6, 64, 48, 16, 128, 128, 0, 0, 0},
                       Patch{"FullWhiteIsGrey", 2, 6, 64, 48, 235, 128, 128, 235, 235, 235},
-                      Patch{"FullDark", 2, 6, 64, 48, 16, 128, 128, 16, 16, 16},
-                      Patch{"Bt601Red", 1, 6, 64, 48, 81, 90, 240, 255, 0, 0},
                       Patch{"Bt709Red", 1, 1, 64, 48, 63, 102, 240, 255, 0, 0},
                       Patch{"UntaggedSdIsBt601", 0, 2, 64, 48, 81, 90, 240, 255, 0, 0},
                       Patch{"UntaggedHdIsBt709", 0, 2, 1280, 720, 63, 102, 240, 255, 0, 0}),
@@ -324,7 +287,7 @@ double rowMean(const OpenedMovie& m, int y) {
     return sum / m.width;
 }
 
-TEST(MoviePictures, InterlaceHintsOffShowOneField) {
+TEST(MoviePictures, InterlaceHintsOffShowOneFieldAndMpegKnowsItsRate) {
     testmovies::TempFolder dir;
     MovieOptions o;
     o.encoder = "mpeg2video";
@@ -340,6 +303,16 @@ TEST(MoviePictures, InterlaceHintsOffShowOneField) {
     m.frameAt(0); // hints on: both fields, the rows alternate
     EXPECT_GT(rowMean(m, 20), 200);
     EXPECT_LT(rowMean(m, 21), 50);
+    // MPEG video's rate is the one coded in its stream (other codecs' comes
+    // from the sample table, checked with the grabber).
+    MediaHandler h = GetMediaHandler(media);
+    Boolean mpeg = false;
+    EXPECT_EQ(MediaHasCharacteristic(h, kCharacteristicIsAnMpegTrack, &mpeg), noErr);
+    EXPECT_TRUE(mpeg);
+    Fixed rate = 0;
+    Size size = 4;
+    EXPECT_EQ(MediaGetPublicInfo(h, kMediaGetPublicInfoEncodedFrameRate, &rate, &size), noErr);
+    EXPECT_EQ(rate, 25 << 16);
     SetMediaPlayHints(media, 0, 0x104140); // off: the top field only
     m.frameAt(0);
     EXPECT_GT(rowMean(m, 20), 200);
