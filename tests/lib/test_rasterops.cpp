@@ -64,18 +64,3 @@ TEST(RasterOps, ByteArithmeticWrapsOrClampsAsEachOperationSays) {
     r *= -1.0; // negative products wrap, no clamping
     EXPECT_EQ(r.pix(1, 0), px(9, 56, 55, 253));
 }
-
-TEST(RasterOps, FillWithCountNumbersPixelsInWalkingOrder) {
-    PixRectRW<GreyPixel<int>> g(-1, -1, 17, 17); // 19 x 19 = 361 pixels, negative origin
-    g.fillwithcount();
-    EXPECT_EQ(g.pix(-1, 0).grey, 19);
-    EXPECT_EQ(g.pix(17, 17).grey, 360); // not reduced for int channels
-
-    // Every other buffer row: the walk follows the presented rows only.
-    std::vector<ARGBVal> buf(3 * 4, px(7, 7, 7, 7));
-    PixRectWrap<ARGBVal> odd(buf.data(), 3, 4, SIOddLines);
-    odd.fillwithcount();
-    EXPECT_EQ(buf[3 * 1 + 0].red, 0);
-    EXPECT_EQ(buf[3 * 3 + 2].red, 5);
-    EXPECT_EQ(buf[3 * 2 + 1].red, 7); // even row untouched
-}
