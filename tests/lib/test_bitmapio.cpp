@@ -119,16 +119,6 @@ TEST_F(BitmapioFiles, FailedWritesLeaveTheOldFileAndNoPartialFile) {
     EXPECT_EQ(left, std::vector<std::string>{"shot.jpg"}) << "a temporary file was left behind";
 }
 
-TEST_F(BitmapioFiles, EmptyBitmapOrUnusablePathFailAndWriteNothing) {
-    Bitmapio bm(texture(32, 32));
-    SinkCapture sink;
-    Bitmapio empty(PixRectRW<ARGBVal>(0, 0, -1, -1));
-    EXPECT_EQ(empty.saveToFile(dir.file("e.jpg").c_str(), 50), 0);
-    EXPECT_EQ(sink.text(), "no bitmap buffer available");
-    EXPECT_EQ(bm.saveToFile(dir.file("no/such/folder.jpg").c_str(), 50), 0);
-    EXPECT_TRUE(dir.entries().empty());
-}
-
 TEST(BitmapioError, MessageIsAnArgumentNotAFormatAndIsCutAt1022) {
     SinkCapture sink;
     error("%s", "100% %n %s done");
