@@ -67,11 +67,6 @@ TEST(Bitmap, RastersHandedBackShowTheRightRows) {
     EXPECT_EQ(b.data[1], 99);          // the view shares the data
     EXPECT_EQ(copy->pix(0, 0).red, 0); // the copy does not
     EXPECT_EQ(copy->pix(2, 4), ARGBVal(2, 40, 6, 7));
-
-    b.data[4] = 255, b.data[5] = 10, b.data[6] = 20, b.data[7] = 31;
-    std::unique_ptr<PixRectRW<GreyPixel<unsigned char>>> grey(b.makegreyPixRect(false));
-    EXPECT_EQ(grey->pix(1, 0).grey, 20); // (30 * 10 + 59 * 20 + 11 * 31) / 100
-    EXPECT_EQ(Bitmap().makergbPixRect<ARGBVal>(true), nullptr);
 }
 
 TEST(Bitmap, RastersWithoutPixelsOrTooLargeGiveNoData) {

@@ -36,9 +36,8 @@ TEST(HSV, KnownColoursBothWays) {
         EXPECT_EQ((RGB{p.hue, p.sat, p.val}), (RGB{c.hue, c.sat, c.val})) << c.hue;
     }
 
-    EXPECT_EQ(torgb(HSVPixel<unsigned char>(0, 255, 255)), (RGB{255, 0, 0}));
-    EXPECT_EQ(torgb(HSVPixel<unsigned char>(85, 255, 255)), (RGB{0, 255, 0}));
-    EXPECT_EQ(torgb(HSVPixel<unsigned char>(170, 255, 255)), (RGB{0, 0, 255}));
+    for (const Case& c : {cases[0], cases[1], cases[2]})
+        EXPECT_EQ(torgb(HSVPixel<unsigned char>(c.hue, c.sat, c.val)), c.rgb);
     EXPECT_EQ(torgb(HSVPixel<unsigned char>(21, 255, 128)), (RGB{128, 63, 0}));
     EXPECT_EQ(torgb(HSVPixel<unsigned char>(255, 255, 255)), (RGB{255, 0, 0})); // a full turn
     // A hue outside the scale has no sector and writes nothing.

@@ -52,13 +52,6 @@ TEST(PackedPixels, ConversionsFromObjectsWrapButAdditionsClamp) {
     EXPECT_EQ(g, RGBGrVal(255, 200, 200, 216)); // grey recomputed from the clamped bytes
 }
 
-TEST(PackedPixels, DecreaseHalvesSmallDifferences) {
-    // Half the difference when it is below the limit, as a byte.
-    const int cases[][4] = {{10, 20, 15, 5}, {20, 10, 15, 251}, {10, 40, 15, 0},
-                            {10, 25, 15, 0}, {10, 13, 15, 1},   {13, 10, 15, 255}};
-    for (auto& c : cases) EXPECT_EQ(decrease(c[0], c[1], c[2]), c[3]) << c[0] << " " << c[1];
-}
-
 TEST(PixelObjects, ArithmeticWrapsAndTruncatesTowardZero) {
     GreyPixel<unsigned char> g(250);
     g += 10.0;
@@ -75,14 +68,4 @@ TEST(PixelObjects, ArithmeticWrapsAndTruncatesTowardZero) {
     b *= 2.0;
     EXPECT_EQ(b.red, 144);
     EXPECT_EQ(b.grey, 161); // from the wrapped bytes 144, 200, 6
-    // A copy recomputes the grey from red, green and blue; assignment through
-    // the base keeps the stored grey.
-    RGBPixel<float> p;
-    p.set(100.0f, 10.0f, 10.0f);
-    p.setgrey(50.0f);
-    EXPECT_FLOAT_EQ(RGBPixel<float>(p).getgrey(), 37.0f);
-    RGBPixel<float> q;
-    static_cast<Pixel<float>&>(q) = static_cast<Pixel<float>&>(p);
-    EXPECT_FLOAT_EQ(q.grey, 50.0f);
-    EXPECT_FLOAT_EQ(q.red, 100.0f);
 }

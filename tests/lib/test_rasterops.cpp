@@ -45,27 +45,6 @@ TEST(RasterOps, BinaryOperationsWorkOnTheOverlapOnly) {
     expectmarksoutside(t, 0, -2, 2, 0);
     EXPECT_EQ(t.subtract(s), SIok);
     expectmarksoutside(t, 100, 100, 99, 99); // every pixel back to its mark
-
-    // Disjoint rasters: nothing changes, and it is no failure.
-    Argb far(10, 10, 12, 12);
-    far.fillWith(px(255, 255, 255, 255));
-    int count = -1;
-    Shape2D none; // too small for any overlap, but there is none
-    EXPECT_EQ(t.add(far), SIok);
-    EXPECT_EQ(t.blendwithlimit(far, 300, count), SIok);
-    EXPECT_EQ(count, 0);
-    EXPECT_EQ(t.blendwithpeak(far, none), SIok);
-    expectmarksoutside(t, 100, 100, 99, 99);
-}
-
-TEST(RasterOps, SourcesThatAreNotOwnedRastersAreReadThroughTheirInterface) {
-    Argb base(0, 0, 5, 5);
-    fillmarks(base);
-    PixRectRef<ARGBVal> view(base, 2, 2, 5, 5);
-    view.shiftorigin(-2, -2); // view (0, 0) shows base (2, 2)
-    Argb t(0, 0, 2, 2);
-    EXPECT_EQ(t.add(view), SIok);
-    EXPECT_EQ(t.pix(1, 2), mark(3, 4));
 }
 
 TEST(RasterOps, ByteArithmeticWrapsOrClampsAsEachOperationSays) {
@@ -84,41 +63,4 @@ TEST(RasterOps, ByteArithmeticWrapsOrClampsAsEachOperationSays) {
     r.fillWith(px(9, 200, 201, 3));
     r *= -1.0; // negative products wrap, no clamping
     EXPECT_EQ(r.pix(1, 0), px(9, 56, 55, 253));
-}
-
-TEST(RasterOps, FillWithCountNumbersPixelsInWalkingOrder) {
-    PixRectRW<GreyPixel<int>> g(-1, -1, 17, 17); // 19 x 19 = 361 pixels, negative origin
-    g.fillwithcount();
-    EXPECT_EQ(g.pix(-1, 0).grey, 19);
-    EXPECT_EQ(g.pix(17, 17).grey, 360); // not reduced for int channels
-
-    // Every other buffer row: the walk follows the presented rows only.
-    std::vector<ARGBVal> buf(3 * 4, px(7, 7, 7, 7));
-    PixRectWrap<ARGBVal> odd(buf.data(), 3, 4, SIOddLines);
-    odd.fillwithcount();
-    EXPECT_EQ(buf[3 * 1 + 0].red, 0);
-    EXPECT_EQ(buf[3 * 3 + 2].red, 5);
-    EXPECT_EQ(buf[3 * 2 + 1].red, 7); // even row untouched
-}
-
-TEST(RasterOps, SetOnGreyRastersChecksTheBounds) {
-    PixRectRW<GreyPixel<unsigned char>> g(-2, -2, 1, 1);
-    EXPECT_EQ(g.set(-2, 1, 300), SIok);
-    EXPECT_EQ(g.pix(-2, 1).grey, 44);
-    EXPECT_EQ(g.set(2, 0, 5), SIfailed);
-    EXPECT_EQ(g.set(0, -3, 5), SIfailed);
-    g.freestore();
-    EXPECT_EQ(g.set(0, 0, 5), SInodata);
-}
-
-TEST(RasterOps, BlendWithPeakRefusesAShapeSmallerThanTheOverlap) {
-    Argb t(-1, -1, 1, 1), s(0, 0, 4, 4);
-    s.fillWith(px(0, 203, 0, 0));
-    Shape2D narrow(1, 2, 1.0f);
-    EXPECT_EQ(t.blendwithpeak(s, narrow), SIfailed);
-    EXPECT_EQ(t.pix(0, 0).red, 0);
-}
-
-TEST(RasterOps, AverageHueOfNoPixelsIsNoHue) {
-    EXPECT_EQ(Argb(0, 0, -1, 5).averageHue(), 0.0f); // not 0 / 0
 }

@@ -1,4 +1,4 @@
-// Owned rasters: geometry, reads inside and outside, the row table, origins,
+// Owned rasters: reads inside and outside, the row table, origins,
 // copies, and the shared black pixel that stray writes must never change.
 #include "PixRectRW.h"
 
@@ -19,19 +19,6 @@ bool bounds(const PixRectBase<ARGBVal>& r, int lx, int ly, int hx, int hy) {
     return r.lx() == lx && r.ly() == ly && r.hx() == hx && r.hy() == hy;
 }
 } // namespace
-
-TEST(Geometry, CentreAndIntersection) {
-    PixRectBase<ARGBVal> r(4, 3);
-    EXPECT_EQ(r.centreorigin(), SIok);
-    EXPECT_TRUE(bounds(r, -2, -1, 1, 1));
-    EXPECT_EQ(PixRectBase<ARGBVal>(-3, 0, 1, 0).cx(), -1); // width 5: the middle column
-    PixRectBase<ARGBVal> a(0, 0, 9, 9), b(20, 20, 30, 30), c(0, 0, 9, 9), d(5, -5, 20, 3);
-    a.intersect(&b); // disjoint: collapses to one pixel
-    EXPECT_TRUE(bounds(a, 20, 20, 20, 20));
-    c.intersect(&d);
-    EXPECT_TRUE(bounds(c, 5, 0, 9, 3));
-    EXPECT_FALSE(c.validatebounds(5, 0, 9, 4));
-}
 
 TEST(OwnedRaster, ReadsInsideAndBlackOutside) {
     PixRectRW<ARGBVal> r(3, 2);

@@ -52,33 +52,6 @@ TEST(SampleRect, ResultBoundsRoundWithTiesToEven) {
     EXPECT_EQ(hx(-5, 4, 0.5), 14);
 }
 
-TEST(SampleRect, FactorsThatAreNoFactorsGiveEmptyOrBoundedResults) {
-    PixRectRW<ARGBVal> src(64, 48);
-    const double inf = std::numeric_limits<double>::infinity();
-    for (double f : {0.0, -1.0, -1e-30, inf, -inf, std::nan("")}) {
-        SamplePixRectNC<ARGBVal, ARGBVal> s(src, f, f, SIInterpolated);
-        EXPECT_EQ(s.hx(), -1) << f;
-        EXPECT_EQ(s.hy(), -1) << f;
-        // Unchecked reads stay finite and harmless, and their footprint loops end.
-        EXPECT_EQ(s.pixNB(-7, 1000).red, 0) << f;
-    }
-    // A factor so small the result could not be held: its size stays an int.
-    SamplePixRectNC<ARGBVal, ARGBVal> tiny(src, 1e-30, 1e-30, SIInterpolated);
-    EXPECT_EQ(tiny.width(), 1 << 30);
-    EXPECT_EQ(tiny.pix(5, 5), src.pix(0, 0));
-}
-
-TEST(SampleRect, UnitFactorsReadTheSourceItself) {
-    // (1, 1): the source's own real-coordinate read at the same position.
-    Probe p(0, 0, 9, 9);
-    SamplePixRectNC<ARGBVal, ARGBVal> same(p, 1.0, 1.0, SIScatter);
-    EXPECT_EQ(same.pixdd(3.5, 2.25), Probe::at(3, 2));
-    EXPECT_EQ(p.reals, (std::vector<std::pair<double, double>>{{3.5, 2.25}}));
-    // Outside the result: black without asking the source.
-    EXPECT_EQ(same.pix(10, 0), ARGBVal());
-    EXPECT_EQ(p.reals.size(), 1u);
-}
-
 TEST(SampleRect, ReductionAveragesTheFootprint) {
     PixRectRW<ARGBVal> src(4, 4);
     src.pixref(0, 0) = ARGBVal(0, 10, 0, 0);

@@ -1,4 +1,4 @@
-// The tile cache's reading and ageing, and the raster iterator's walk.
+// The tile cache's reading and ageing.
 #include "ImageLib.h"
 
 #include <gtest/gtest.h>
@@ -53,8 +53,6 @@ TEST(TileCache, ReadsCreateWholeTilesOnceAndServeFromThem) {
     EXPECT_EQ(corner->pix(129, 69).grey, src.value(129, 69));
     EXPECT_EQ(c.pix(130, 0).grey, 0); // outside: black, nothing cached
     EXPECT_EQ(c.tilecount(), 3);
-    EXPECT_FALSE(c.initcache(0, 8)); // refused: no tables, reads are black
-    EXPECT_EQ(c.pix(0, 0).grey, 0);
 }
 
 TEST(TileCache, ClearOldestRemovesTheFirstMadeTile) {
@@ -72,24 +70,4 @@ TEST(TileCache, ClearOldestRemovesTheFirstMadeTile) {
     c.clearoldest();
     EXPECT_EQ(c.tilecount(), 1);
     EXPECT_EQ(c.tileage(1, 1), 2); // (0, 0) went, (1, 1) stays
-    c.deletetile(1, 1);
-    c.deletetile(1, 1); // nothing there any more: the count stays right
-    EXPECT_EQ(c.tilecount(), 0);
-}
-
-TEST(Iterators, WalkThePresentedRowsOnceInRowOrder) {
-    std::vector<ARGBVal> buf(4 * 5);
-    PixRectWrap<ARGBVal> even(buf.data(), 4, 5, SIEvenLines);
-    even.shiftorigin(-1, -1);
-    PixRectRWIterator<ARGBVal> w(&even);
-    int n = 0;
-    for (ARGBVal* p = w.firstptr(); p; p = w.nextptr(), ++n) {
-        EXPECT_EQ(std::pair(w.x, w.y), std::pair(n % 4 - 1, n / 4 - 1));
-        *p = ARGBVal(n);
-    }
-    EXPECT_EQ(n, 12);
-    EXPECT_EQ(buf[0], ARGBVal(0));
-    EXPECT_EQ(buf[4 * 2 + 1], ARGBVal(5));
-    EXPECT_EQ(buf[4 * 4 + 3], ARGBVal(11));
-    EXPECT_EQ(buf[4 * 1 + 0], ARGBVal()); // odd rows untouched
 }

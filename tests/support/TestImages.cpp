@@ -1,7 +1,7 @@
 #include "TestImages.h"
+#include "ScratchFolder.h"
 
 #include <algorithm>
-#include <fstream>
 #include <stdexcept>
 
 extern "C" {
@@ -118,8 +118,5 @@ std::vector<uint8_t> EncodeTestImage(const TestRaster& r, TestImageFormat format
 }
 
 void WriteTestImage(const std::string& path, const TestRaster& raster, TestImageFormat format) {
-    std::vector<uint8_t> bytes = EncodeTestImage(raster, format);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    if (!out) fail("cannot write " + path);
+    WriteFileBytes(path, EncodeTestImage(raster, format));
 }

@@ -320,9 +320,8 @@ struct Output {
         avformat_free_context(oc);
         av_packet_free(&pkt);
     }
-    bool open(const std::string& path, const std::string& format, std::string* error) {
-        avformat_alloc_output_context2(&oc, nullptr, format.empty() ? nullptr : format.c_str(),
-                                       path.c_str());
+    bool open(const std::string& path, std::string* error) {
+        avformat_alloc_output_context2(&oc, nullptr, nullptr, path.c_str());
         if (!oc) return fail(error, "no muxer for " + path);
         return true;
     }
@@ -340,7 +339,7 @@ struct Output {
 bool writeMovie(const std::string& path, const MovieOptions& o, std::string* error) {
     if (av_log_get_level() >= AV_LOG_INFO) av_log_set_level(AV_LOG_ERROR); // encoders chatter
     Output out;
-    if (!out.open(path, o.format, error)) return false;
+    if (!out.open(path, error)) return false;
     Encoder video, sound;
     if (!openVideo(video, out.oc, o, error)) return false;
     const bool mp4 = std::strcmp(out.oc->oformat->name, "mp4") == 0 ||
@@ -373,7 +372,7 @@ bool writeMovie(const std::string& path, const MovieOptions& o, std::string* err
 
 bool writeSoundOnly(const std::string& path, std::string* error) {
     Output out;
-    if (!out.open(path, "", error)) return false;
+    if (!out.open(path, error)) return false;
     Encoder sound;
     if (!openSound(sound, out.oc, "pcm_s16le", error)) return false;
     if (!out.begin(path, error)) return false;

@@ -26,7 +26,6 @@ enum class Content {
 
 struct MovieOptions {
     std::string encoder = "libx264"; // an FFmpeg encoder name
-    std::string format;              // muxer name; empty: guessed from the file name
     int width = 64;
     int height = 48;
     int frames = 30;
