@@ -1,14 +1,18 @@
-// The fuzz targets' shared helper: the input written to a scratch file, for
-// the calls that take a path.
+// The fuzz targets' shared helpers: the input written to a scratch file, for
+// the calls that take a path, and a world to draw what was read into.
 #pragma once
+
+#include "QDOffscreen.h"
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 // A file holding the input, removed when it goes.
 class FuzzFile {
@@ -33,4 +37,28 @@ public:
 
 private:
     std::string path_;
+};
+
+// A 32-bit ARGB world over pixels of its own, the size of `box`; `world` is
+// null when none could be made.
+class FuzzWorld {
+public:
+    explicit FuzzWorld(const Rect& box)
+        : pixels_(size_t(std::max(0, box.right - box.left)) *
+                  size_t(std::max(0, box.bottom - box.top))) {
+        if (NewGWorldFromPtr(&world, k32ARGBPixelFormat, &box, nullptr, nullptr, 0,
+                             reinterpret_cast<Ptr>(pixels_.data()),
+                             long(box.right - box.left) * 4) != noErr)
+            world = nullptr;
+    }
+    ~FuzzWorld() {
+        if (world) DisposeGWorld(world);
+    }
+    FuzzWorld(const FuzzWorld&) = delete;
+    FuzzWorld& operator=(const FuzzWorld&) = delete;
+
+    GWorldPtr world = nullptr;
+
+private:
+    std::vector<uint32_t> pixels_;
 };
