@@ -1,5 +1,7 @@
 #include "DeepColourToArgb.h"
 
+#include "ColourTags.h"
+
 extern "C" {
 #include <libavutil/frame.h>
 #include <libavutil/mastering_display_metadata.h>
@@ -354,7 +356,8 @@ bool DeepColourToArgb::takes(const AVFrame* frame) {
             return false;
     if (frame->width % (1 << d->log2_chroma_w) || frame->height % (1 << d->log2_chroma_h))
         return false;
-    return depth > 8 ? depth <= 16 : dynamicRangeOf(frame->color_trc) != DynamicRange::sdr;
+    return depth > 8 ? depth <= 16
+                     : dynamicRangeOf(ColourTags::of(frame->color_trc)) != DynamicRange::sdr;
 }
 
 bool DeepColourToArgb::convert(const AVFrame* frame, const uint8_t* const planes[3],
@@ -362,7 +365,7 @@ bool DeepColourToArgb::convert(const AVFrame* frame, const uint8_t* const planes
                                int dstW, int dstH, bool rgba) {
     const AVPixFmtDescriptor* d = av_pix_fmt_desc_get(AVPixelFormat(frame->format));
     if (!d || !takes(frame)) return false;
-    const DynamicRange range = dynamicRangeOf(frame->color_trc);
+    const DynamicRange range = dynamicRangeOf(ColourTags::of(frame->color_trc));
     const bool hdr = range != DynamicRange::sdr;
 
     State::Key key;
@@ -373,18 +376,18 @@ bool DeepColourToArgb::convert(const AVFrame* frame, const uint8_t* const planes
     key.dstH = dstH;
     // Untagged pictures: HDR is BT.2020 throughout; SDR as the 8-bit road
     // takes it, BT.709 when HD and BT.601 otherwise.
-    key.matrix = frame->colorspace;
+    key.matrix = ColourTags::of(frame->colorspace);
     if (key.matrix == AVCOL_SPC_UNSPECIFIED)
         key.matrix = hdr                    ? AVCOL_SPC_BT2020_NCL
                      : frame->height >= 720 ? AVCOL_SPC_BT709
                                             : AVCOL_SPC_SMPTE170M;
-    key.primaries = frame->color_primaries;
+    key.primaries = ColourTags::of(frame->color_primaries);
     if (key.primaries == AVCOL_PRI_UNSPECIFIED) key.primaries = AVCOL_PRI_BT2020;
-    key.transfer = frame->color_trc;
-    key.chroma = frame->chroma_location == AVCHROMA_LOC_UNSPECIFIED
+    key.transfer = ColourTags::of(frame->color_trc);
+    key.chroma = ColourTags::of(frame->chroma_location) == AVCHROMA_LOC_UNSPECIFIED
                      ? ZIMG_CHROMA_LEFT
-                     : int(frame->chroma_location) - 1;
-    key.full = frame->color_range == AVCOL_RANGE_JPEG;
+                     : ColourTags::of(frame->chroma_location) - 1;
+    key.full = ColourTags::of(frame->color_range) == AVCOL_RANGE_JPEG;
 
     if (!s->graph || !(key == s->key) || s->range != range) {
         s->graph.reset();

@@ -1,5 +1,6 @@
 #include "GraphicsImport.h"
 
+#include "ColourTags.h"
 #include "LibraryLog.h"
 #include "Memory.h"
 
@@ -302,7 +303,7 @@ ComponentResult GraphicsImportDraw(GraphicsImportComponent gi) {
     // work on a scratch image with room to spare, copied into the world
     // afterwards: the world's bytes beyond each row stay untouched.
     AVPixelFormat srcFormat = AVPixelFormat(f->format);
-    const bool fullRange = unJPEG(&srcFormat) || f->color_range == AVCOL_RANGE_JPEG;
+    const bool fullRange = unJPEG(&srcFormat) || ColourTags::of(f->color_range) == AVCOL_RANGE_JPEG;
     SwsContext* sws = sws_getContext(w, h, srcFormat, w, h, dstFormat,
                                      SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr,
                                      nullptr, nullptr);

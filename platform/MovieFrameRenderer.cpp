@@ -1,5 +1,6 @@
 #include "MovieFrameRenderer.h"
 
+#include "ColourTags.h"
 #include "YuvToArgb.h"
 
 extern "C" {
@@ -39,7 +40,7 @@ AVPixelFormat plainFormat(AVPixelFormat f, bool* full) {
 // The matrix of the stream; an untagged picture is taken as BT.709 when it is
 // HD (720 lines or more) and as BT.601 otherwise, as players do.
 YuvMatrix matrixOf(const AVFrame* f) {
-    switch (f->colorspace) {
+    switch (ColourTags::of(f->colorspace)) {
     case AVCOL_SPC_BT709:
         return YuvMatrix::bt709;
     case AVCOL_SPC_FCC:
@@ -99,7 +100,7 @@ MovieFrameRenderer::~MovieFrameRenderer() {
 
 bool MovieFrameRenderer::convert(const AVFrame* frame, uint8_t* dst, long dstRowBytes, int dstW,
                                  int dstH, bool rgba, bool oneField) {
-    bool full = frame->color_range == AVCOL_RANGE_JPEG;
+    bool full = ColourTags::of(frame->color_range) == AVCOL_RANGE_JPEG;
     AVPixelFormat src = plainFormat(AVPixelFormat(frame->format), &full);
     const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(src);
     if (!desc || frame->width <= 0 || frame->height <= 0) return false;
@@ -144,7 +145,7 @@ bool MovieFrameRenderer::convert(const AVFrame* frame, uint8_t* dst, long dstRow
         format.matrix = matrixOf(frame);
         format.fullRange = full;
         // Left siting (the MPEG-2 and H.264 default) unless the stream says centred.
-        format.chromaCentred = frame->chroma_location == AVCHROMA_LOC_CENTER;
+        format.chromaCentred = ColourTags::of(frame->chroma_location) == AVCHROMA_LOC_CENTER;
         yuv.convert(in, format, dst, dstRowBytes, rgba);
         return true;
     }

@@ -1,5 +1,6 @@
 #include "MovieSource.h"
 
+#include "ColourTags.h"
 #include "Movies.h"
 #include "OpenRefusal.h"
 
@@ -194,7 +195,7 @@ OSErr MovieSource::open(const std::string& path, std::unique_ptr<MovieSource>& o
     // picture may reopen the demuxer, which frees the stream and its parameters.
     int codedW = par->width, codedH = par->height;
     const AVRational containerSar = st->sample_aspect_ratio, headerSar = par->sample_aspect_ratio;
-    const AVColorTransferCharacteristic transferTag = par->color_trc;
+    const int transferTag = ColourTags::of(par->color_trc);
     m->rotationCw = rotationOf(st);
     st = nullptr;
     par = nullptr;
@@ -217,7 +218,8 @@ OSErr MovieSource::open(const std::string& path, std::unique_ptr<MovieSource>& o
     }
 
     m->transferTag = transferTag;
-    if (m->transferTag == AVCOL_TRC_UNSPECIFIED && first) m->transferTag = first->color_trc;
+    if (m->transferTag == AVCOL_TRC_UNSPECIFIED && first)
+        m->transferTag = ColourTags::of(first->color_trc);
 
     // Displayed size: the sample aspect ratio (the container's before the
     // stream's) widens or narrows the picture (the height stays, as players

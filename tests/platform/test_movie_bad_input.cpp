@@ -157,6 +157,25 @@ TEST(MovieBadInput, FirstPictureUndecodable) {
     EXPECT_EQ(m.height, 48);
 }
 
+// Found by fuzzing: MPEG-4 and MPEG video whose headers tag the transfer as
+// 200 and 224, numbers FFmpeg's enum does not name. They open as untagged
+// movies (the sanitizer build caught reading such tags as enums).
+TEST(MovieBadInput, UnnamedColourTags) {
+    testmovies::TempFolder dir;
+    const std::vector<std::vector<uint8_t>> inputs = {
+        {0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x20, 0x00, 0x00, 0x00,
+         0x01, 0x14, 0x66, 0xd9, 0xd9, 0xe0, 0x18, 0x00, 0x00, 0x01, 0xb5, 0x14, 0x66, 0xd9},
+        {0x00, 0x00, 0x01, 0xb6, 0x11, 0x60, 0xb0, 0x00, 0x00, 0x01, 0x00,
+         0x00, 0x00, 0x01, 0x20, 0x00, 0xc4, 0x8d, 0x88, 0x00, 0xcd, 0x01,
+         0x04, 0x03, 0x00, 0x53, 0x00, 0x00, 0x01, 0xb5, 0x14, 0xbc, 0xd9}};
+    for (const auto& bytes : inputs) {
+        WriteFileBytes(dir.file("tags.m4v"), bytes);
+        OpenedMovie m(dir.file("tags.m4v"));
+        ASSERT_EQ(m.result, noErr);
+        MoviesTask(m.movie, 0); // damaged pictures: drawing them may fail, but cleanly
+    }
+}
+
 // Times far apart: the table keeps every sample with its 32-bit time and a
 // duration past the last, or it refuses the movie; a rate is never negative.
 TEST(MovieBadInput, TimesBeyondMovieTime) {
