@@ -73,10 +73,6 @@ void MyObject::shuttleReleased() {
     }
 }
 
-bool MyObject::shuttleHeld() const {
-    return shuttleTimer_ && shuttleTimer_->isActive();
-}
-
 void MyObject::applicationWillTerminate() {
     Trace::enter(this, "-[MyObject applicationWillTerminate:]");
     if (myView) myView->cleanUpForExit();

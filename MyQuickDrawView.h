@@ -101,8 +101,6 @@ public:
     // ... and of one resampled to an explicit width and height.
     QSize snapshotSize(float width, float height);
 
-    const CropTracker& cropTracker() const { return tracker_; }
-
 signals:
     // A movie was loaded (true) or the view was left without one (false).
     void movieChanged(bool hasMovie);
