@@ -73,10 +73,6 @@ void MyObject::shuttleReleased() {
     }
 }
 
-bool MyObject::shuttleHeld() const {
-    return shuttleTimer_ && shuttleTimer_->isActive();
-}
-
 void MyObject::applicationWillTerminate() {
     Trace::enter(this, "-[MyObject applicationWillTerminate:]");
     if (myView) myView->cleanUpForExit();
@@ -110,7 +106,7 @@ void MyObject::SetSizeLabel(int width, int height) {
 
 void MyObject::ChangeScaleFactor(QAbstractSlider* sender) {
     const float v = float(sender->value());
-    scale = SizeArithmetic::scaleForPosition(v);
+    scale = Snapshot::scaleForPosition(v);
     imx = myView->clipWidth();
     imy = myView->clipHeight();
     // Exactly the file's size: the crop's far edges, the cut to the frame and
@@ -313,7 +309,7 @@ void MyObject::setSliderPos(int n) {
 }
 
 QString MyObject::scaleText(int position) {
-    const float s = SizeArithmetic::scaleForPosition(float(position));
+    const float s = Snapshot::scaleForPosition(float(position));
     if (s == 1.0f) return QStringLiteral("1:1");
     if (s < 1.0f) return QStringLiteral("× %1").arg(qRound(1.0f / s));
     switch (qRound(s)) {

@@ -132,9 +132,6 @@ public:
     // Interpolation code for an index of the ScalingMethod list.
     static uint8_t interpolationCodeForIndex(int index);
 
-    // The shuttle is held: its action repeats while the mouse holds it.
-    bool shuttleHeld() const;
-
 signals:
     // Play started (true) or ended (false).
     void playingChanged(bool playing);

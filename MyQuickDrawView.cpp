@@ -516,42 +516,20 @@ void MyQuickDrawView::showWaitPanel() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
 }
 
-std::unique_ptr<PixRectRef<ARGBVal>> MyQuickDrawView::snapshotRegion() {
-    PixRect<ARGBVal>& frame = *mpr->allLines;
-    int lx = frame.lx(), ly = frame.ly(), hx = frame.hx(), hy = frame.hy();
-    if (cropping) {
-        // The far edges are included: a crop w wide covers w + 1 columns
-        // before the cut to the frame.
-        lx = int(clipOrigin.x);
-        ly = int(clipOrigin.y);
-        hx = int(clipOrigin.x + clipSize.width);
-        hy = int(clipOrigin.y + clipSize.height);
-    }
-    return std::make_unique<PixRectRef<ARGBVal>>(frame, lx, ly, hx, hy);
+Snapshot::Chain MyQuickDrawView::snapshotChain(PixRect<ARGBVal>& frame, const Snapshot::Size& size,
+                                               uint8_t interp) const {
+    const Snapshot::Bounds crop =
+        Snapshot::cropBounds(clipOrigin.x, clipOrigin.y, clipSize.width, clipSize.height);
+    return Snapshot::Chain(frame, cropping ? &crop : nullptr, size, siinterpcode(interp));
 }
 
 QSize MyQuickDrawView::snapshotSize(float scale) {
-    if (!mpr || !mpr->allLines)
-        return {SizeArithmetic::resultExtent(1, scale), SizeArithmetic::resultExtent(1, scale)};
-    std::unique_ptr<PixRectRef<ARGBVal>> region = snapshotRegion();
-    if (scale == 1.0f) return {region->width(), region->height()};
+    ARGBVal pixel;
+    PixRectWrap<ARGBVal> onePixel(&pixel, 1, 1, SIAllLines);
+    PixRect<ARGBVal>& frame = mpr && mpr->allLines ? *mpr->allLines : onePixel;
     // The result's bounds come from the sampler alone; no pixel is computed.
-    ContImageRef<ARGBVal> continuous(*region, SIBilinear);
-    SamplePixRectNC<ARGBVal, ARGBVal> resampled(continuous, double(scale), double(scale),
-                                                SIInterpolated);
-    return {resampled.width(), resampled.height()};
-}
-
-QSize MyQuickDrawView::snapshotSize(float width, float height) {
-    if (!mpr || !mpr->allLines) return {int(width), int(height)};
-    std::unique_ptr<PixRectRef<ARGBVal>> region = snapshotRegion();
-    const int regionW = region->width();
-    const int regionH = region->height();
-    if (int(width) == regionW && int(height) == regionH) return {regionW, regionH};
-    ContImageRef<ARGBVal> continuous(*region, SIBilinear);
-    SamplePixRectNC<ARGBVal, ARGBVal> resampled(continuous, double(float(regionW) / width),
-                                                double(float(regionH) / height), SIInterpolated);
-    return {resampled.width(), resampled.height()};
+    const Snapshot::Chain chain = snapshotChain(frame, Snapshot::Size::byScale(scale), SIBilinear);
+    return {chain.width(), chain.height()};
 }
 
 OSErr MyQuickDrawView::askSavePath(bool png, std::string& path) {
@@ -586,28 +564,18 @@ OSErr MyQuickDrawView::askSavePath(bool png, std::string& path) {
     return result;
 }
 
-void MyQuickDrawView::exportCopy(PixRectRef<ARGBVal>& region, int quality) {
+void MyQuickDrawView::saveSnapshot(const Snapshot::Size& size, uint8_t interp, int quality) {
+    if (!mpr || !mpr->allLines) return;
     WaitPanelScope wait(myObject->waitPanel);
     showWaitPanel();
-    PixRectRW<ARGBVal> copy(region);
-    Bitmapio bitmap(copy);
+    Snapshot::Chain chain = snapshotChain(*mpr->allLines, size, interp);
+    const Bitmapio& bitmap = chain.bitmap(); // every result pixel is computed here
     wait.close();
-    deliverSnapshot(bitmap, region, false, 0, quality);
+    deliverSnapshot(bitmap, chain, quality);
 }
 
-void MyQuickDrawView::exportResampled(PixRectRef<ARGBVal>& region, double fx, double fy,
-                                      uint8_t interp, int quality) {
-    WaitPanelScope wait(myObject->waitPanel);
-    showWaitPanel();
-    ContImageRef<ARGBVal> continuous(region, siinterpcode(interp));
-    SamplePixRectNC<ARGBVal, ARGBVal> resampled(continuous, fx, fy, SIInterpolated);
-    Bitmapio bitmap(resampled); // every result pixel is computed here
-    wait.close();
-    deliverSnapshot(bitmap, region, true, interp, quality);
-}
-
-void MyQuickDrawView::deliverSnapshot(const Bitmapio& bitmap, const PixRect<ARGBVal>& region,
-                                      bool resampled, uint8_t interp, int quality) {
+void MyQuickDrawView::deliverSnapshot(const Bitmapio& bitmap, const Snapshot::Chain& chain,
+                                      int quality) {
     if (!bitmap.data) {
         error("no bitmap buffer available");
         myObject->showStatus(tr("Snapshot not saved"));
@@ -639,9 +607,8 @@ void MyQuickDrawView::deliverSnapshot(const Bitmapio& bitmap, const PixRect<ARGB
     if (asked == noErr) {
         std::optional<StillProvenance> about;
         if (provenance)
-            about = Snapshot::provenance(*mpr, region, bitmap.width, bitmap.height, resampled,
-                                         siinterpcode(interp),
-                                         png ? std::nullopt : std::optional<int>(quality));
+            about =
+                Snapshot::provenance(*mpr, chain, png ? std::nullopt : std::optional<int>(quality));
         const StillProvenance* p = about ? &*about : nullptr;
         written = png ? WritePNGFile(path.c_str(), bitmap.data, bitmap.width, bitmap.height,
                                      bitmap.bytesPerRow, p)
@@ -669,30 +636,15 @@ void MyQuickDrawView::deliverSnapshot(const Bitmapio& bitmap, const PixRect<ARGB
 
 void MyQuickDrawView::saveFrame(int quality, float width, float height, uint8_t interp) {
     Trace::enter(myObject, "-[MyQuickDrawView saveFrame:width:height:interp:]");
-    if (mpr && mpr->allLines) {
-        std::unique_ptr<PixRectRef<ARGBVal>> region = snapshotRegion();
-        const int regionW = region->width();
-        const int regionH = region->height();
-        // Copied unchanged when the size asked for is the region's own size.
-        // (In crop mode a typed size equal to the whole frame's is a resample
-        // of the crop to the size typed, not a copy of the crop at its own.)
-        if (int(width) == regionW && int(height) == regionH)
-            exportCopy(*region, quality);
-        else
-            exportResampled(*region, double(float(regionW) / width),
-                            double(float(regionH) / height), interp, quality);
-    }
+    // Copied unchanged when the size asked for is the region's own size. (In
+    // crop mode a typed size equal to the whole frame's is a resample of the
+    // crop to the size typed, not a copy of the crop at its own.)
+    saveSnapshot(Snapshot::Size::explicitly(width, height), interp, quality);
     Trace::leave(myObject);
 }
 
 void MyQuickDrawView::saveFrame(int quality, float scale, uint8_t interp) {
     Trace::enter(myObject, "-[MyQuickDrawView saveFrame:scale:interp:]");
-    if (mpr && mpr->allLines) {
-        std::unique_ptr<PixRectRef<ARGBVal>> region = snapshotRegion();
-        if (scale == 1.0f)
-            exportCopy(*region, quality);
-        else
-            exportResampled(*region, double(scale), double(scale), interp, quality);
-    }
+    saveSnapshot(Snapshot::Size::byScale(scale), interp, quality);
     Trace::leave(myObject);
 }

@@ -96,12 +96,8 @@ public:
 
     // The width and height of the file a snapshot at `scale` writes: the crop
     // (far edges included, cut to the frame) or the frame, resampled as the
-    // export resamples it.
+    // export resamples it. Without a movie, those of a one-pixel frame.
     QSize snapshotSize(float scale);
-    // ... and of one resampled to an explicit width and height.
-    QSize snapshotSize(float width, float height);
-
-    const CropTracker& cropTracker() const { return tracker_; }
 
 signals:
     // A movie was loaded (true) or the view was left without one (false).
@@ -127,23 +123,23 @@ private:
     // The running position never leaves 0 ... frame count.
     void clampRunningPosition();
     void showWaitPanel();
-    // The snapshot's source: the crop rectangle in crop mode, else the frame.
-    std::unique_ptr<PixRectRef<ARGBVal>> snapshotRegion();
+    // The snapshot of `frame` at `size`: the crop rectangle in crop mode,
+    // else the whole frame. Nothing is computed yet.
+    Snapshot::Chain snapshotChain(PixRect<ARGBVal>& frame, const Snapshot::Size& size,
+                                  uint8_t interp) const;
     // Asks where to save, offering JPEG and PNG (PNG first when `png`) and
     // proposing "<movie>_f<frame>.jpg" (or .png) in the folder of the last
     // save: noErr with `path` set, userCanceledErr for a dismissed dialog, or
     // why the chosen name cannot be a file.
     OSErr askSavePath(bool png, std::string& path);
-    void exportCopy(PixRectRef<ARGBVal>& region, int quality);
-    void exportResampled(PixRectRef<ARGBVal>& region, double fx, double fy, uint8_t interp,
-                         int quality);
+    // Both saveFrame forms: the current frame's snapshot built under the wait
+    // panel, then delivered. Nothing without a movie.
+    void saveSnapshot(const Snapshot::Size& size, uint8_t interp, int quality);
     // The built snapshot to the clipboard, or to the JPEG or PNG file the save
     // dialog names (with its provenance when that is on), and the outcome
     // told: a dismissed dialog only in the status bar, a failed write also in
-    // the error panel with the system's reason. `region` is the part of the
-    // frame it was made of.
-    void deliverSnapshot(const Bitmapio& bitmap, const PixRect<ARGBVal>& region, bool resampled,
-                         uint8_t interp, int quality);
+    // the error panel with the system's reason.
+    void deliverSnapshot(const Bitmapio& bitmap, const Snapshot::Chain& chain, int quality);
 
     CropTracker tracker_;
     std::string lastSaveFolder_; // where the last snapshot went

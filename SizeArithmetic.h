@@ -1,19 +1,8 @@
-// The controller's size arithmetic: scale-slider positions to scale divisors,
-// result sizes, and the main window's frame fitted to a movie on a screen.
-// Everything is 32-bit float, as the controls and the window frame are.
+// The controller's size arithmetic: the main window's frame fitted to a movie
+// on a screen, in 32-bit float as the window frame is.
 #pragma once
 
-#include <cstdint>
-
 namespace SizeArithmetic {
-
-// Scale divisor (source pixels per result pixel) for a slider position v.
-// Position 9 is the source size; each step right enlarges by one more whole
-// factor, each step left divides by one more.
-float scaleForPosition(float v);
-
-// A result extent: the source extent divided by the scale, truncated toward zero.
-int32_t resultExtent(int32_t source, float scale);
 
 struct FloatRect {
     float x = 0, y = 0, width = 0, height = 0;

@@ -51,8 +51,7 @@ std::optional<StillProvenance> provenanceFor(MoviePixRect& mpr, const Road& road
     const Snapshot::Chain chain(*mpr.allLines, road.crop ? &*road.crop : nullptr, road.size,
                                 road.interp);
     return Snapshot::provenance(
-        mpr, chain.region(), chain.width(), chain.height(), !chain.copies(), road.interp,
-        road.kind == ImageKind::jpeg ? std::optional<int>(road.quality) : std::nullopt);
+        mpr, chain, road.kind == ImageKind::jpeg ? std::optional<int>(road.quality) : std::nullopt);
 }
 
 // A frame whose file could not be written, and why.
@@ -68,16 +67,15 @@ struct FailedWrite {
 OSErr writeSnapshot(PixRect<ARGBVal>& frame, const Road& road, const std::string& path,
                     const std::optional<StillProvenance>& provenance) {
     try {
-        const Snapshot::Chain chain(frame, road.crop ? &*road.crop : nullptr, road.size,
-                                    road.interp);
-        const std::unique_ptr<Bitmapio> bitmap = chain.bitmap();
-        if (!bitmap->data) return memFullErr;
+        Snapshot::Chain chain(frame, road.crop ? &*road.crop : nullptr, road.size, road.interp);
+        const Bitmapio& bitmap = chain.bitmap();
+        if (!bitmap.data) return memFullErr;
         const StillProvenance* p = provenance ? &*provenance : nullptr;
         if (road.kind == ImageKind::png)
-            return WritePNGFile(path.c_str(), bitmap->data, bitmap->width, bitmap->height,
-                                bitmap->bytesPerRow, p);
-        return bitmap->saveToFile(path.c_str(), road.quality, p) ? OSErr(noErr)
-                                                                 : bitmap->lastSaveResult();
+            return WritePNGFile(path.c_str(), bitmap.data, bitmap.width, bitmap.height,
+                                bitmap.bytesPerRow, p);
+        return bitmap.saveToFile(path.c_str(), road.quality, p) ? OSErr(noErr)
+                                                                : bitmap.lastSaveResult();
     } catch (const std::bad_alloc&) {
         return memFullErr;
     }
@@ -231,13 +229,10 @@ Road roadFor(const Options& o, PixRect<ARGBVal>& frame) {
             throw UsageError(text);
         }
     }
-    if (o.width) {
-        road.size.explicitSize = true;
-        road.size.width = float(*o.width);
-        road.size.height = float(*o.height);
-    } else if (o.scale) {
-        road.size.scale = Snapshot::scaleForPosition(*o.scale);
-    }
+    if (o.width)
+        road.size = Snapshot::Size::explicitly(float(*o.width), float(*o.height));
+    else if (o.scale)
+        road.size = Snapshot::Size::byScale(Snapshot::scaleForPosition(*o.scale));
     const Snapshot::Chain chain(frame, road.crop ? &*road.crop : nullptr, road.size, road.interp);
     const int w = chain.width(), h = chain.height();
     if (w < 1 || h < 1 || w > kMaxResultSide || h > kMaxResultSide ||

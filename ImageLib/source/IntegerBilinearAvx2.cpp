@@ -168,7 +168,7 @@ IBROWS_AVX2_INLINE bool settled(__m256i frac, int limit) {
 
 IBROWS_AVX2 void bilinearrow(const std::vector<Col>& cols, const std::vector<Plan::Group>& groups,
                              const Rows& rs, const std::uint32_t* w, std::size_t n,
-                             unsigned char* out, std::int64_t& exact, std::int64_t& fallback) {
+                             unsigned char* out) {
     const bool two = rs.fy == 0.0;
     for (std::size_t gi = 0; gi < groups.size(); ++gi) {
         const Plan::Group& g = groups[gi];
@@ -180,10 +180,8 @@ IBROWS_AVX2 void bilinearrow(const std::vector<Col>& cols, const std::vector<Pla
             bilinear8(g, rs, w + x0, n, two, s, frac);
             if (settled(frac, bytelimit)) {
                 store8(s, o);
-                ++exact;
                 continue;
             }
-            ++fallback;
         }
         for (std::size_t x = x0; x < std::min(cols.size(), x0 + 8); ++x)
             if (cols[x].cellInside) storepixel(bilinear1(rs, cols[x]), out + x * 4);
@@ -192,7 +190,7 @@ IBROWS_AVX2 void bilinearrow(const std::vector<Col>& cols, const std::vector<Pla
 
 IBROWS_AVX2 void smoothrow(const std::vector<Col>& cols, const std::vector<Plan::Group>& groups,
                            const Rows& rs, const std::uint32_t* w, std::size_t n,
-                           unsigned char* out, std::int64_t& exact, std::int64_t& fallback) {
+                           unsigned char* out) {
     const bool two = rs.fy == 0.0;
     const __m256i top = _mm256_set1_epi32(255);
     for (std::size_t gi = 0; gi < groups.size(); ++gi) {
@@ -221,10 +219,8 @@ IBROWS_AVX2 void smoothrow(const std::vector<Col>& cols, const std::vector<Plan:
             }
             if (settled(frac, bytelimit) && settled(rfrac, ringlimit)) {
                 store8(b, o);
-                ++exact;
                 continue;
             }
-            ++fallback;
         }
         for (std::size_t x = x0; x < std::min(cols.size(), x0 + 8); ++x)
             if (cols[x].cellInside && cols[x].ringInside) smooth1(rs, cols[x], out + x * 4);

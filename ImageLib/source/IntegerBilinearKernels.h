@@ -30,11 +30,10 @@ inline constexpr int bytelimit = (1 << 24) - 512 - 1;
 // sums under 512) add less than 330 / 2^24. A margin of 4096 covers both.
 inline constexpr int ringlimit = (1 << 24) - 4096 - 1;
 
-// One row's kernel: every column of cols in groups of eight, counting the groups
-// settled in integers (exact) and those left to the double form (fallback).
+// One row's kernel: every column of cols in groups of eight, each group settled
+// in integers or, where they cannot decide, left to the double form.
 using RowFn = void (*)(const std::vector<Col>& cols, const std::vector<Plan::Group>& groups,
-                       const Rows& rs, const std::uint32_t* w, std::size_t n, unsigned char* out,
-                       std::int64_t& exact, std::int64_t& fallback);
+                       const Rows& rs, const std::uint32_t* w, std::size_t n, unsigned char* out);
 
 // The bilinear and smoothed bilinear row kernels.
 struct RowFns {

@@ -121,26 +121,22 @@ void store8plain(const std::uint32_t s[3][8], unsigned char* o) {
 }
 
 void bilinearrowplain(const std::vector<Col>& cols, const std::vector<Plan::Group>& groups,
-                      const Rows& rs, const std::uint32_t* w, std::size_t n, unsigned char* out,
-                      std::int64_t& exact, std::int64_t& fallback) {
+                      const Rows& rs, const std::uint32_t* w, std::size_t n, unsigned char* out) {
     for (std::size_t gi = 0; gi < groups.size(); ++gi) {
         const std::size_t x0 = gi * 8;
         if (groups[gi].ok) {
             std::uint32_t s[3][8];
             if (bilinear8plain(cols, x0, rs, w, n, s)) {
                 store8plain(s, out + x0 * 4);
-                ++exact;
                 continue;
             }
-            ++fallback;
         }
         bilinearPixels(cols, x0, x0 + 8, rs, out);
     }
 }
 
 void smoothrowplain(const std::vector<Col>& cols, const std::vector<Plan::Group>& groups,
-                    const Rows& rs, const std::uint32_t* w, std::size_t n, unsigned char* out,
-                    std::int64_t& exact, std::int64_t& fallback) {
+                    const Rows& rs, const std::uint32_t* w, std::size_t n, unsigned char* out) {
     for (std::size_t gi = 0; gi < groups.size(); ++gi) {
         const std::size_t x0 = gi * 8;
         if (groups[gi].ok) {
@@ -168,10 +164,8 @@ void smoothrowplain(const std::vector<Col>& cols, const std::vector<Plan::Group>
             }
             if (settled && rfrac <= std::uint32_t(ringlimit)) {
                 store8plain(b, out + x0 * 4);
-                ++exact;
                 continue;
             }
-            ++fallback;
         }
         smoothPixels(cols, x0, x0 + 8, rs, out);
     }

@@ -120,25 +120,11 @@ std::unique_ptr<WeightCache> Plan::cache() const {
 }
 
 void Plan::bilinear(const Rows& rs, WeightCache& wc, unsigned char* out) const {
-    std::int64_t exact = 0, fallback = 0;
-    rowKernels().bilinear(cols_, groups_, rs, wc.get(rs), wc.stride(), out, exact, fallback);
-    exact_ += exact;
-    fallback_ += fallback;
+    rowKernels().bilinear(cols_, groups_, rs, wc.get(rs), wc.stride(), out);
 }
 
 void Plan::smooth(const Rows& rs, WeightCache& wc, unsigned char* out) const {
-    std::int64_t exact = 0, fallback = 0;
-    rowKernels().smooth(cols_, groups_, rs, wc.get(rs), wc.stride(), out, exact, fallback);
-    exact_ += exact;
-    fallback_ += fallback;
-}
-
-std::int64_t Plan::exactgroups() const {
-    return exact_;
-}
-
-std::int64_t Plan::fallbackgroups() const {
-    return fallback_;
+    rowKernels().smooth(cols_, groups_, rs, wc.get(rs), wc.stride(), out);
 }
 
 } // namespace IntegerBilinearRows

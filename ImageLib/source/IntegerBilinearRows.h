@@ -6,7 +6,6 @@
 
 #include "ARGBVal.h"
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -73,11 +72,6 @@ public:
     // inside; rs.up and rs.down must be rows of the view.
     void smooth(const Rows& rs, WeightCache& wc, unsigned char* out) const;
 
-    // The number of groups of eight settled in integers and of groups that
-    // needed the double form since construction (for tests of the fallback).
-    std::int64_t exactgroups() const;
-    std::int64_t fallbackgroups() const;
-
     struct Group;
 
 private:
@@ -86,7 +80,6 @@ private:
     std::vector<Group> groups_;
     std::vector<double> g_, f_, sideLow_, sideHigh_; // per column, padded to whole groups
     bool smooth_;
-    mutable std::atomic<std::int64_t> exact_{0}, fallback_{0};
 };
 
 } // namespace IntegerBilinearRows

@@ -1,7 +1,5 @@
 #include "Snapshot.h"
 
-#include "PixRectRW.h"
-
 namespace Snapshot {
 
 Bounds cropBounds(float x, float y, float w, float h) {
@@ -22,7 +20,8 @@ float scaleForPosition(float position) {
     return 1.0f - d;
 }
 
-Chain::Chain(PixRect<ARGBVal>& frame, const Bounds* crop, const Size& size, siinterpcode interp) {
+Chain::Chain(PixRect<ARGBVal>& frame, const Bounds* crop, const Size& size, siinterpcode interp)
+    : interp_(interp) {
     if (crop)
         region_ =
             std::make_unique<PixRectRef<ARGBVal>>(frame, crop->lx, crop->ly, crop->hx, crop->hy);
@@ -32,27 +31,30 @@ Chain::Chain(PixRect<ARGBVal>& frame, const Bounds* crop, const Size& size, siin
     const int rw = region_->width();
     const int rh = region_->height();
     bool copy;
+    double xfactor, yfactor;
     if (size.explicitSize) {
         // A size equal to the region's own resamples nothing, so the region is
         // copied. (Against the frame's size in crop mode it would copy the
         // crop at its own size and ignore the size asked for.)
         copy = int(size.width) == rw && int(size.height) == rh;
-        xfactor_ = double(float(rw) / size.width);
-        yfactor_ = double(float(rh) / size.height);
+        xfactor = double(float(rw) / size.width);
+        yfactor = double(float(rh) / size.height);
     } else {
         copy = size.scale == 1.0f;
-        xfactor_ = yfactor_ = double(size.scale);
+        xfactor = yfactor = double(size.scale);
     }
     if (!copy) {
         continuous_ = std::make_unique<ContImageRef<ARGBVal>>(*region_, interp);
-        resampled_ = std::make_unique<SamplePixRectNC<ARGBVal, ARGBVal>>(*continuous_, xfactor_,
-                                                                         yfactor_, SIInterpolated);
+        resampled_ = std::make_unique<SamplePixRectNC<ARGBVal, ARGBVal>>(*continuous_, xfactor,
+                                                                         yfactor, SIInterpolated);
     }
 }
 
 Chain::~Chain() {
+    bitmap_.reset();
     resampled_.reset();
     continuous_.reset();
+    copy_.reset();
     region_.reset();
 }
 
@@ -64,10 +66,15 @@ int Chain::height() const {
     return resampled_ ? resampled_->height() : region_->height();
 }
 
-std::unique_ptr<Bitmapio> Chain::bitmap() const {
-    if (resampled_) return std::make_unique<Bitmapio>(*resampled_);
-    const PixRectRW<ARGBVal> copy(*region_);
-    return std::make_unique<Bitmapio>(copy);
+const Bitmapio& Chain::bitmap() {
+    if (bitmap_) return *bitmap_;
+    if (resampled_) {
+        bitmap_ = std::make_unique<Bitmapio>(*resampled_);
+    } else {
+        copy_ = std::make_unique<PixRectRW<ARGBVal>>(*region_);
+        bitmap_ = std::make_unique<Bitmapio>(*copy_);
+    }
+    return *bitmap_;
 }
 
 } // namespace Snapshot

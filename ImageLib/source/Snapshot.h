@@ -1,4 +1,5 @@
-// Snapshot: the road from a frame to the bitmap a snapshot saves. The region
+// Snapshot: the road from a frame to the bitmap a snapshot saves, the one the
+// application and moviesnap both take (the size they show included). The region
 // (the whole frame, or a crop whose far column and row are included, cut to
 // the frame) is copied as it is when nothing is resampled, and otherwise read
 // through a continuous view under the lazy resampler; the bitmap built from
@@ -8,6 +9,7 @@
 #include "ARGBVal.h"
 #include "Bitmapio.h"
 #include "ContImageRef.h"
+#include "PixRectRW.h"
 #include "PixRectRef.h"
 #include "SamplePixRectNC.h"
 
@@ -35,10 +37,16 @@ struct Size {
     bool explicitSize = false;
     float scale = 1.0f;          // without an explicit size
     float width = 0, height = 0; // with one
+
+    // By a scale divisor (source pixels per result pixel).
+    static Size byScale(float scale) { return {false, scale, 0, 0}; }
+    // Resampled to width x height, the aspect ratio not kept.
+    static Size explicitly(float width, float height) { return {true, 1.0f, width, height}; }
 };
 
-// The temporaries of one snapshot, made in the order the road takes them and
-// released in the reverse order. Nothing is computed until bitmap().
+// The temporaries of one snapshot: the region view, then the owned copy or the
+// continuous view and the resampler, then the bitmap; released in the reverse
+// order. Nothing is computed until bitmap().
 class Chain {
 public:
     // `crop` null: the whole frame. The frame must outlive the chain.
@@ -50,22 +58,24 @@ public:
     // True when the region is copied as it is (a scale of exactly 1, or an
     // explicit size equal to the region's own).
     bool copies() const { return !resampled_; }
-    double xfactor() const { return xfactor_; }
-    double yfactor() const { return yfactor_; }
+    siinterpcode interp() const { return interp_; }
     // The region after the cut to the frame.
     const PixRectRef<ARGBVal>& region() const { return *region_; }
     // The result's size, known before any pixel is computed.
     int width() const;
     int height() const;
 
-    // The bitmap of the snapshot: every result pixel, computed here.
-    std::unique_ptr<Bitmapio> bitmap() const;
+    // The bitmap of the snapshot, every result pixel computed at the first
+    // call; it lives as long as the chain.
+    const Bitmapio& bitmap();
 
 private:
+    siinterpcode interp_;
     std::unique_ptr<PixRectRef<ARGBVal>> region_;
+    std::unique_ptr<PixRectRW<ARGBVal>> copy_;
     std::unique_ptr<ContImageRef<ARGBVal>> continuous_;
     std::unique_ptr<SamplePixRectNC<ARGBVal, ARGBVal>> resampled_;
-    double xfactor_ = 1.0, yfactor_ = 1.0;
+    std::unique_ptr<Bitmapio> bitmap_;
 };
 
 } // namespace Snapshot

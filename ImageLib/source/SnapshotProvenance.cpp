@@ -23,8 +23,7 @@ const char* interpolationName(siinterpcode interp) {
 
 } // namespace
 
-StillProvenance provenance(MoviePixRect& source, const PixRectBase<ARGBVal>& region, int width,
-                           int height, bool resampled, siinterpcode interp,
+StillProvenance provenance(MoviePixRect& source, const Chain& chain,
                            std::optional<int> jpegQuality) {
     StillProvenance p;
     MovieOrigin origin;
@@ -39,13 +38,14 @@ StillProvenance provenance(MoviePixRect& source, const PixRectBase<ARGBVal>& reg
     p.timeCodeRate = source.fps;
     const int frameX = source.allLines ? source.allLines->lx() : 0;
     const int frameY = source.allLines ? source.allLines->ly() : 0;
+    const PixRectRef<ARGBVal>& region = chain.region();
     p.cropX = region.lx() - frameX;
     p.cropY = region.ly() - frameY;
     p.cropWidth = region.width();
     p.cropHeight = region.height();
-    p.width = width;
-    p.height = height;
-    p.interpolation = resampled ? interpolationName(interp) : "none";
+    p.width = chain.width();
+    p.height = chain.height();
+    p.interpolation = chain.copies() ? "none" : interpolationName(chain.interp());
     p.quality = jpegQuality;
     return p;
 }

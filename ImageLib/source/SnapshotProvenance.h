@@ -2,21 +2,18 @@
 // the frame and its time, the region taken and how it was sized.
 #pragma once
 
-#include "ARGBVal.h"
-#include "ContImageRef.h"
 #include "MoviePixRect.h"
-#include "PixRect.h"
+#include "Snapshot.h"
 #include "StillProvenance.h"
 
 #include <optional>
 
 namespace Snapshot {
 
-// `region` is the part of the source's frame taken (after the cut to the
-// frame), `width` x `height` the still made of it: resampled with `interp`, or
-// copied. `jpegQuality` is the compression of a JPEG; none for a PNG.
-StillProvenance provenance(MoviePixRect& source, const PixRectBase<ARGBVal>& region, int width,
-                           int height, bool resampled, siinterpcode interp,
+// `chain` is the snapshot made of the source's current frame: its region, its
+// size and whether it was resampled. `jpegQuality` is the compression of a
+// JPEG; none for a PNG.
+StillProvenance provenance(MoviePixRect& source, const Chain& chain,
                            std::optional<int> jpegQuality);
 
 } // namespace Snapshot

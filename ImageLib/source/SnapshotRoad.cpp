@@ -16,11 +16,6 @@
 
 namespace SnapshotRoad {
 
-bool recognises(const PixRect<ARGBVal>& raster) {
-    RoadSource c;
-    return RoadSource::recognise(raster, c);
-}
-
 bool fill(const PixRect<ARGBVal>& raster, unsigned char* out, long rowbytes, int threads) {
     RoadSource c;
     if (!out || !RoadSource::recognise(raster, c)) return false;

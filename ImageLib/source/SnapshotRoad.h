@@ -16,7 +16,4 @@ namespace SnapshotRoad {
 // it pixel by pixel).
 bool fill(const PixRect<ARGBVal>& raster, unsigned char* out, long rowbytes, int threads);
 
-// True when fill would take raster.
-bool recognises(const PixRect<ARGBVal>& raster);
-
 } // namespace SnapshotRoad

@@ -1,6 +1,5 @@
-// The controller's arithmetic: scale positions and result sizes, and the
-// window fitted to a movie, against worked examples. The drawn rectangle and
-// the crop drag are tested through the real view (test_view).
+// The window fitted to a movie, against worked examples. The drawn rectangle
+// and the crop drag are tested through the real view (test_view).
 #include "SizeArithmetic.h"
 
 #include <QtTest>
@@ -10,32 +9,8 @@
 class TestGeometry : public QObject {
     Q_OBJECT
 private slots:
-    void scalesAndSizes();
     void windowFit();
 };
-
-void TestGeometry::scalesAndSizes() {
-    using SizeArithmetic::resultExtent;
-    using SizeArithmetic::scaleForPosition;
-    // Position, its scale (a divisor), and what becomes of 641 and 481 pixels:
-    // truncated toward zero, not rounded.
-    for (const auto& [position, scale, w, h] : {std::tuple{0, 10.0f, 64, 48},
-                                                {1, 9.0f, 71, 53},
-                                                {5, 5.0f, 128, 96},
-                                                {7, 3.0f, 213, 160},
-                                                {8, 2.0f, 320, 240},
-                                                {9, 1.0f, 641, 481},
-                                                {10, 0.5f, 1282, 962},
-                                                {11, 0.33333334f, 1923, 1443},
-                                                {12, 0.25f, 2564, 1924}}) {
-        QCOMPARE(scaleForPosition(float(position)), scale);
-        QCOMPARE(resultExtent(641, scaleForPosition(float(position))), w);
-        QCOMPARE(resultExtent(481, scaleForPosition(float(position))), h);
-    }
-    QCOMPARE(resultExtent(1, scaleForPosition(8)), 0);
-    // A divisor of 0 would overflow the int: it yields 0.
-    QCOMPARE(resultExtent(640, 0.0f), 0);
-}
 
 void TestGeometry::windowFit() {
     // Movie size, minimum size, and the window's size in a visible area of

@@ -84,7 +84,6 @@ int smoothref(const IntegerBilinearRows::Rows& rs, const IntegerBilinearRows::Co
 TEST(IntegerBilinearRows, RowsMatchTheDoubleArithmeticIncludingNearWholeProducts) {
     std::mt19937 rng(99);
     std::uniform_int_distribution<int> width(3, 90), pick(0, 99);
-    std::int64_t exact = 0, fallback = 0;
     for (int iter = 0; iter < 400; ++iter) {
         const int w = width(rng);
         Source src(rng, w);
@@ -143,11 +142,5 @@ TEST(IntegerBilinearRows, RowsMatchTheDoubleArithmeticIncludingNearWholeProducts
                 }
             }
         }
-        exact += plan.exactgroups();
-        fallback += plan.fallbackgroups();
     }
-    // Both roads were taken: most groups settle in integers, and the decimal
-    // fractions sent some to the double form.
-    EXPECT_GT(exact, 1000);
-    EXPECT_GT(fallback, 50);
 }

@@ -20,12 +20,6 @@ struct Frame {
     }
 };
 
-Snapshot::Size byScale(float s) {
-    Snapshot::Size z;
-    z.scale = s;
-    return z;
-}
-
 } // namespace
 
 TEST(SnapshotChain, CropBoundsIncludeTheFarEdges) {
@@ -54,13 +48,13 @@ TEST(SnapshotChain, ScaleSliderPositions) {
 TEST(SnapshotChain, CropCutToTheFrameCopiesItsPixels) {
     Frame f(64, 48);
     const Snapshot::Bounds crop = Snapshot::cropBounds(50, 40, 30, 30);
-    const Snapshot::Chain c(f.raster, &crop, byScale(1.0f), SITriangular);
-    const std::unique_ptr<Bitmapio> bm = c.bitmap();
-    ASSERT_EQ(bm->width, 14);
-    ASSERT_EQ(bm->height, 8);
+    Snapshot::Chain c(f.raster, &crop, Snapshot::Size::byScale(1.0f), SITriangular);
+    const Bitmapio& bm = c.bitmap();
+    ASSERT_EQ(bm.width, 14);
+    ASSERT_EQ(bm.height, 8);
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 14; ++x) {
-            const unsigned char* p = bm->data + y * bm->bytesPerRow + x * 4;
+            const unsigned char* p = bm.data + y * bm.bytesPerRow + x * 4;
             const ARGBVal want = f.raster.pix(50 + x, 40 + y);
             ASSERT_EQ(p[1], want.red);
             ASSERT_EQ(p[2], want.green);
@@ -71,13 +65,13 @@ TEST(SnapshotChain, CropCutToTheFrameCopiesItsPixels) {
 TEST(SnapshotChain, ResampledBitmapIsTheResamplersPixels) {
     Frame f(40, 30);
     const Snapshot::Bounds crop = Snapshot::cropBounds(3, 2, 20, 15);
-    const Snapshot::Chain c(f.raster, &crop, byScale(Snapshot::scaleForPosition(10)),
-                            SICubicBSpline);
-    const std::unique_ptr<Bitmapio> bm = c.bitmap();
-    ASSERT_EQ(bm->width, 42);
+    Snapshot::Chain c(f.raster, &crop, Snapshot::Size::byScale(Snapshot::scaleForPosition(10)),
+                      SICubicBSpline);
+    const Bitmapio& bm = c.bitmap();
+    ASSERT_EQ(bm.width, 42);
     PixRectRef<ARGBVal> region(f.raster, 3, 2, 23, 17);
     ContImageRef<ARGBVal> cont(region, SICubicBSpline);
     const Bitmap want(SamplePixRectNC<ARGBVal, ARGBVal>(cont, 0.5, 0.5, SIInterpolated));
-    EXPECT_EQ(std::vector<unsigned char>(bm->data, bm->data + bm->dataSize),
+    EXPECT_EQ(std::vector<unsigned char>(bm.data, bm.data + bm.dataSize),
               std::vector<unsigned char>(want.data, want.data + want.dataSize));
 }

@@ -2,8 +2,8 @@
 // origins, factors and methods, bit for bit.
 #include "Bitmap.h"
 #include "ContImageRef.h"
+#include "RoadSource.h"
 #include "SamplePixRectNC.h"
-#include "SnapshotRoad.h"
 
 #include <gtest/gtest.h>
 
@@ -84,7 +84,8 @@ TEST(SnapshotRoad, MatchesTheChainsOwnReadsOnRandomCases) {
         if (pick(rng) < 10) s.setScaleInvariant(true);
         if (s.width() < 1 || s.height() < 1) continue;
         ++cases;
-        if (SnapshotRoad::recognises(s)) ++fast;
+        RoadSource road;
+        if (RoadSource::recognise(s, road)) ++fast;
         const std::vector<unsigned char> want = literalbytes(s);
         Bitmap bm(s);
         ASSERT_EQ(bitmapbytes(bm), want)
@@ -134,7 +135,8 @@ TEST(SnapshotRoad, ReductionsMatchTheChainsOwnReads) {
         SamplePixRectNC<ARGBVal, ARGBVal> s(cont, xs, ys,
                                             pick(rng) < 85 ? SIInterpolated : SIScatter);
         if (s.width() < 1 || s.height() < 1) continue;
-        ASSERT_TRUE(SnapshotRoad::recognises(s)) << iter;
+        RoadSource road;
+        ASSERT_TRUE(RoadSource::recognise(s, road)) << iter;
         ++fast;
         const std::vector<unsigned char> want = literalbytes(s);
         for (int threads : {1, 3}) {
