@@ -140,16 +140,11 @@ struct DeepColourToArgb::State {
         bool operator==(const Key&) const = default;
     } key;
     DynamicRange range = DynamicRange::sdr;
-    // PQ: the picture comes out of the graph as linear BT.709 light in
+    // HDR: the picture comes out of the graph as linear BT.709 light in
     // floats, and this table takes each of them, by its exponent and the top
     // bits of its mantissa, through the tone curve to an 8-bit BT.709 code.
     std::vector<uint8_t> toneTable;
     double tablePeak = 0;
-    // HLG: the graph gives the R'G'B' signal in 16 bits, and this lattice of
-    // kLattice^3 signals, each taken by zimg to light, through the tone curve
-    // and by zimg again to BT.709 R'G'B' (in floats), is interpolated.
-    std::vector<float> lattice;
-    int latticePrimaries = -1;
     // The graph's output lines, a ring of `ringMask` + 1 lines a plane.
     Aligned ring, tmp, copy;
     unsigned ringMask = 0;
@@ -160,7 +155,6 @@ struct DeepColourToArgb::State {
     bool rgba = false;
 
     bool buildToneTable(double peak);
-    bool buildLattice(int primaries);
     static int pack(void* user, unsigned i, unsigned left, unsigned right);
 };
 
@@ -219,90 +213,6 @@ bool DeepColourToArgb::State::buildToneTable(double peak) {
     return true;
 }
 
-constexpr int kLattice = 33;
-
-bool DeepColourToArgb::State::buildLattice(int primaries) {
-    constexpr unsigned n = kLattice * kLattice * kLattice;
-    zimg_image_format hlg = formatDefault();
-    hlg.width = kLattice * kLattice;
-    hlg.height = kLattice;
-    hlg.pixel_type = ZIMG_PIXEL_FLOAT;
-    hlg.color_family = ZIMG_COLOR_RGB;
-    hlg.matrix_coefficients = ZIMG_MATRIX_RGB;
-    hlg.transfer_characteristics = ZIMG_TRANSFER_ARIB_B67;
-    hlg.color_primaries = zimg_color_primaries_e(primaries);
-    zimg_image_format linear = hlg;
-    linear.transfer_characteristics = ZIMG_TRANSFER_LINEAR;
-    linear.color_primaries = ZIMG_PRIMARIES_BT709;
-    zimg_image_format sdr = linear;
-    sdr.transfer_characteristics = ZIMG_TRANSFER_BT709;
-    const zimg_graph_builder_params params = paramsDefault();
-    Graph toLinear(zimg_filter_graph_build(&hlg, &linear, &params));
-    Graph toSdr(zimg_filter_graph_build(&linear, &sdr, &params));
-    if (!toLinear || !toSdr) return false;
-    // Rows of kLattice^2 signals, one row for each red step, on zimg's alignment.
-    constexpr unsigned row = kLattice * kLattice, stride = (row + 15) / 16 * 16,
-                       plane = stride * kLattice;
-    Aligned a, b;
-    auto* in = reinterpret_cast<float*>(a.get(plane * 4 * 3));
-    auto* out = reinterpret_cast<float*>(b.get(plane * 4 * 3));
-    if (!in || !out) return false;
-    auto at = [](unsigned i) { return i / row * stride + i % row; };
-    for (unsigned i = 0; i < n; ++i) {
-        in[at(i)] = float(i / row) / (kLattice - 1);
-        in[plane + at(i)] = float(i / kLattice % kLattice) / (kLattice - 1);
-        in[2 * plane + at(i)] = float(i % kLattice) / (kLattice - 1);
-    }
-    const void* in3[3] = {in, in + plane, in + 2 * plane};
-    void* out3[3] = {out, out + plane, out + 2 * plane};
-    if (!runWhole(toLinear.get(), in3, stride * 4, out3, stride * 4, tmp)) return false;
-    for (unsigned i = 0; i < 3 * plane; ++i)
-        in[i] = float(toneMap(std::max(out[i], 0.f), kDefaultPeakNits / kReferenceNits));
-    if (!runWhole(toSdr.get(), in3, stride * 4, out3, stride * 4, tmp)) return false;
-    lattice.resize(size_t(n) * 3);
-    for (unsigned i = 0; i < n; ++i)
-        for (unsigned c = 0; c < 3; ++c) lattice[size_t(i) * 3 + c] = 255 * out[c * plane + at(i)];
-    latticePrimaries = primaries;
-    return true;
-}
-
-// The lattice at a 16-bit R'G'B' signal, by tetrahedral interpolation.
-inline void latticeAt(const float* lut, uint32_t r, uint32_t g, uint32_t b, uint32_t out[3]) {
-    constexpr float scale = float(kLattice - 1) / 65535;
-    const float fr0 = float(r) * scale, fg0 = float(g) * scale, fb0 = float(b) * scale;
-    const int ir = std::min(int(fr0), kLattice - 2), ig = std::min(int(fg0), kLattice - 2),
-              ib = std::min(int(fb0), kLattice - 2);
-    const float fr = fr0 - float(ir), fg = fg0 - float(ig), fb = fb0 - float(ib);
-    constexpr int dr = kLattice * kLattice * 3, dg = kLattice * 3, db = 3;
-    const float* c000 = lut + ir * dr + ig * dg + ib * db;
-    // The tetrahedron the point is in: the three steps in order of size.
-    int s1, s2, s3;
-    float w1, w2, w3;
-    if (fr > fg) {
-        if (fg > fb)
-            s1 = dr, s2 = dg, s3 = db, w1 = fr, w2 = fg, w3 = fb;
-        else if (fr > fb)
-            s1 = dr, s2 = db, s3 = dg, w1 = fr, w2 = fb, w3 = fg;
-        else
-            s1 = db, s2 = dr, s3 = dg, w1 = fb, w2 = fr, w3 = fg;
-    } else {
-        if (fb > fg)
-            s1 = db, s2 = dg, s3 = dr, w1 = fb, w2 = fg, w3 = fr;
-        else if (fb > fr)
-            s1 = dg, s2 = db, s3 = dr, w1 = fg, w2 = fb, w3 = fr;
-        else
-            s1 = dg, s2 = dr, s3 = db, w1 = fg, w2 = fr, w3 = fb;
-    }
-    const float* c1 = c000 + s1;
-    const float* c2 = c1 + s2;
-    const float* c3 = c2 + s3;
-    for (int c = 0; c < 3; ++c) {
-        const float v =
-            c000[c] + w1 * (c1[c] - c000[c]) + w2 * (c2[c] - c1[c]) + w3 * (c3[c] - c2[c]);
-        out[c] = uint32_t(std::clamp(v, 0.f, 255.f) + 0.5f);
-    }
-}
-
 int DeepColourToArgb::State::pack(void* user, unsigned i, unsigned left, unsigned right) {
     auto* st = static_cast<State*>(user);
     uint8_t* row = st->dst + long(i) * st->dstRowBytes;
@@ -319,15 +229,6 @@ int DeepColourToArgb::State::pack(void* user, unsigned i, unsigned left, unsigne
     if (st->range == DynamicRange::sdr) {
         const uint8_t *r = base, *g = base + plane, *b = base + 2 * plane;
         for (unsigned x = left; x < right; ++x) put(x, r[x], g[x], b[x]);
-    } else if (st->range == DynamicRange::hlg) {
-        const auto* r = reinterpret_cast<const uint16_t*>(base);
-        const auto* g = reinterpret_cast<const uint16_t*>(base + plane);
-        const auto* b = reinterpret_cast<const uint16_t*>(base + 2 * plane);
-        uint32_t v[3];
-        for (unsigned x = left; x < right; ++x) {
-            latticeAt(st->lattice.data(), r[x], g[x], b[x], v);
-            put(x, v[0], v[1], v[2]);
-        }
     } else {
         const auto* r = reinterpret_cast<const float*>(base);
         const auto* g = reinterpret_cast<const float*>(base + plane);
@@ -406,11 +307,7 @@ bool DeepColourToArgb::convert(const AVFrame* frame, const uint8_t* const planes
         out.color_family = ZIMG_COLOR_RGB;
         out.matrix_coefficients = ZIMG_MATRIX_RGB;
         out.pixel_range = ZIMG_RANGE_FULL;
-        if (range == DynamicRange::hlg) {
-            // The signal alone, in 16 bits, for the lattice.
-            out.pixel_type = ZIMG_PIXEL_WORD;
-            out.depth = 16;
-        } else if (hdr) {
+        if (hdr) {
             // To linear display light, with BT.2020 primaries turned to BT.709.
             in.transfer_characteristics = zimg_transfer_characteristics_e(key.transfer);
             in.color_primaries = zimg_color_primaries_e(key.primaries);
@@ -422,11 +319,12 @@ bool DeepColourToArgb::convert(const AVFrame* frame, const uint8_t* const planes
             out.pixel_type = ZIMG_PIXEL_BYTE;
             out.depth = 8;
         }
-        // zimg's quick PQ curve is as good as its exact one (its quick HLG
-        // curve applies the OOTF to each component alone, which the lattice's
-        // exact one does not).
+        // zimg's quick curves, as FFmpeg's zscale uses them by default: PQ's
+        // is as good as the exact one; HLG's applies the system gamma (1.2 on
+        // the nominal 1000-nit display, reference white at 100 nits) to each
+        // component alone, the way HLG pictures made by zscale were coded.
         zimg_graph_builder_params params = paramsDefault();
-        params.allow_approximate_gamma = range == DynamicRange::pq;
+        params.allow_approximate_gamma = 1;
         s->graph.reset(zimg_filter_graph_build(&in, &out, &params));
         if (!s->graph) return false;
         unsigned lines = 0;
@@ -436,20 +334,16 @@ bool DeepColourToArgb::convert(const AVFrame* frame, const uint8_t* const planes
         }
         s->ringMask = zimg_select_buffer_mask(lines);
         if (s->ringMask == ZIMG_BUFFER_MAX) s->ringMask = zimg_select_buffer_mask(unsigned(dstH));
-        const ptrdiff_t rowBytes = ptrdiff_t(dstW) * (range == DynamicRange::pq    ? 4
-                                                      : range == DynamicRange::hlg ? 2
-                                                                                   : 1);
+        const ptrdiff_t rowBytes = ptrdiff_t(dstW) * (hdr ? 4 : 1);
         s->ringStride = (rowBytes + ptrdiff_t(kAlign) - 1) / ptrdiff_t(kAlign) * ptrdiff_t(kAlign);
         s->key = key;
         s->range = range;
     }
-    if (range == DynamicRange::pq) {
+    if (hdr) {
         const double peak = peakOf(frame, range);
         if (s->toneTable.empty() || peak != s->tablePeak) {
             if (!s->buildToneTable(peak)) return false;
         }
-    } else if (range == DynamicRange::hlg && s->latticePrimaries != key.primaries) {
-        if (!s->buildLattice(key.primaries)) return false;
     }
 
     size_t tmpSize = 0;

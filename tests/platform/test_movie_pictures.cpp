@@ -152,11 +152,13 @@ INSTANTIATE_TEST_SUITE_P(
                       Patch{"UntaggedHdIsBt709", 0, 2, 1280, 720, 63, 102, 240, 255, 0, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// A smooth BT.709 picture, finer than 8 bits, carried by zimg into a 10-bit
-// HEVC movie with the row's tags, comes back close to the original (a 10-bit
-// SDR ramp cut to 8 bits before the matrix would reach only about 52 dB);
-// below it, a strip of grey highlights (R'G'B' 0.7 to 2.4: about 0.5 to 8
-// times reference white) keeps its order of brightness.
+// A smooth BT.709 picture, finer than 8 bits, carried into a 10-bit HEVC movie
+// with the row's tags by zimg set up as FFmpeg's zscale filter sets it by
+// default (quick transfer curves, reference white at 100 nits), comes back
+// close to the original (a 10-bit SDR ramp cut to 8 bits before the matrix
+// would reach only about 52 dB); below it, a strip of grey highlights (R'G'B'
+// 0.7 to 2.4: about 0.5 to 8 times reference white) keeps its order of
+// brightness.
 struct Carriage {
     const char* name;
     int transfer, primaries, space;
@@ -197,7 +199,7 @@ void carry(AVFrame* out, const Carriage& c) {
         for (int y = 0; y < kH; ++y)
             for (int x = 0; x < kW; ++x)
                 reinterpret_cast<float*>(rgb->data[order[p]] + y * rgb->linesize[order[p]])[x] =
-                    originalAt(x, y, p, c.grey);
+                    std::pow(originalAt(x, y, p, c.grey), 2.4f); // BT.1886 light
         src.plane[p] = {rgb->data[order[p]], rgb->linesize[order[p]], ZIMG_BUFFER_MAX};
         dst.plane[p] = {out->data[p], out->linesize[p], ZIMG_BUFFER_MAX};
     }
@@ -208,7 +210,7 @@ void carry(AVFrame* out, const Carriage& c) {
     from.pixel_type = ZIMG_PIXEL_FLOAT;
     from.color_family = ZIMG_COLOR_RGB;
     from.matrix_coefficients = ZIMG_MATRIX_RGB;
-    from.transfer_characteristics = ZIMG_TRANSFER_BT709;
+    from.transfer_characteristics = ZIMG_TRANSFER_LINEAR; // the quick BT.709 curve stops at 1.5
     from.color_primaries = ZIMG_PRIMARIES_BT709;
     to = from;
     to.pixel_type = ZIMG_PIXEL_WORD;
@@ -219,7 +221,10 @@ void carry(AVFrame* out, const Carriage& c) {
     to.matrix_coefficients = zimg_matrix_coefficients_e(c.space);
     to.transfer_characteristics = zimg_transfer_characteristics_e(c.transfer);
     to.color_primaries = zimg_color_primaries_e(c.primaries);
-    zimg_filter_graph* g = zimg_filter_graph_build(&from, &to, nullptr);
+    zimg_graph_builder_params params;
+    zimg_graph_builder_params_default(&params, ZIMG_API_VERSION);
+    params.allow_approximate_gamma = 1;
+    zimg_filter_graph* g = zimg_filter_graph_build(&from, &to, &params);
     ASSERT_TRUE(g);
     size_t tmp = 0;
     zimg_filter_graph_get_tmp_size(g, &tmp);
