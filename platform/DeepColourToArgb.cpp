@@ -96,6 +96,65 @@ double peakOf(const AVFrame* f, DynamicRange range) {
     return nits / kReferenceNits;
 }
 
+// The tone table's index of a linear value: the float's bits from 2^-22
+// (below half an SDR code) up, kept to kTableMantissa bits of mantissa, 30
+// octaves to 256 (25600 nits).
+constexpr int kTableMantissa = 8;
+constexpr int32_t kTableLow = 105 << 23; // 2^-22
+constexpr uint32_t kTableSize = 30u << kTableMantissa;
+constexpr int32_t kTableHigh = kTableLow + int32_t(kTableSize << (23 - kTableMantissa)) - 1;
+
+// One row of linear light (three planes of `n` floats) through the tone
+// table to 32-bit pixels: the indices of each plane first, in a loop the
+// compiler vectorises, then the look-ups.
+template <bool Rgba>
+inline void toneRow(const float* const light[3], unsigned n, const uint8_t* table, uint16_t* index,
+                    uint8_t* out) {
+    for (int c = 0; c < 3; ++c) {
+        const float* v = light[c];
+        uint16_t* to = index + size_t(c) * n;
+        for (unsigned x = 0; x < n; ++x) {
+            int32_t bits; // negative for negative values (out of the BT.709 gamut): black
+            std::memcpy(&bits, v + x, 4);
+            bits = std::min(std::max(bits, kTableLow), kTableHigh);
+            to[x] = uint16_t((bits - kTableLow) >> (23 - kTableMantissa));
+        }
+    }
+    for (unsigned x = 0; x < n; ++x) {
+        const uint32_t rgb = table[index[x]] | uint32_t(table[index[n + x]]) << 8 |
+                             uint32_t(table[index[2 * n + x]]) << 16;
+        // Bytes R,G,B,A or A,R,G,B in memory, on a little-endian machine.
+        const uint32_t v = Rgba ? rgb | 0xff000000u : rgb << 8 | 0xffu;
+        std::memcpy(out + size_t(x) * 4, &v, 4);
+    }
+}
+
+using ToneRowFn = void (*)(const float* const[3], unsigned, const uint8_t*, uint16_t*, uint8_t*);
+
+template <bool Rgba>
+void toneRowPlain(const float* const light[3], unsigned n, const uint8_t* table, uint16_t* index,
+                  uint8_t* out) {
+    toneRow<Rgba>(light, n, table, index, out);
+}
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+template <bool Rgba>
+[[gnu::target("avx2")]] void toneRowAvx2(const float* const light[3], unsigned n,
+                                         const uint8_t* table, uint16_t* index, uint8_t* out) {
+    toneRow<Rgba>(light, n, table, index, out);
+}
+
+ToneRowFn chooseToneRow(bool rgba) {
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2")) return rgba ? toneRowAvx2<true> : toneRowAvx2<false>;
+    return rgba ? toneRowPlain<true> : toneRowPlain<false>;
+}
+#else
+ToneRowFn chooseToneRow(bool rgba) {
+    return rgba ? toneRowPlain<true> : toneRowPlain<false>;
+}
+#endif
+
 } // namespace
 
 DynamicRange dynamicRangeOf(int transfer) {
@@ -145,6 +204,8 @@ struct DeepColourToArgb::State {
     // bits of its mantissa, through the tone curve to an 8-bit BT.709 code.
     std::vector<uint8_t> toneTable;
     double tablePeak = 0;
+    std::vector<uint16_t> toneIndex; // a row's indices, plane after plane
+    ToneRowFn toneRow = nullptr;
     // The graph's output lines, a ring of `ringMask` + 1 lines a plane.
     Aligned ring, tmp, copy;
     unsigned ringMask = 0;
@@ -157,21 +218,6 @@ struct DeepColourToArgb::State {
     bool buildToneTable(double peak);
     static int pack(void* user, unsigned i, unsigned left, unsigned right);
 };
-
-// The tone table's index of a linear value: the float's bits from the
-// smallest value told apart (2^-14, far below one SDR code) up, kept to
-// kTableMantissa bits of mantissa, 21 octaves to 128 (12800 nits).
-constexpr int kTableMantissa = 10;
-constexpr uint32_t kTableLow = 113u << 23; // 2^-14
-constexpr uint32_t kTableSize = 21u << kTableMantissa;
-
-inline uint32_t tableIndex(float x) {
-    int32_t bits; // negative for negative values (out of the BT.709 gamut): black
-    std::memcpy(&bits, &x, 4);
-    bits = std::clamp(bits, int32_t(kTableLow),
-                      int32_t(kTableLow + (kTableSize << (23 - kTableMantissa)) - 1));
-    return (uint32_t(bits) - kTableLow) >> (23 - kTableMantissa);
-}
 
 // The middle of every step of the index through the tone curve, then through
 // zimg to 8-bit BT.709 codes.
@@ -230,12 +276,11 @@ int DeepColourToArgb::State::pack(void* user, unsigned i, unsigned left, unsigne
         const uint8_t *r = base, *g = base + plane, *b = base + 2 * plane;
         for (unsigned x = left; x < right; ++x) put(x, r[x], g[x], b[x]);
     } else {
-        const auto* r = reinterpret_cast<const float*>(base);
-        const auto* g = reinterpret_cast<const float*>(base + plane);
-        const auto* b = reinterpret_cast<const float*>(base + 2 * plane);
-        const uint8_t* t = st->toneTable.data();
-        for (unsigned x = left; x < right; ++x)
-            put(x, t[tableIndex(r[x])], t[tableIndex(g[x])], t[tableIndex(b[x])]);
+        const float* light[3];
+        for (int c = 0; c < 3; ++c)
+            light[c] = reinterpret_cast<const float*>(base + c * plane) + left;
+        st->toneRow(light, right - left, st->toneTable.data(), st->toneIndex.data(),
+                    row + size_t(left) * 4);
     }
     return 0;
 }
@@ -340,6 +385,8 @@ bool DeepColourToArgb::convert(const AVFrame* frame, const uint8_t* const planes
         s->range = range;
     }
     if (hdr) {
+        s->toneRow = chooseToneRow(rgba);
+        s->toneIndex.resize(size_t(dstW) * 3);
         const double peak = peakOf(frame, range);
         if (s->toneTable.empty() || peak != s->tablePeak) {
             if (!s->buildToneTable(peak)) return false;
