@@ -293,11 +293,18 @@ bool DeepColourToArgb::takes(const AVFrame* frame) {
     if (!d || d->nb_components < 3 || (d->flags & (AV_PIX_FMT_FLAG_BE | AV_PIX_FMT_FLAG_RGB)) ||
         !(d->flags & AV_PIX_FMT_FLAG_PLANAR) || d->log2_chroma_w > 1 || d->log2_chroma_h > 1)
         return false;
-    const int depth = d->comp[0].depth;
-    for (int c = 0; c < 3; ++c)
-        if (d->comp[c].plane != c || d->comp[c].depth != depth || d->comp[c].shift != 0 ||
-            d->comp[c].step != (depth > 8 ? 2 : 1))
+    // Each component in its own plane, or Cb and Cr interleaved in the second
+    // (semi-planar, as hardware decoders give them), in whole samples of one
+    // or two bytes, the value in any bits of them.
+    const int depth = d->comp[0].depth, bytes = depth > 8 ? 2 : 1;
+    const bool semi = d->comp[1].plane == 1 && d->comp[2].plane == 1;
+    for (int c = 0; c < 3; ++c) {
+        const AVComponentDescriptor& k = d->comp[c];
+        if (k.plane != (semi ? std::min(c, 1) : c) || k.depth != depth ||
+            k.step != (semi && c ? 2 * bytes : bytes) || k.offset % bytes ||
+            k.shift + depth > 8 * bytes)
             return false;
+    }
     if (frame->width % (1 << d->log2_chroma_w) || frame->height % (1 << d->log2_chroma_h))
         return false;
     return depth > 8 ? depth <= 16 : dynamicRangeOf(frame->color_trc) != DynamicRange::sdr;
@@ -402,32 +409,48 @@ bool DeepColourToArgb::convert(const AVFrame* frame, const uint8_t* const planes
 
     zimg_image_buffer_const src{};
     src.version = ZIMG_API_VERSION;
-    // zimg reads rows on its alignment only: other pictures are copied first.
+    // zimg reads whole planes on its alignment only: other pictures are
+    // copied first, their samples taken out of their interleaving and bits.
     const int sampleBytes = d->comp[0].depth > 8 ? 2 : 1;
-    bool aligned = true;
+    bool direct = true;
     for (int p = 0; p < 3; ++p)
-        aligned = aligned && reinterpret_cast<uintptr_t>(planes[p]) % kAlign == 0 &&
-                  unsigned(std::abs(strides[p])) % kAlign == 0;
-    if (aligned) {
+        direct = direct && d->comp[p].plane == p && d->comp[p].shift == 0 &&
+                 reinterpret_cast<uintptr_t>(planes[p]) % kAlign == 0 &&
+                 unsigned(std::abs(strides[p])) % kAlign == 0;
+    if (direct) {
         for (int p = 0; p < 3; ++p) src.plane[p] = {planes[p], strides[p], ZIMG_BUFFER_MAX};
     } else {
         size_t offset[4] = {0, 0, 0, 0};
         ptrdiff_t stride[3];
-        int rows[3];
-        size_t used[3];
+        int rows[3], width[3];
         for (int p = 0; p < 3; ++p) {
-            const int w = p ? frame->width >> d->log2_chroma_w : frame->width;
+            width[p] = p ? frame->width >> d->log2_chroma_w : frame->width;
             rows[p] = p ? srcH >> d->log2_chroma_h : srcH;
-            used[p] = size_t(w) * size_t(sampleBytes);
-            stride[p] = ptrdiff_t((used[p] + kAlign - 1) / kAlign * kAlign);
+            const size_t used = size_t(width[p]) * size_t(sampleBytes);
+            stride[p] = ptrdiff_t((used + kAlign - 1) / kAlign * kAlign);
             offset[p + 1] = offset[p] + size_t(stride[p]) * size_t(rows[p]);
         }
         uint8_t* copy = s->copy.get(offset[3]);
         if (!copy) return false;
         for (int p = 0; p < 3; ++p) {
-            for (int y = 0; y < rows[p]; ++y)
-                std::memcpy(copy + offset[p] + size_t(y) * size_t(stride[p]),
-                            planes[p] + long(y) * strides[p], used[p]);
+            const AVComponentDescriptor& k = d->comp[p];
+            const int step = k.step / sampleBytes;
+            for (int y = 0; y < rows[p]; ++y) {
+                const uint8_t* in = planes[k.plane] + long(y) * strides[k.plane] + k.offset;
+                uint8_t* to = copy + offset[p] + size_t(y) * size_t(stride[p]);
+                if (step == 1 && k.shift == 0) {
+                    std::memcpy(to, in, size_t(width[p]) * size_t(sampleBytes));
+                } else if (sampleBytes == 1) {
+                    for (int x = 0; x < width[p]; ++x) to[x] = in[x * step];
+                } else {
+                    for (int x = 0; x < width[p]; ++x) {
+                        uint16_t v;
+                        std::memcpy(&v, in + 2 * x * step, 2);
+                        v = uint16_t(v >> k.shift);
+                        std::memcpy(to + 2 * x, &v, 2);
+                    }
+                }
+            }
             src.plane[p] = {copy + offset[p], stride[p], ZIMG_BUFFER_MAX};
         }
     }

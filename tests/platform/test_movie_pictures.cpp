@@ -5,6 +5,7 @@
 
 extern "C" {
 #include <libavutil/frame.h>
+#include <libswscale/swscale.h>
 }
 #include <gtest/gtest.h>
 #include <zimg.h>
@@ -166,6 +167,7 @@ struct Carriage {
     int maxError; // codes off the rounded original, anywhere above the strip
     bool grey;    // a grey ramp rather than colours
     const char* note;
+    int format = AV_PIX_FMT_YUV420P10LE; // NV12: raw, Cb and Cr interleaved as hardware gives them
 };
 
 void PrintTo(const Carriage& c, std::ostream* os) {
@@ -187,6 +189,14 @@ float originalAt(int x, int y, int c, bool grey) {
 }
 
 void carry(AVFrame* out, const Carriage& c) {
+    AVFrame* yuv = out; // NV12 is made planar first
+    if (out->format == AV_PIX_FMT_NV12) {
+        yuv = av_frame_alloc();
+        yuv->format = AV_PIX_FMT_YUV420P;
+        yuv->width = kW;
+        yuv->height = kH;
+        ASSERT_EQ(av_frame_get_buffer(yuv, 64), 0);
+    }
     AVFrame* rgb = av_frame_alloc();
     rgb->format = AV_PIX_FMT_GBRPF32LE;
     rgb->width = kW;
@@ -201,7 +211,7 @@ void carry(AVFrame* out, const Carriage& c) {
                 reinterpret_cast<float*>(rgb->data[order[p]] + y * rgb->linesize[order[p]])[x] =
                     std::pow(originalAt(x, y, p, c.grey), 2.4f); // BT.1886 light
         src.plane[p] = {rgb->data[order[p]], rgb->linesize[order[p]], ZIMG_BUFFER_MAX};
-        dst.plane[p] = {out->data[p], out->linesize[p], ZIMG_BUFFER_MAX};
+        dst.plane[p] = {yuv->data[p], yuv->linesize[p], ZIMG_BUFFER_MAX};
     }
     zimg_image_format from, to;
     zimg_image_format_default(&from, ZIMG_API_VERSION);
@@ -213,8 +223,8 @@ void carry(AVFrame* out, const Carriage& c) {
     from.transfer_characteristics = ZIMG_TRANSFER_LINEAR; // the quick BT.709 curve stops at 1.5
     from.color_primaries = ZIMG_PRIMARIES_BT709;
     to = from;
-    to.pixel_type = ZIMG_PIXEL_WORD;
-    to.depth = 10;
+    to.pixel_type = yuv == out ? ZIMG_PIXEL_WORD : ZIMG_PIXEL_BYTE;
+    to.depth = yuv == out ? 10 : 8;
     to.pixel_range = ZIMG_RANGE_LIMITED;
     to.subsample_w = to.subsample_h = 1;
     to.color_family = ZIMG_COLOR_YUV;
@@ -234,18 +244,24 @@ void carry(AVFrame* out, const Carriage& c) {
     av_free(scratch);
     zimg_filter_graph_free(g);
     av_frame_free(&rgb);
+    if (yuv == out) return;
+    SwsContext* sws = sws_getContext(kW, kH, AV_PIX_FMT_YUV420P, kW, kH, AV_PIX_FMT_NV12, 0,
+                                     nullptr, nullptr, nullptr);
+    sws_scale(sws, yuv->data, yuv->linesize, 0, kH, out->data, out->linesize);
+    sws_freeContext(sws);
+    av_frame_free(&yuv);
 }
 
 TEST_P(DeepColour, ComesBackCloseToTheOriginal) {
     const Carriage& c = GetParam();
     testmovies::TempFolder dir;
     MovieOptions o;
-    o.encoder = "libx265";
+    o.encoder = c.format == AV_PIX_FMT_NV12 ? "rawvideo" : "libx265";
     o.width = kW;
     o.height = kH;
     o.frames = 2;
     o.bFrames = 0;
-    o.pixelFormat = AV_PIX_FMT_YUV420P10LE;
+    o.pixelFormat = c.format;
     o.colorSpace = c.space;
     o.transfer = c.transfer;
     o.primaries = c.primaries;
@@ -278,12 +294,14 @@ TEST_P(DeepColour, ComesBackCloseToTheOriginal) {
 
 INSTANTIATE_TEST_SUITE_P(
     Movies, DeepColour,
-    ::testing::Values(Carriage{"Pq", AVCOL_TRC_SMPTE2084, AVCOL_PRI_BT2020, AVCOL_SPC_BT2020_NCL,
-                               32, 255, false, "HDR (PQ) shown tone-mapped"},
-                      Carriage{"Hlg", AVCOL_TRC_ARIB_STD_B67, AVCOL_PRI_BT2020,
-                               AVCOL_SPC_BT2020_NCL, 32, 255, false, "HDR (HLG) shown tone-mapped"},
-                      Carriage{"Sdr10Bit", AVCOL_TRC_BT709, AVCOL_PRI_BT709, AVCOL_SPC_BT709, 55, 1,
-                               true, ""}),
+    ::testing::Values(
+        Carriage{"Pq", AVCOL_TRC_SMPTE2084, AVCOL_PRI_BT2020, AVCOL_SPC_BT2020_NCL, 32, 255, false,
+                 "HDR (PQ) shown tone-mapped"},
+        Carriage{"Hlg", AVCOL_TRC_ARIB_STD_B67, AVCOL_PRI_BT2020, AVCOL_SPC_BT2020_NCL, 32, 255,
+                 false, "HDR (HLG) shown tone-mapped"},
+        Carriage{"Sdr10Bit", AVCOL_TRC_BT709, AVCOL_PRI_BT709, AVCOL_SPC_BT709, 55, 1, true, ""},
+        Carriage{"SemiPlanarPq", AVCOL_TRC_SMPTE2084, AVCOL_PRI_BT2020, AVCOL_SPC_BT2020_NCL, 32,
+                 255, false, "HDR (PQ) shown tone-mapped", AV_PIX_FMT_NV12}),
     [](const auto& info) { return std::string(info.param.name); });
 
 double rowMean(const OpenedMovie& m, int y) {
