@@ -89,8 +89,8 @@ void BM_Reference(benchmark::State& state) {
 }
 
 // A 4:2:0 frame of ramps with some noise in the limited range, 8 or 10 bits,
-// with the given transfer (BT.2020 for HDR, BT.709 otherwise): tables and
-// lattices are looked up as on a picture, not at random.
+// with the given transfer (BT.2020 for HDR, BT.709 otherwise): the tone
+// table is looked up as on a picture, not at random.
 void BM_Renderer(benchmark::State& state) {
     const bool deep = state.range(0) != 0;
     const auto transfer = AVColorTransferCharacteristic(state.range(1));

@@ -98,6 +98,65 @@ double peakOf(const AVFrame* f, DynamicRange range) {
     return nits / kReferenceNits;
 }
 
+// The tone table's index of a linear value: the float's bits from 2^-22
+// (below half an SDR code) up, kept to kTableMantissa bits of mantissa, 30
+// octaves to 256 (25600 nits).
+constexpr int kTableMantissa = 8;
+constexpr int32_t kTableLow = 105 << 23; // 2^-22
+constexpr uint32_t kTableSize = 30u << kTableMantissa;
+constexpr int32_t kTableHigh = kTableLow + int32_t(kTableSize << (23 - kTableMantissa)) - 1;
+
+// One row of linear light (three planes of `n` floats) through the tone
+// table to 32-bit pixels: the indices of each plane first, in a loop the
+// compiler vectorises, then the look-ups.
+template <bool Rgba>
+inline void toneRow(const float* const light[3], unsigned n, const uint8_t* table, uint16_t* index,
+                    uint8_t* out) {
+    for (int c = 0; c < 3; ++c) {
+        const float* v = light[c];
+        uint16_t* to = index + size_t(c) * n;
+        for (unsigned x = 0; x < n; ++x) {
+            int32_t bits; // negative for negative values (out of the BT.709 gamut): black
+            std::memcpy(&bits, v + x, 4);
+            bits = std::min(std::max(bits, kTableLow), kTableHigh);
+            to[x] = uint16_t((bits - kTableLow) >> (23 - kTableMantissa));
+        }
+    }
+    for (unsigned x = 0; x < n; ++x) {
+        const uint32_t rgb = table[index[x]] | uint32_t(table[index[n + x]]) << 8 |
+                             uint32_t(table[index[2 * n + x]]) << 16;
+        // Bytes R,G,B,A or A,R,G,B in memory, on a little-endian machine.
+        const uint32_t v = Rgba ? rgb | 0xff000000u : rgb << 8 | 0xffu;
+        std::memcpy(out + size_t(x) * 4, &v, 4);
+    }
+}
+
+using ToneRowFn = void (*)(const float* const[3], unsigned, const uint8_t*, uint16_t*, uint8_t*);
+
+template <bool Rgba>
+void toneRowPlain(const float* const light[3], unsigned n, const uint8_t* table, uint16_t* index,
+                  uint8_t* out) {
+    toneRow<Rgba>(light, n, table, index, out);
+}
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+template <bool Rgba>
+[[gnu::target("avx2")]] void toneRowAvx2(const float* const light[3], unsigned n,
+                                         const uint8_t* table, uint16_t* index, uint8_t* out) {
+    toneRow<Rgba>(light, n, table, index, out);
+}
+
+ToneRowFn chooseToneRow(bool rgba) {
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2")) return rgba ? toneRowAvx2<true> : toneRowAvx2<false>;
+    return rgba ? toneRowPlain<true> : toneRowPlain<false>;
+}
+#else
+ToneRowFn chooseToneRow(bool rgba) {
+    return rgba ? toneRowPlain<true> : toneRowPlain<false>;
+}
+#endif
+
 } // namespace
 
 DynamicRange dynamicRangeOf(int transfer) {
@@ -142,16 +201,13 @@ struct DeepColourToArgb::State {
         bool operator==(const Key&) const = default;
     } key;
     DynamicRange range = DynamicRange::sdr;
-    // PQ: the picture comes out of the graph as linear BT.709 light in
+    // HDR: the picture comes out of the graph as linear BT.709 light in
     // floats, and this table takes each of them, by its exponent and the top
     // bits of its mantissa, through the tone curve to an 8-bit BT.709 code.
     std::vector<uint8_t> toneTable;
     double tablePeak = 0;
-    // HLG: the graph gives the R'G'B' signal in 16 bits, and this lattice of
-    // kLattice^3 signals, each taken by zimg to light, through the tone curve
-    // and by zimg again to BT.709 R'G'B' (in floats), is interpolated.
-    std::vector<float> lattice;
-    int latticePrimaries = -1;
+    std::vector<uint16_t> toneIndex; // a row's indices, plane after plane
+    ToneRowFn toneRow = nullptr;
     // The graph's output lines, a ring of `ringMask` + 1 lines a plane.
     Aligned ring, tmp, copy;
     unsigned ringMask = 0;
@@ -162,24 +218,8 @@ struct DeepColourToArgb::State {
     bool rgba = false;
 
     bool buildToneTable(double peak);
-    bool buildLattice(int primaries);
     static int pack(void* user, unsigned i, unsigned left, unsigned right);
 };
-
-// The tone table's index of a linear value: the float's bits from the
-// smallest value told apart (2^-14, far below one SDR code) up, kept to
-// kTableMantissa bits of mantissa, 21 octaves to 128 (12800 nits).
-constexpr int kTableMantissa = 10;
-constexpr uint32_t kTableLow = 113u << 23; // 2^-14
-constexpr uint32_t kTableSize = 21u << kTableMantissa;
-
-inline uint32_t tableIndex(float x) {
-    int32_t bits; // negative for negative values (out of the BT.709 gamut): black
-    std::memcpy(&bits, &x, 4);
-    bits = std::clamp(bits, int32_t(kTableLow),
-                      int32_t(kTableLow + (kTableSize << (23 - kTableMantissa)) - 1));
-    return (uint32_t(bits) - kTableLow) >> (23 - kTableMantissa);
-}
 
 // The middle of every step of the index through the tone curve, then through
 // zimg to 8-bit BT.709 codes.
@@ -221,90 +261,6 @@ bool DeepColourToArgb::State::buildToneTable(double peak) {
     return true;
 }
 
-constexpr int kLattice = 33;
-
-bool DeepColourToArgb::State::buildLattice(int primaries) {
-    constexpr unsigned n = kLattice * kLattice * kLattice;
-    zimg_image_format hlg = formatDefault();
-    hlg.width = kLattice * kLattice;
-    hlg.height = kLattice;
-    hlg.pixel_type = ZIMG_PIXEL_FLOAT;
-    hlg.color_family = ZIMG_COLOR_RGB;
-    hlg.matrix_coefficients = ZIMG_MATRIX_RGB;
-    hlg.transfer_characteristics = ZIMG_TRANSFER_ARIB_B67;
-    hlg.color_primaries = zimg_color_primaries_e(primaries);
-    zimg_image_format linear = hlg;
-    linear.transfer_characteristics = ZIMG_TRANSFER_LINEAR;
-    linear.color_primaries = ZIMG_PRIMARIES_BT709;
-    zimg_image_format sdr = linear;
-    sdr.transfer_characteristics = ZIMG_TRANSFER_BT709;
-    const zimg_graph_builder_params params = paramsDefault();
-    Graph toLinear(zimg_filter_graph_build(&hlg, &linear, &params));
-    Graph toSdr(zimg_filter_graph_build(&linear, &sdr, &params));
-    if (!toLinear || !toSdr) return false;
-    // Rows of kLattice^2 signals, one row for each red step, on zimg's alignment.
-    constexpr unsigned row = kLattice * kLattice, stride = (row + 15) / 16 * 16,
-                       plane = stride * kLattice;
-    Aligned a, b;
-    auto* in = reinterpret_cast<float*>(a.get(plane * 4 * 3));
-    auto* out = reinterpret_cast<float*>(b.get(plane * 4 * 3));
-    if (!in || !out) return false;
-    auto at = [](unsigned i) { return i / row * stride + i % row; };
-    for (unsigned i = 0; i < n; ++i) {
-        in[at(i)] = float(i / row) / (kLattice - 1);
-        in[plane + at(i)] = float(i / kLattice % kLattice) / (kLattice - 1);
-        in[2 * plane + at(i)] = float(i % kLattice) / (kLattice - 1);
-    }
-    const void* in3[3] = {in, in + plane, in + 2 * plane};
-    void* out3[3] = {out, out + plane, out + 2 * plane};
-    if (!runWhole(toLinear.get(), in3, stride * 4, out3, stride * 4, tmp)) return false;
-    for (unsigned i = 0; i < 3 * plane; ++i)
-        in[i] = float(toneMap(std::max(out[i], 0.f), kDefaultPeakNits / kReferenceNits));
-    if (!runWhole(toSdr.get(), in3, stride * 4, out3, stride * 4, tmp)) return false;
-    lattice.resize(size_t(n) * 3);
-    for (unsigned i = 0; i < n; ++i)
-        for (unsigned c = 0; c < 3; ++c) lattice[size_t(i) * 3 + c] = 255 * out[c * plane + at(i)];
-    latticePrimaries = primaries;
-    return true;
-}
-
-// The lattice at a 16-bit R'G'B' signal, by tetrahedral interpolation.
-inline void latticeAt(const float* lut, uint32_t r, uint32_t g, uint32_t b, uint32_t out[3]) {
-    constexpr float scale = float(kLattice - 1) / 65535;
-    const float fr0 = float(r) * scale, fg0 = float(g) * scale, fb0 = float(b) * scale;
-    const int ir = std::min(int(fr0), kLattice - 2), ig = std::min(int(fg0), kLattice - 2),
-              ib = std::min(int(fb0), kLattice - 2);
-    const float fr = fr0 - float(ir), fg = fg0 - float(ig), fb = fb0 - float(ib);
-    constexpr int dr = kLattice * kLattice * 3, dg = kLattice * 3, db = 3;
-    const float* c000 = lut + ir * dr + ig * dg + ib * db;
-    // The tetrahedron the point is in: the three steps in order of size.
-    int s1, s2, s3;
-    float w1, w2, w3;
-    if (fr > fg) {
-        if (fg > fb)
-            s1 = dr, s2 = dg, s3 = db, w1 = fr, w2 = fg, w3 = fb;
-        else if (fr > fb)
-            s1 = dr, s2 = db, s3 = dg, w1 = fr, w2 = fb, w3 = fg;
-        else
-            s1 = db, s2 = dr, s3 = dg, w1 = fb, w2 = fr, w3 = fg;
-    } else {
-        if (fb > fg)
-            s1 = db, s2 = dg, s3 = dr, w1 = fb, w2 = fg, w3 = fr;
-        else if (fb > fr)
-            s1 = dg, s2 = db, s3 = dr, w1 = fg, w2 = fb, w3 = fr;
-        else
-            s1 = dg, s2 = dr, s3 = db, w1 = fg, w2 = fr, w3 = fb;
-    }
-    const float* c1 = c000 + s1;
-    const float* c2 = c1 + s2;
-    const float* c3 = c2 + s3;
-    for (int c = 0; c < 3; ++c) {
-        const float v =
-            c000[c] + w1 * (c1[c] - c000[c]) + w2 * (c2[c] - c1[c]) + w3 * (c3[c] - c2[c]);
-        out[c] = uint32_t(std::clamp(v, 0.f, 255.f) + 0.5f);
-    }
-}
-
 int DeepColourToArgb::State::pack(void* user, unsigned i, unsigned left, unsigned right) {
     auto* st = static_cast<State*>(user);
     uint8_t* row = st->dst + long(i) * st->dstRowBytes;
@@ -321,22 +277,12 @@ int DeepColourToArgb::State::pack(void* user, unsigned i, unsigned left, unsigne
     if (st->range == DynamicRange::sdr) {
         const uint8_t *r = base, *g = base + plane, *b = base + 2 * plane;
         for (unsigned x = left; x < right; ++x) put(x, r[x], g[x], b[x]);
-    } else if (st->range == DynamicRange::hlg) {
-        const auto* r = reinterpret_cast<const uint16_t*>(base);
-        const auto* g = reinterpret_cast<const uint16_t*>(base + plane);
-        const auto* b = reinterpret_cast<const uint16_t*>(base + 2 * plane);
-        uint32_t v[3];
-        for (unsigned x = left; x < right; ++x) {
-            latticeAt(st->lattice.data(), r[x], g[x], b[x], v);
-            put(x, v[0], v[1], v[2]);
-        }
     } else {
-        const auto* r = reinterpret_cast<const float*>(base);
-        const auto* g = reinterpret_cast<const float*>(base + plane);
-        const auto* b = reinterpret_cast<const float*>(base + 2 * plane);
-        const uint8_t* t = st->toneTable.data();
-        for (unsigned x = left; x < right; ++x)
-            put(x, t[tableIndex(r[x])], t[tableIndex(g[x])], t[tableIndex(b[x])]);
+        const float* light[3];
+        for (int c = 0; c < 3; ++c)
+            light[c] = reinterpret_cast<const float*>(base + c * plane) + left;
+        st->toneRow(light, right - left, st->toneTable.data(), st->toneIndex.data(),
+                    row + size_t(left) * 4);
     }
     return 0;
 }
@@ -349,11 +295,18 @@ bool DeepColourToArgb::takes(const AVFrame* frame) {
     if (!d || d->nb_components < 3 || (d->flags & (AV_PIX_FMT_FLAG_BE | AV_PIX_FMT_FLAG_RGB)) ||
         !(d->flags & AV_PIX_FMT_FLAG_PLANAR) || d->log2_chroma_w > 1 || d->log2_chroma_h > 1)
         return false;
-    const int depth = d->comp[0].depth;
-    for (int c = 0; c < 3; ++c)
-        if (d->comp[c].plane != c || d->comp[c].depth != depth || d->comp[c].shift != 0 ||
-            d->comp[c].step != (depth > 8 ? 2 : 1))
+    // Each component in its own plane, or Cb and Cr interleaved in the second
+    // (semi-planar, as hardware decoders give them), in whole samples of one
+    // or two bytes, the value in any bits of them.
+    const int depth = d->comp[0].depth, bytes = depth > 8 ? 2 : 1;
+    const bool semi = d->comp[1].plane == 1 && d->comp[2].plane == 1;
+    for (int c = 0; c < 3; ++c) {
+        const AVComponentDescriptor& k = d->comp[c];
+        if (k.plane != (semi ? std::min(c, 1) : c) || k.depth != depth ||
+            k.step != (semi && c ? 2 * bytes : bytes) || k.offset % bytes ||
+            k.shift + depth > 8 * bytes)
             return false;
+    }
     if (frame->width % (1 << d->log2_chroma_w) || frame->height % (1 << d->log2_chroma_h))
         return false;
     return depth > 8 ? depth <= 16
@@ -409,11 +362,7 @@ bool DeepColourToArgb::convert(const AVFrame* frame, const uint8_t* const planes
         out.color_family = ZIMG_COLOR_RGB;
         out.matrix_coefficients = ZIMG_MATRIX_RGB;
         out.pixel_range = ZIMG_RANGE_FULL;
-        if (range == DynamicRange::hlg) {
-            // The signal alone, in 16 bits, for the lattice.
-            out.pixel_type = ZIMG_PIXEL_WORD;
-            out.depth = 16;
-        } else if (hdr) {
+        if (hdr) {
             // To linear display light, with BT.2020 primaries turned to BT.709.
             in.transfer_characteristics = zimg_transfer_characteristics_e(key.transfer);
             in.color_primaries = zimg_color_primaries_e(key.primaries);
@@ -425,11 +374,12 @@ bool DeepColourToArgb::convert(const AVFrame* frame, const uint8_t* const planes
             out.pixel_type = ZIMG_PIXEL_BYTE;
             out.depth = 8;
         }
-        // zimg's quick PQ curve is as good as its exact one (its quick HLG
-        // curve applies the OOTF to each component alone, which the lattice's
-        // exact one does not).
+        // zimg's quick curves, as FFmpeg's zscale uses them by default: PQ's
+        // is as good as the exact one; HLG's applies the system gamma (1.2 on
+        // the nominal 1000-nit display, reference white at 100 nits) to each
+        // component alone, the way HLG pictures made by zscale were coded.
         zimg_graph_builder_params params = paramsDefault();
-        params.allow_approximate_gamma = range == DynamicRange::pq;
+        params.allow_approximate_gamma = 1;
         s->graph.reset(zimg_filter_graph_build(&in, &out, &params));
         if (!s->graph) return false;
         unsigned lines = 0;
@@ -439,20 +389,18 @@ bool DeepColourToArgb::convert(const AVFrame* frame, const uint8_t* const planes
         }
         s->ringMask = zimg_select_buffer_mask(lines);
         if (s->ringMask == ZIMG_BUFFER_MAX) s->ringMask = zimg_select_buffer_mask(unsigned(dstH));
-        const ptrdiff_t rowBytes = ptrdiff_t(dstW) * (range == DynamicRange::pq    ? 4
-                                                      : range == DynamicRange::hlg ? 2
-                                                                                   : 1);
+        const ptrdiff_t rowBytes = ptrdiff_t(dstW) * (hdr ? 4 : 1);
         s->ringStride = (rowBytes + ptrdiff_t(kAlign) - 1) / ptrdiff_t(kAlign) * ptrdiff_t(kAlign);
         s->key = key;
         s->range = range;
     }
-    if (range == DynamicRange::pq) {
+    if (hdr) {
+        s->toneRow = chooseToneRow(rgba);
+        s->toneIndex.resize(size_t(dstW) * 3);
         const double peak = peakOf(frame, range);
         if (s->toneTable.empty() || peak != s->tablePeak) {
             if (!s->buildToneTable(peak)) return false;
         }
-    } else if (range == DynamicRange::hlg && s->latticePrimaries != key.primaries) {
-        if (!s->buildLattice(key.primaries)) return false;
     }
 
     size_t tmpSize = 0;
@@ -464,32 +412,48 @@ bool DeepColourToArgb::convert(const AVFrame* frame, const uint8_t* const planes
 
     zimg_image_buffer_const src{};
     src.version = ZIMG_API_VERSION;
-    // zimg reads rows on its alignment only: other pictures are copied first.
+    // zimg reads whole planes on its alignment only: other pictures are
+    // copied first, their samples taken out of their interleaving and bits.
     const int sampleBytes = d->comp[0].depth > 8 ? 2 : 1;
-    bool aligned = true;
+    bool direct = true;
     for (int p = 0; p < 3; ++p)
-        aligned = aligned && reinterpret_cast<uintptr_t>(planes[p]) % kAlign == 0 &&
-                  unsigned(std::abs(strides[p])) % kAlign == 0;
-    if (aligned) {
+        direct = direct && d->comp[p].plane == p && d->comp[p].shift == 0 &&
+                 reinterpret_cast<uintptr_t>(planes[p]) % kAlign == 0 &&
+                 unsigned(std::abs(strides[p])) % kAlign == 0;
+    if (direct) {
         for (int p = 0; p < 3; ++p) src.plane[p] = {planes[p], strides[p], ZIMG_BUFFER_MAX};
     } else {
         size_t offset[4] = {0, 0, 0, 0};
         ptrdiff_t stride[3];
-        int rows[3];
-        size_t used[3];
+        int rows[3], width[3];
         for (int p = 0; p < 3; ++p) {
-            const int w = p ? frame->width >> d->log2_chroma_w : frame->width;
+            width[p] = p ? frame->width >> d->log2_chroma_w : frame->width;
             rows[p] = p ? srcH >> d->log2_chroma_h : srcH;
-            used[p] = size_t(w) * size_t(sampleBytes);
-            stride[p] = ptrdiff_t((used[p] + kAlign - 1) / kAlign * kAlign);
+            const size_t used = size_t(width[p]) * size_t(sampleBytes);
+            stride[p] = ptrdiff_t((used + kAlign - 1) / kAlign * kAlign);
             offset[p + 1] = offset[p] + size_t(stride[p]) * size_t(rows[p]);
         }
         uint8_t* copy = s->copy.get(offset[3]);
         if (!copy) return false;
         for (int p = 0; p < 3; ++p) {
-            for (int y = 0; y < rows[p]; ++y)
-                std::memcpy(copy + offset[p] + size_t(y) * size_t(stride[p]),
-                            planes[p] + long(y) * strides[p], used[p]);
+            const AVComponentDescriptor& k = d->comp[p];
+            const int step = k.step / sampleBytes;
+            for (int y = 0; y < rows[p]; ++y) {
+                const uint8_t* in = planes[k.plane] + long(y) * strides[k.plane] + k.offset;
+                uint8_t* to = copy + offset[p] + size_t(y) * size_t(stride[p]);
+                if (step == 1 && k.shift == 0) {
+                    std::memcpy(to, in, size_t(width[p]) * size_t(sampleBytes));
+                } else if (sampleBytes == 1) {
+                    for (int x = 0; x < width[p]; ++x) to[x] = in[x * step];
+                } else {
+                    for (int x = 0; x < width[p]; ++x) {
+                        uint16_t v;
+                        std::memcpy(&v, in + 2 * x * step, 2);
+                        v = uint16_t(v >> k.shift);
+                        std::memcpy(to + 2 * x, &v, 2);
+                    }
+                }
+            }
             src.plane[p] = {copy + offset[p], stride[p], ZIMG_BUFFER_MAX};
         }
     }

@@ -31,8 +31,9 @@ public:
     DeepColourToArgb(const DeepColourToArgb&) = delete;
     DeepColourToArgb& operator=(const DeepColourToArgb&) = delete;
 
-    // Whether `frame` goes this way: planar Y'CbCr with more than 8 bits a
-    // sample, or any depth with an HDR transfer, and whole chroma samples.
+    // Whether `frame` goes this way: planar or semi-planar Y'CbCr with more
+    // than 8 bits a sample, or any depth with an HDR transfer, and whole
+    // chroma samples.
     static bool takes(const AVFrame* frame);
 
     // Draws the picture in `planes`/`strides` (the frame's own, or one field

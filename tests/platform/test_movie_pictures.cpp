@@ -5,6 +5,7 @@
 
 extern "C" {
 #include <libavutil/frame.h>
+#include <libswscale/swscale.h>
 }
 #include <gtest/gtest.h>
 #include <zimg.h>
@@ -152,11 +153,13 @@ INSTANTIATE_TEST_SUITE_P(
                       Patch{"UntaggedHdIsBt709", 0, 2, 1280, 720, 63, 102, 240, 255, 0, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// A smooth BT.709 picture, finer than 8 bits, carried by zimg into a 10-bit
-// HEVC movie with the row's tags, comes back close to the original (a 10-bit
-// SDR ramp cut to 8 bits before the matrix would reach only about 52 dB);
-// below it, a strip of grey highlights (R'G'B' 0.7 to 2.4: about 0.5 to 8
-// times reference white) keeps its order of brightness.
+// A smooth BT.709 picture, finer than 8 bits, carried into a 10-bit HEVC movie
+// with the row's tags by zimg set up as FFmpeg's zscale filter sets it by
+// default (quick transfer curves, reference white at 100 nits), comes back
+// close to the original (a 10-bit SDR ramp cut to 8 bits before the matrix
+// would reach only about 52 dB); below it, a strip of grey highlights (R'G'B'
+// 0.7 to 2.4: about 0.5 to 8 times reference white) keeps its order of
+// brightness.
 struct Carriage {
     const char* name;
     int transfer, primaries, space;
@@ -164,6 +167,7 @@ struct Carriage {
     int maxError; // codes off the rounded original, anywhere above the strip
     bool grey;    // a grey ramp rather than colours
     const char* note;
+    int format = AV_PIX_FMT_YUV420P10LE; // NV12: raw, Cb and Cr interleaved as hardware gives them
 };
 
 void PrintTo(const Carriage& c, std::ostream* os) {
@@ -185,6 +189,14 @@ float originalAt(int x, int y, int c, bool grey) {
 }
 
 void carry(AVFrame* out, const Carriage& c) {
+    AVFrame* yuv = out; // NV12 is made planar first
+    if (out->format == AV_PIX_FMT_NV12) {
+        yuv = av_frame_alloc();
+        yuv->format = AV_PIX_FMT_YUV420P;
+        yuv->width = kW;
+        yuv->height = kH;
+        ASSERT_EQ(av_frame_get_buffer(yuv, 64), 0);
+    }
     AVFrame* rgb = av_frame_alloc();
     rgb->format = AV_PIX_FMT_GBRPF32LE;
     rgb->width = kW;
@@ -197,9 +209,9 @@ void carry(AVFrame* out, const Carriage& c) {
         for (int y = 0; y < kH; ++y)
             for (int x = 0; x < kW; ++x)
                 reinterpret_cast<float*>(rgb->data[order[p]] + y * rgb->linesize[order[p]])[x] =
-                    originalAt(x, y, p, c.grey);
+                    std::pow(originalAt(x, y, p, c.grey), 2.4f); // BT.1886 light
         src.plane[p] = {rgb->data[order[p]], rgb->linesize[order[p]], ZIMG_BUFFER_MAX};
-        dst.plane[p] = {out->data[p], out->linesize[p], ZIMG_BUFFER_MAX};
+        dst.plane[p] = {yuv->data[p], yuv->linesize[p], ZIMG_BUFFER_MAX};
     }
     zimg_image_format from, to;
     zimg_image_format_default(&from, ZIMG_API_VERSION);
@@ -208,18 +220,21 @@ void carry(AVFrame* out, const Carriage& c) {
     from.pixel_type = ZIMG_PIXEL_FLOAT;
     from.color_family = ZIMG_COLOR_RGB;
     from.matrix_coefficients = ZIMG_MATRIX_RGB;
-    from.transfer_characteristics = ZIMG_TRANSFER_BT709;
+    from.transfer_characteristics = ZIMG_TRANSFER_LINEAR; // the quick BT.709 curve stops at 1.5
     from.color_primaries = ZIMG_PRIMARIES_BT709;
     to = from;
-    to.pixel_type = ZIMG_PIXEL_WORD;
-    to.depth = 10;
+    to.pixel_type = yuv == out ? ZIMG_PIXEL_WORD : ZIMG_PIXEL_BYTE;
+    to.depth = yuv == out ? 10 : 8;
     to.pixel_range = ZIMG_RANGE_LIMITED;
     to.subsample_w = to.subsample_h = 1;
     to.color_family = ZIMG_COLOR_YUV;
     to.matrix_coefficients = zimg_matrix_coefficients_e(c.space);
     to.transfer_characteristics = zimg_transfer_characteristics_e(c.transfer);
     to.color_primaries = zimg_color_primaries_e(c.primaries);
-    zimg_filter_graph* g = zimg_filter_graph_build(&from, &to, nullptr);
+    zimg_graph_builder_params params;
+    zimg_graph_builder_params_default(&params, ZIMG_API_VERSION);
+    params.allow_approximate_gamma = 1;
+    zimg_filter_graph* g = zimg_filter_graph_build(&from, &to, &params);
     ASSERT_TRUE(g);
     size_t tmp = 0;
     zimg_filter_graph_get_tmp_size(g, &tmp);
@@ -229,18 +244,24 @@ void carry(AVFrame* out, const Carriage& c) {
     av_free(scratch);
     zimg_filter_graph_free(g);
     av_frame_free(&rgb);
+    if (yuv == out) return;
+    SwsContext* sws = sws_getContext(kW, kH, AV_PIX_FMT_YUV420P, kW, kH, AV_PIX_FMT_NV12, 0,
+                                     nullptr, nullptr, nullptr);
+    sws_scale(sws, yuv->data, yuv->linesize, 0, kH, out->data, out->linesize);
+    sws_freeContext(sws);
+    av_frame_free(&yuv);
 }
 
 TEST_P(DeepColour, ComesBackCloseToTheOriginal) {
     const Carriage& c = GetParam();
     testmovies::TempFolder dir;
     MovieOptions o;
-    o.encoder = "libx265";
+    o.encoder = c.format == AV_PIX_FMT_NV12 ? "rawvideo" : "libx265";
     o.width = kW;
     o.height = kH;
     o.frames = 2;
     o.bFrames = 0;
-    o.pixelFormat = AV_PIX_FMT_YUV420P10LE;
+    o.pixelFormat = c.format;
     o.colorSpace = c.space;
     o.transfer = c.transfer;
     o.primaries = c.primaries;
@@ -273,12 +294,14 @@ TEST_P(DeepColour, ComesBackCloseToTheOriginal) {
 
 INSTANTIATE_TEST_SUITE_P(
     Movies, DeepColour,
-    ::testing::Values(Carriage{"Pq", AVCOL_TRC_SMPTE2084, AVCOL_PRI_BT2020, AVCOL_SPC_BT2020_NCL,
-                               32, 255, false, "HDR (PQ) shown tone-mapped"},
-                      Carriage{"Hlg", AVCOL_TRC_ARIB_STD_B67, AVCOL_PRI_BT2020,
-                               AVCOL_SPC_BT2020_NCL, 32, 255, false, "HDR (HLG) shown tone-mapped"},
-                      Carriage{"Sdr10Bit", AVCOL_TRC_BT709, AVCOL_PRI_BT709, AVCOL_SPC_BT709, 55, 1,
-                               true, ""}),
+    ::testing::Values(
+        Carriage{"Pq", AVCOL_TRC_SMPTE2084, AVCOL_PRI_BT2020, AVCOL_SPC_BT2020_NCL, 32, 255, false,
+                 "HDR (PQ) shown tone-mapped"},
+        Carriage{"Hlg", AVCOL_TRC_ARIB_STD_B67, AVCOL_PRI_BT2020, AVCOL_SPC_BT2020_NCL, 32, 255,
+                 false, "HDR (HLG) shown tone-mapped"},
+        Carriage{"Sdr10Bit", AVCOL_TRC_BT709, AVCOL_PRI_BT709, AVCOL_SPC_BT709, 55, 1, true, ""},
+        Carriage{"SemiPlanarPq", AVCOL_TRC_SMPTE2084, AVCOL_PRI_BT2020, AVCOL_SPC_BT2020_NCL, 32,
+                 255, false, "HDR (PQ) shown tone-mapped", AV_PIX_FMT_NV12}),
     [](const auto& info) { return std::string(info.param.name); });
 
 double rowMean(const OpenedMovie& m, int y) {
