@@ -3,6 +3,7 @@
 #include "ColourTags.h"
 #include "LibraryLog.h"
 #include "Memory.h"
+#include "WebpPacket.h"
 
 #include <algorithm>
 #include <cstring>
@@ -164,6 +165,7 @@ OSErr decode(const std::vector<uint8_t>& bytes, const Kind& kind, AVFrame** out)
     OSErr result = memFullErr;
     if (ctx && pkt && frame && av_new_packet(pkt, int(bytes.size())) == 0) {
         std::memcpy(pkt->data, bytes.data(), bytes.size());
+        CutWebpPacketToContainer(kind.codec, pkt);
         ctx->opaque = &state;
         ctx->get_buffer2 = checkedGetBuffer;
         ctx->max_pixels = int64_t(kMaxPictureSide) * kMaxPictureSide;

@@ -3,6 +3,7 @@
 #include "ColourTags.h"
 #include "Movies.h"
 #include "OpenRefusal.h"
+#include "WebpPacket.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -497,6 +498,7 @@ MovieSource::Outcome MovieSource::decodeTo(long index, bool afterSeek) {
         // refer to it; the decoder tells which from the picture's own header.
         const bool passedOver = skipPassedOver && pkt->pts != noPts && pkt->pts < target;
         dec->skip_frame = passedOver ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+        CutWebpPacketToContainer(dec->codec_id, pkt);
         int s = avcodec_send_packet(dec, pkt);
         if (s == AVERROR(EAGAIN)) continue; // take pictures out first, then send again
         packetPending = false;
