@@ -73,6 +73,9 @@ const Bitmapio& Chain::bitmap() {
     } else {
         copy_ = std::make_unique<PixRectRW<ARGBVal>>(*region_);
         bitmap_ = std::make_unique<Bitmapio>(*copy_);
+        // The bitmap holds the copy's pixels now; releasing the copy at once
+        // keeps one whole frame less in memory while the still is written.
+        copy_.reset();
     }
     return *bitmap_;
 }

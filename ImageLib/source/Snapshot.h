@@ -46,7 +46,8 @@ struct Size {
 
 // The temporaries of one snapshot: the region view, then the owned copy or the
 // continuous view and the resampler, then the bitmap; released in the reverse
-// order. Nothing is computed until bitmap().
+// order, except the copy, which goes as soon as the bitmap holds its pixels.
+// Nothing is computed until bitmap().
 class Chain {
 public:
     // `crop` null: the whole frame. The frame must outlive the chain.
