@@ -1,28 +1,11 @@
 // Platform images: layouts that do not fit their bytes are refused, and a
-// provider's bytes are released when the last image holding them goes.
+// provider's bytes are released when the last image holding them goes (the
+// bitmap representations are tested with Qt's images).
 #include "PlatformImage.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
-
-TEST(NSImages, UnsupportedRepresentationsAreRefused) {
-    // width, height, bits per sample, has alpha, planar, bytes per row (0: packed).
-    const std::tuple<long, long, long, bool, bool, long> refused[] = {
-        {2, 2, 16, true, false, 0},
-        {2, 2, 8, true, true, 0},
-        {2, 2, 8, true, false, 7}}; // rows shorter than the pixels
-    for (auto [w, h, bps, alpha, planar, bpr] : refused)
-        EXPECT_EQ(NSBitmapImageRep::initWithBitmapDataPlanes(nullptr, w, h, bps, 4, alpha, planar,
-                                                             NSDeviceRGBColorSpace, bpr, 0),
-                  nullptr)
-            << w << " " << bps << " " << bpr;
-    NSBitmapImageRep* padded = NSBitmapImageRep::initWithBitmapDataPlanes(
-        nullptr, 3, 2, 8, 3, false, false, NSDeviceRGBColorSpace, 16, 0);
-    ASSERT_NE(padded, nullptr);
-    EXPECT_EQ(padded->bytesPerRow(), 16);
-    padded->release();
-}
 
 TEST(CGImages, LayoutsThatDoNotFitTheBytesAreRefusedAndTheLastHolderReleases) {
     static int released;
