@@ -191,6 +191,7 @@ bool openVideo(Encoder& e, AVFormatContext* oc, const MovieOptions& o, std::stri
         e.ctx->flags |= AV_CODEC_FLAG_QSCALE;
         e.ctx->global_quality = FF_QP2LAMBDA * (o.quality ? o.quality : 2);
         if (o.encoder == "mjpeg") e.ctx->max_b_frames = 0;
+        if (o.encoder == "libwebp") av_dict_set(&opts, "lossless", "1", 0);
     }
     int r = avcodec_open2(e.ctx, codec, &opts);
     av_dict_free(&opts);
@@ -366,20 +367,18 @@ bool writeImage(const std::string& path, const std::string& encoder, int width, 
     return writeStill(path, o, error);
 }
 
-bool writeStill(const std::string& path, const MovieOptions& o, std::string* error) {
-    const int number = int(o.firstPts);
-    const AVCodec* codec = avcodec_find_encoder_by_name(o.encoder.c_str());
-    if (!codec) return fail(error, "no encoder " + o.encoder);
+std::vector<uint8_t> encodeStill(const MovieOptions& o, std::string* error) {
+    std::vector<uint8_t> bytes;
     Encoder e;
     AVFormatContext* oc = avformat_alloc_context(); // only for its flags
     oc->oformat = av_guess_format("image2", nullptr, nullptr);
-    bool ok = openVideo(e, oc, o, error);
+    const bool ok = openVideo(e, oc, o, error);
     avformat_free_context(oc);
-    if (!ok) return false;
-    AVFrame* f = picture(e, o, number);
+    if (!ok) return bytes;
+    AVFrame* f = picture(e, o, int(o.firstPts));
     f->pts = 0;
+    f->quality = e.ctx->global_quality;
     AVPacket* pkt = av_packet_alloc();
-    std::vector<uint8_t> bytes;
     int r = avcodec_send_frame(e.ctx, f);
     if (r >= 0) r = avcodec_send_frame(e.ctx, nullptr);
     while (r >= 0 && (r = avcodec_receive_packet(e.ctx, pkt)) >= 0) {
@@ -387,7 +386,13 @@ bool writeStill(const std::string& path, const MovieOptions& o, std::string* err
         av_packet_unref(pkt);
     }
     av_packet_free(&pkt);
-    if (bytes.empty()) return fail(error, "nothing encoded");
+    if (bytes.empty()) fail(error, "nothing encoded");
+    return bytes;
+}
+
+bool writeStill(const std::string& path, const MovieOptions& o, std::string* error) {
+    const std::vector<uint8_t> bytes = encodeStill(o, error);
+    if (bytes.empty()) return false;
     try {
         WriteFileBytes(path, bytes);
     } catch (const std::exception& e) {
