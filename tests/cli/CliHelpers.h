@@ -16,8 +16,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -55,13 +53,6 @@ struct ProgramRun {
     std::string out, err;
 };
 
-inline std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 #ifdef MOVIESNAP_PROGRAM
 // Runs the moviesnap program with `args`, standard output and error caught
 // in files of `dir`.
@@ -84,8 +75,9 @@ inline ProgramRun runProgram(const ScratchFolder& dir, std::vector<std::string> 
     int wstatus = 0;
     if (pid > 0 && waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus))
         r.status = WEXITSTATUS(wstatus);
-    r.out = slurp(outPath);
-    r.err = slurp(errPath);
+    const std::vector<unsigned char> out = ReadFileBytes(outPath), err = ReadFileBytes(errPath);
+    r.out.assign(out.begin(), out.end());
+    r.err.assign(err.begin(), err.end());
     unlink(outPath.c_str());
     unlink(errPath.c_str());
     return r;
