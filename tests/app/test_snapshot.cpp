@@ -60,7 +60,7 @@ void TestSnapshot::initTestCase() {
     // The preferences live and die with this run.
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                        QString::fromStdString(dir->file("settings")));
-    vga = makeMovie(*dir, "vga.mp4", 640, 480, 4);
+    vga = numberedMovie(*dir, "vga.mp4", 640, 480, 4);
 }
 
 void TestSnapshot::init() {

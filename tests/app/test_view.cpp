@@ -43,9 +43,9 @@ private:
 
 void TestView::initTestCase() {
     dir = std::make_unique<testmovies::TempFolder>();
-    small = makeMovie(*dir, "small.mp4", 64, 48, 12);
-    vga = makeMovie(*dir, "vga.mp4", 640, 480, 3);
-    second = makeMovie(*dir, "second.mkv", 96, 64, 5);
+    small = numberedMovie(*dir, "small.mp4", 64, 48, 12);
+    vga = numberedMovie(*dir, "vga.mp4", 640, 480, 3);
+    second = numberedMovie(*dir, "second.mkv", 96, 64, 5);
 }
 
 void TestView::openThroughTheDialog() {

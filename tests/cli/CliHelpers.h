@@ -19,20 +19,7 @@
 #include <string>
 #include <vector>
 
-// A numbered movie of w x h with B-frames, `frames` long, keyframes every `gop`.
-inline std::string numberedMovie(const ScratchFolder& dir, const std::string& name, int w = 64,
-                                 int h = 48, int frames = 30, int gop = 12) {
-    testmovies::MovieOptions o;
-    o.width = w;
-    o.height = h;
-    o.frames = frames;
-    o.gop = gop;
-    o.bFrames = 2;
-    const std::string path = dir.file(name);
-    std::string error;
-    EXPECT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
-    return path;
-}
+using testmovies::numberedMovie;
 
 // The frame number painted into an image file; -1 unreadable, -2 no image.
 inline int numberIn(const std::string& path) {

@@ -427,6 +427,19 @@ int readFrameNumber(const uint8_t* pixels, int width, int height, long rowBytes,
     return (word >> 12) == checkBits(number) ? number : -1;
 }
 
+std::string numberedMovie(const TempFolder& dir, const std::string& name, int width, int height,
+                          int frames, int gop) {
+    MovieOptions o;
+    o.width = width;
+    o.height = height;
+    o.frames = frames;
+    o.gop = gop;
+    std::string error;
+    const std::string path = dir.file(name);
+    if (!writeMovie(path, o, &error)) throw std::runtime_error("writeMovie " + name + ": " + error);
+    return path;
+}
+
 bool writeRandom(const std::string& path, size_t size, uint32_t seed) {
     std::mt19937 gen(seed);
     std::vector<uint8_t> bytes(size);

@@ -78,4 +78,10 @@ bool writeRandom(const std::string& path, size_t size, uint32_t seed);
 // The tests' temporary folder, removed with everything in it when it goes.
 using TempFolder = ::ScratchFolder;
 
+// A movie of `frames` numbered w x h pictures with B-frames, keyframes every
+// `gop`, written into `dir`; its path. Throws std::runtime_error when the
+// libraries refuse.
+std::string numberedMovie(const TempFolder& dir, const std::string& name, int width = 64,
+                          int height = 48, int frames = 30, int gop = 12);
+
 } // namespace testmovies
