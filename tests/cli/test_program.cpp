@@ -33,7 +33,6 @@ TEST_F(Program, UsageErrorsExit2NamingTheArgument) {
         {{*movie, "-o", dir.file("x.jpg"), "--time", "9"}, "--time '9'"},
         {{*movie, "-o", dir.file("x.jpg"), "--crop", "64,0,5,5"}, "--crop"}, // wholly outside
         {{*movie, "-o", dir.file("x.jpg"), "--scale", "0", "--crop", "0,0,3,3"}, "--scale"},
-        {{}, "MOVIE"},
     };
     for (const auto& [args, named] : cases) {
         const ProgramRun r = snap(args);
@@ -44,8 +43,6 @@ TEST_F(Program, UsageErrorsExit2NamingTheArgument) {
         EXPECT_NE(r.err.find("\nusage: moviesnap"), std::string::npos) << r.err;
     }
     EXPECT_TRUE(dir.entries().empty()) << "a refused run wrote something";
-    const ProgramRun help = snap({"--help"});
-    EXPECT_TRUE(help.status == 0 && help.out.starts_with("usage: moviesnap")) << help.out;
 }
 
 TEST_F(Program, MoviesThatCannotBeOpenedExit3) {
