@@ -84,9 +84,6 @@ TEST(TimeCode, HoursMinutesSecondsFrames) {
     EXPECT_EQ(none.getTime(h, m, s, f), 1);
     EXPECT_EQ(none.fps, 0);
     EXPECT_EQ((std::vector<int>{h, m, s, f}), (std::vector<int>{0, 0, 0, 1234}));
-    short rate = 9;
-    EXPECT_EQ(GetMovieFPS(nullptr, &rate), 0);
-    EXPECT_EQ(rate, 0);
 }
 
 // A movie whose box gives no frame buffer counts as not opened: no movie, no
