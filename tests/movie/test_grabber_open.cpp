@@ -63,10 +63,10 @@ TEST(TimeCode, HoursMinutesSecondsFrames) {
     ASSERT_TRUE(g && g->movie);
     short h, m, s, f;
     g->fps = 0;
-    g->currentFrame = 3 * 3600 * 25 + 61 * 25 + 7;
+    g->currentFrame = 3 * 3600 * 25 + 61 * 25 + 24; // the last frame of its second
     EXPECT_EQ(g->getTime(h, m, s, f), 1);
     EXPECT_EQ(g->fps, 25) << "the rate is refreshed";
-    EXPECT_EQ((std::vector<int>{h, m, s, f}), (std::vector<int>{3, 1, 1, 7}));
+    EXPECT_EQ((std::vector<int>{h, m, s, f}), (std::vector<int>{3, 1, 1, 24}));
     g->currentFrame = 25;
     g->getTime(h, m, s, f);
     EXPECT_EQ((std::vector<int>{h, m, s, f}), (std::vector<int>{0, 0, 1, 0}));
