@@ -1,4 +1,4 @@
-// The display image of an offscreen world: byte order, row length, size, null.
+// The display image of an offscreen world: byte order, row length and size.
 #include "gworldToNSImage.h"
 
 #include <gtest/gtest.h>

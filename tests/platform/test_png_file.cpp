@@ -1,5 +1,5 @@
 // PNG files: every colour value kept, alpha dropped, rows honoured, and a
-// failed write that leaves neither a partial file nor a changed old one.
+// failed write that leaves no partial file.
 #include "PngFile.h"
 #include "ReadImage.h"
 #include "ScratchFolder.h"
