@@ -73,15 +73,4 @@ struct App {
     }
 };
 
-// A generated movie of w x h with `frames` numbered pictures.
-inline std::string makeMovie(const testmovies::TempFolder& dir, const std::string& name, int w,
-                             int h, int frames) {
-    testmovies::MovieOptions o;
-    o.width = w;
-    o.height = h;
-    o.frames = frames;
-    const std::string path = dir.file(name);
-    std::string error;
-    if (!testmovies::writeMovie(path, o, &error)) qFatal("writeMovie: %s", error.c_str());
-    return path;
-}
+using testmovies::numberedMovie;

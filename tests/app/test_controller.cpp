@@ -17,7 +17,7 @@ private slots:
 
 void TestController::keyboard() {
     testmovies::TempFolder dir;
-    const std::string movie = makeMovie(dir, "m.mp4", 64, 48, 12);
+    const std::string movie = numberedMovie(dir, "m.mp4", 64, 48, 12);
     App app;
     const auto& m = app.ui.main;
     app.win->activateWindow();
@@ -63,7 +63,7 @@ void TestController::keyboard() {
 
 void TestController::shuttleRepeatsAndSpringsBack() {
     testmovies::TempFolder dir;
-    const std::string movie = makeMovie(dir, "m.mp4", 64, 48, 12);
+    const std::string movie = numberedMovie(dir, "m.mp4", 64, 48, 12);
     App app;
     QVERIFY(app.open(movie));
     QSlider* shuttle = app.obj->shuttle;
@@ -111,7 +111,7 @@ void TestController::notAMoviePath() {
     const std::string text = dir.file("notes.txt");
     WriteFileBytes(text, {'h', 'e', 'l', 'l', 'o', '\n'});
     App app;
-    QVERIFY(app.open(makeMovie(dir, "m.mp4", 64, 48, 4)));
+    QVERIFY(app.open(numberedMovie(dir, "m.mp4", 64, 48, 4)));
     MoviePixRect* before = app.view->mpr;
     // The open is abandoned: same frame source, same title.
     QVERIFY(!app.obj->openPath(QString::fromStdString(text)));

@@ -16,25 +16,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-// A numbered movie of w x h with B-frames, `frames` long, keyframes every `gop`.
-inline std::string numberedMovie(const ScratchFolder& dir, const std::string& name, int w = 64,
-                                 int h = 48, int frames = 30, int gop = 12) {
-    testmovies::MovieOptions o;
-    o.width = w;
-    o.height = h;
-    o.frames = frames;
-    o.gop = gop;
-    o.bFrames = 2;
-    const std::string path = dir.file(name);
-    std::string error;
-    EXPECT_TRUE(testmovies::writeMovie(path, o, &error)) << error;
-    return path;
-}
+using testmovies::numberedMovie;
 
 // The frame number painted into an image file; -1 unreadable, -2 no image.
 inline int numberIn(const std::string& path) {
@@ -54,13 +39,6 @@ struct ProgramRun {
     int status = -1; // the exit status; -1 when it did not exit normally
     std::string out, err;
 };
-
-inline std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 #ifdef MOVIESNAP_PROGRAM
 // Runs the moviesnap program with `args`, standard output and error caught
@@ -84,8 +62,9 @@ inline ProgramRun runProgram(const ScratchFolder& dir, std::vector<std::string> 
     int wstatus = 0;
     if (pid > 0 && waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus))
         r.status = WEXITSTATUS(wstatus);
-    r.out = slurp(outPath);
-    r.err = slurp(errPath);
+    const std::vector<unsigned char> out = ReadFileBytes(outPath), err = ReadFileBytes(errPath);
+    r.out.assign(out.begin(), out.end());
+    r.err.assign(err.begin(), err.end());
     unlink(outPath.c_str());
     unlink(errPath.c_str());
     return r;

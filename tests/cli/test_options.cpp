@@ -28,19 +28,6 @@ std::string refusal(const std::vector<const char*>& args) {
 
 } // namespace
 
-TEST(Options, DefaultsAreTheApplicationsFirstChoices) {
-    const Options o = parse({"in.mp4", "-o", "out.jpg"});
-    EXPECT_EQ(o.movie, "in.mp4");
-    EXPECT_EQ(o.output, "out.jpg");
-    EXPECT_EQ(o.kind, ImageKind::jpeg);
-    EXPECT_EQ(o.frames, std::vector<int>{0});
-    EXPECT_EQ(o.interp, 1); // smooth bilinear, the first entry of the list
-    EXPECT_EQ(o.quality, 25);
-    EXPECT_TRUE(o.interlace);
-    EXPECT_FALSE(o.scale || o.width || o.crop || o.time);
-    EXPECT_FALSE(o.severalFrames());
-}
-
 TEST(Options, EveryOptionIsRead) {
     const Options o = parse({"--frame=7", "--every", "5", "--crop", "10,20.5,100,50", "--scale",
                              "10", "--interp", "bspline", "--quality", "0", "--no-interlace", "-q",

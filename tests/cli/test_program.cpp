@@ -1,13 +1,9 @@
 // The moviesnap program as a user runs it: exit statuses and messages, exact
-// frames of movies with B-frames, batches and their names, --info, crops and
-// sizes, and files that cannot be written.
+// frames of movies with B-frames, batches and their names, --info, and files
+// that cannot be written.
 #include "CliHelpers.h"
 
 #include <sys/stat.h>
-
-#include <algorithm>
-#include <iterator>
-#include <sstream>
 
 #ifdef MOVIESNAP_PROGRAM
 
@@ -37,7 +33,6 @@ TEST_F(Program, UsageErrorsExit2NamingTheArgument) {
         {{*movie, "-o", dir.file("x.jpg"), "--time", "9"}, "--time '9'"},
         {{*movie, "-o", dir.file("x.jpg"), "--crop", "64,0,5,5"}, "--crop"}, // wholly outside
         {{*movie, "-o", dir.file("x.jpg"), "--scale", "0", "--crop", "0,0,3,3"}, "--scale"},
-        {{}, "MOVIE"},
     };
     for (const auto& [args, named] : cases) {
         const ProgramRun r = snap(args);
@@ -48,8 +43,6 @@ TEST_F(Program, UsageErrorsExit2NamingTheArgument) {
         EXPECT_NE(r.err.find("\nusage: moviesnap"), std::string::npos) << r.err;
     }
     EXPECT_TRUE(dir.entries().empty()) << "a refused run wrote something";
-    const ProgramRun help = snap({"--help"});
-    EXPECT_TRUE(help.status == 0 && help.out.starts_with("usage: moviesnap")) << help.out;
 }
 
 TEST_F(Program, MoviesThatCannotBeOpenedExit3) {
@@ -92,37 +85,6 @@ TEST_F(Program, InfoPrintsTheSummaryLineAndWritesNothing) {
     // 30 frames at 25 a second: the time code of frame 30 is 1 second and 5 frames.
     EXPECT_EQ(r.out, "DUR:0:0:1:5 SZ:64x48 25 fps\nframes: 30\n");
     EXPECT_TRUE(dir.entries().empty());
-}
-
-TEST_F(Program, CropsAndSizes) {
-    ASSERT_EQ(snap({*movie, "--frame", "3", "-o", dir.file("whole.png")}).status, 0);
-    const ReadImage whole(dir.file("whole.png"));
-    // Crops take their far edges (columns 10 to 30) and are cut to the frame,
-    // fractions summed before truncation (columns 50 to 63); scale positions
-    // 8 halve, 10 double; explicit sizes. The first pixel and the last are the
-    // whole frame's at the crop's corners.
-    for (const auto& [extra, w, h, x, y] : {
-             std::tuple{"--crop 10,5,20,10", 21, 11, 10, 5},
-             {"--crop 50.5,40,30,30", 14, 8, 50, 40},
-             {"--scale 8", 32, 24, -1, -1},
-             {"--scale 10", 128, 96, -1, -1},
-             {"--scale 0", 6, 5, -1, -1},
-             {"--size 100x30", 100, 30, -1, -1},
-             {"--size 64x48 --crop 10,5,20,10", 64, 48, -1, -1},
-         }) {
-        std::vector<std::string> args{*movie, "--frame", "3", "-o", dir.file("s.png")};
-        std::istringstream words(extra);
-        args.insert(args.end(), std::istream_iterator<std::string>(words), {});
-        ASSERT_EQ(snap(args).status, 0) << extra;
-        const ReadImage s(dir.file("s.png"));
-        ASSERT_EQ(s.width, w) << extra;
-        ASSERT_EQ(s.height, h) << extra;
-        if (x < 0) continue;
-        EXPECT_TRUE(std::equal(s.at(0, 0), s.at(0, 0) + 4, whole.at(x, y))) << extra;
-        EXPECT_TRUE(
-            std::equal(s.at(w - 1, h - 1), s.at(w - 1, h - 1) + 4, whole.at(x + w - 1, y + h - 1)))
-            << extra;
-    }
 }
 
 TEST_F(Program, UnwritableOutputsExit1AndLeaveNothingPartial) {

@@ -1,5 +1,6 @@
 // The snapshot chain: crop bounds with their far edges included, scale-slider
-// positions, and the bitmap a copied and a resampled region build.
+// positions, and the bitmap a copied region builds (resampled ones are the
+// snapshot road's tests).
 #include "Snapshot.h"
 
 #include <gtest/gtest.h>
@@ -60,18 +61,4 @@ TEST(SnapshotChain, CropCutToTheFrameCopiesItsPixels) {
             ASSERT_EQ(p[2], want.green);
             ASSERT_EQ(p[3], want.blue);
         }
-}
-
-TEST(SnapshotChain, ResampledBitmapIsTheResamplersPixels) {
-    Frame f(40, 30);
-    const Snapshot::Bounds crop = Snapshot::cropBounds(3, 2, 20, 15);
-    Snapshot::Chain c(f.raster, &crop, Snapshot::Size::byScale(Snapshot::scaleForPosition(10)),
-                      SICubicBSpline);
-    const Bitmapio& bm = c.bitmap();
-    ASSERT_EQ(bm.width, 42);
-    PixRectRef<ARGBVal> region(f.raster, 3, 2, 23, 17);
-    ContImageRef<ARGBVal> cont(region, SICubicBSpline);
-    const Bitmap want(SamplePixRectNC<ARGBVal, ARGBVal>(cont, 0.5, 0.5, SIInterpolated));
-    EXPECT_EQ(std::vector<unsigned char>(bm.data, bm.data + bm.dataSize),
-              std::vector<unsigned char>(want.data, want.data + want.dataSize));
 }

@@ -1,4 +1,4 @@
-// The tile cache's reading and ageing.
+// The tile cache's reading.
 #include "ImageLib.h"
 
 #include <gtest/gtest.h>
@@ -53,21 +53,4 @@ TEST(TileCache, ReadsCreateWholeTilesOnceAndServeFromThem) {
     EXPECT_EQ(corner->pix(129, 69).grey, src.value(129, 69));
     EXPECT_EQ(c.pix(130, 0).grey, 0); // outside: black, nothing cached
     EXPECT_EQ(c.tilecount(), 3);
-}
-
-TEST(TileCache, ClearOldestRemovesTheFirstMadeTile) {
-    CountingSource src(-10, -10, 99, 99); // negative origin: tiles count from lx, ly
-    PixRectC<GreyPixel<unsigned char>> c(&src);
-    c.initcache(16, 16);
-    c.pix(50, 50);   // tile (3, 3), age 0
-    c.pix(-10, -10); // tile (0, 0), age 1
-    c.pix(5, -10);   // tile (0, 0) again: cached, no new age
-    c.pix(6, 6);     // tile (1, 1), age 2
-    EXPECT_EQ(c.tilecount(), 3);
-    EXPECT_EQ(c.tileage(0, 0), 1);
-    c.clearoldest();
-    EXPECT_EQ(c.tileage(3, 3), 0);
-    c.clearoldest();
-    EXPECT_EQ(c.tilecount(), 1);
-    EXPECT_EQ(c.tileage(1, 1), 2); // (0, 0) went, (1, 1) stays
 }

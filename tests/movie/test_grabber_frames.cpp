@@ -69,6 +69,8 @@ std::vector<Kind> kinds() {
     scene.height = 120;
     scene.content = testmovies::Content::scene;
     k.push_back({"ColourScene", "scene.mp4", scene});
+    // A single image is a movie of one sample: every step and jump stays at it.
+    k.push_back({"OneImage", "one.png", kindOptions(1, 1, 0, "png")});
     return k;
 }
 
@@ -128,26 +130,10 @@ TEST_P(FrameNumbers, EveryFrameShowsItsOwnNumber) {
 INSTANTIATE_TEST_SUITE_P(Kinds, FrameNumbers, ::testing::ValuesIn(kinds()),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// A single image is a movie of one sample: every step and jump stays at it.
-TEST(GrabberTiming, OneFrameMovieStaysAtItsFrame) {
-    testmovies::TempFolder dir;
-    std::string error, path = dir.file("still.png");
-    ASSERT_TRUE(testmovies::writeImage(path, "png", 48, 32, 5, &error)) << error;
-    auto g = grab(path);
-    ASSERT_TRUE(g && g->movie);
-    EXPECT_EQ(g->frameCount, 1u);
-    EXPECT_EQ(shownNumber(*g), 5);
-    EXPECT_EQ(g->nextFrame(), 0);
-    EXPECT_EQ(g->previousFrame(), 0);
-    g->setFrameNumber(7);
-    EXPECT_EQ(g->currentFrame, 0u);
-    g->drawFrame();
-    EXPECT_EQ(shownNumber(*g), 5);
-}
-
 // The box is moved to the origin before the buffer is sized from it; the
-// views present all rows, the even rows and the odd rows of that buffer.
-TEST(GrabberViews, BoxAtOriginAndFieldViews) {
+// views present all rows, the even rows and the odd rows of that buffer; the
+// interlace flag reaches the video track's hints only.
+TEST(GrabberViews, BoxAtOriginFieldViewsAndTheInterlaceFlag) {
     testmovies::TempFolder dir;
     MovieOptions o;
     o.frames = 3;
@@ -176,15 +162,9 @@ TEST(GrabberViews, BoxAtOriginAndFieldViews) {
         for (int k = 0; k <= g.evenLines->hy(); ++k) EXPECT_EQ(g.evenLines->pix(3, k).red, 2 * k);
         for (int k = 0; k <= g.oddLines->hy(); ++k) EXPECT_EQ(g.oddLines->pix(3, k).red, 2 * k + 1);
     }
-}
 
-// The interlace flag reaches the video track's hints only.
-TEST(GrabberViews, InterlaceFlagReachesOnlyVideo) {
-    testmovies::TempFolder dir;
-    MovieOptions o;
-    o.frames = 2;
-    o.withSound = true;
-    auto g = grab(writtenMovie(dir, "sound.mkv", o));
+    // The interlace flag reaches the video track's hints only.
+    auto g = grab(path);
     ASSERT_TRUE(g && g->movie);
     Media video = GetTrackMedia(GetMovieIndTrackType(g->movie, 1, VideoMediaType, 1));
     Media sound = GetTrackMedia(GetMovieIndTrackType(g->movie, 1, SoundMediaType, 1));

@@ -69,14 +69,6 @@ TEST_F(Navigation, MovieAndImageTypesOfferTheirFilesByExtension) {
     DisposeHandle(reinterpret_cast<Handle>(types));
 }
 
-// A block claiming more types than it holds is read only as far as it goes.
-TEST_F(Navigation, OverlongTypeListsAreReadAsFarAsTheyGo) {
-    NavTypeListHandle lying = typeList({FOUR_CHAR_CODE("MooV")}, 0);
-    (*lying)->osTypeCount = 500;
-    EXPECT_EQ(NavFiltersForTypeList(lying).size(), 1u);
-    DisposeHandle(reinterpret_cast<Handle>(lying));
-}
-
 TEST_F(Navigation, ADismissedOpenDialogIsUserCancelledWithAnInvalidReply) {
     NavReplyRecord reply;
     reply.validRecord = true; // whatever was there before

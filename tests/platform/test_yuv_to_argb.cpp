@@ -97,11 +97,10 @@ TEST(YuvToArgb, FastMatchesTheReferenceBitForBit) {
                             // The large picture takes a share of the cases,
                             // every range, siting and byte order among them.
                             if (big && i++ % 5 != int(m)) continue;
-                            SCOPED_TRACE(std::to_string(size[0]) + "x" + std::to_string(size[1]) +
-                                         " " + layoutName(layout) + " matrix " +
-                                         std::to_string(int(m)) + (full ? " full" : " limited") +
-                                         (centred ? " centred" : " left") +
-                                         (rgba ? " rgba" : " argb"));
+                            SCOPED_TRACE(testing::Message()
+                                         << size[0] << "x" << size[1] << " " << layoutName(layout)
+                                         << " matrix " << int(m) << " full " << full << " centred "
+                                         << centred << " rgba " << rgba);
                             expectSameAsReference({&widest, &baseline}, pic.planes,
                                                   {m, full, centred}, rgba);
                         }

@@ -45,17 +45,6 @@ std::string firstPath(const NavReplyRecord& reply) {
 
 } // namespace
 
-TEST(QtDialogs, WithoutAGuiApplicationTheyAnswerCancelled) {
-    QCoreApplication app(argc, argv); // a program without widgets
-    QtDialogsScope qt;
-    NavReplyRecord reply;
-    EXPECT_EQ(NavGetFile(nullptr, &reply, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
-              userCanceledErr);
-    EXPECT_EQ(NavPutFile(nullptr, &reply, nullptr, nullptr, FOUR_CHAR_CODE("JPEG"), 0, nullptr),
-              userCanceledErr);
-    EXPECT_FALSE(reply.validRecord);
-}
-
 TEST(QtDialogs, TheDialogsShowTheRequestAndAnswerTheChosenFile) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -1,13 +1,12 @@
 #include "TestImages.h"
 #include "ScratchFolder.h"
+#include "TestMovies.h"
 
 #include <algorithm>
 #include <stdexcept>
 
 extern "C" {
-#include <libavcodec/avcodec.h>
 #include <libavutil/frame.h>
-#include <libavutil/opt.h>
 #include <libswscale/swscale.h>
 }
 
@@ -36,85 +35,35 @@ TestRaster FlatRaster(int width, int height, uint8_t r, uint8_t g, uint8_t b, ui
     return out;
 }
 
-namespace {
-
-struct Encoder {
-    AVCodecContext* ctx = nullptr;
-    AVFrame* frame = nullptr;
-    AVPacket* pkt = nullptr;
-    SwsContext* sws = nullptr;
-    ~Encoder() {
-        sws_freeContext(sws);
-        av_packet_free(&pkt);
-        av_frame_free(&frame);
-        avcodec_free_context(&ctx);
-    }
-};
-
-[[noreturn]] void fail(const std::string& what) {
-    throw std::runtime_error("test image encoding: " + what);
-}
-
-std::vector<uint8_t> encode(const char* name, AVPixelFormat format, const TestRaster& r,
-                            TestImageFormat kind) {
-    const AVCodec* codec = avcodec_find_encoder_by_name(name);
-    if (!codec) fail(std::string("no encoder ") + name);
-    Encoder e;
-    e.ctx = avcodec_alloc_context3(codec);
-    e.frame = av_frame_alloc();
-    e.pkt = av_packet_alloc();
-    if (!e.ctx || !e.frame || !e.pkt) fail("out of memory");
-    e.ctx->width = r.width;
-    e.ctx->height = r.height;
-    e.ctx->pix_fmt = format;
-    e.ctx->time_base = {1, 25};
-    if (kind == TestImageFormat::JPEG) {
-        e.ctx->flags |= AV_CODEC_FLAG_QSCALE;
-        e.ctx->global_quality = FF_QP2LAMBDA * 2;
-    }
-    if (kind == TestImageFormat::WebP) av_opt_set_int(e.ctx->priv_data, "lossless", 1, 0);
-    if (avcodec_open2(e.ctx, codec, nullptr) < 0) fail(std::string("cannot open ") + name);
-
-    e.frame->format = format;
-    e.frame->width = r.width;
-    e.frame->height = r.height;
-    if (av_frame_get_buffer(e.frame, 0) < 0) fail("no frame buffer");
-    e.frame->quality = e.ctx->global_quality;
-    e.sws = sws_getContext(r.width, r.height, AV_PIX_FMT_RGBA, r.width, r.height, format,
-                           SWS_POINT | SWS_BITEXACT | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT,
-                           nullptr, nullptr, nullptr);
-    if (!e.sws) fail("no converter");
-    const uint8_t* src[4] = {r.rgba.data(), nullptr, nullptr, nullptr};
-    const int srcStride[4] = {r.width * 4, 0, 0, 0};
-    sws_scale(e.sws, src, srcStride, 0, r.height, e.frame->data, e.frame->linesize);
-
-    std::vector<uint8_t> out;
-    if (avcodec_send_frame(e.ctx, e.frame) < 0) fail("encoder refused the frame");
-    avcodec_send_frame(e.ctx, nullptr);
-    while (avcodec_receive_packet(e.ctx, e.pkt) == 0) {
-        out.insert(out.end(), e.pkt->data, e.pkt->data + e.pkt->size);
-        av_packet_unref(e.pkt);
-    }
-    if (out.empty()) fail("no output");
-    return out;
-}
-
-} // namespace
-
 std::vector<uint8_t> EncodeTestImage(const TestRaster& r, TestImageFormat format) {
-    switch (format) {
-    case TestImageFormat::PNG:
-        return encode("png", r.alpha ? AV_PIX_FMT_RGBA : AV_PIX_FMT_RGB24, r, format);
-    case TestImageFormat::JPEG:
-        return encode("mjpeg", AV_PIX_FMT_YUVJ444P, r, format);
-    case TestImageFormat::TIFF:
-        return encode("tiff", r.alpha ? AV_PIX_FMT_RGBA : AV_PIX_FMT_RGB24, r, format);
-    case TestImageFormat::BMP:
-        return encode("bmp", AV_PIX_FMT_BGR24, r, format);
-    case TestImageFormat::WebP:
-        return encode("libwebp", AV_PIX_FMT_RGB32, r, format);
-    }
-    fail("unknown format");
+    static const struct {
+        const char* encoder;
+        AVPixelFormat opaque, alpha;
+    } kinds[] = {{"png", AV_PIX_FMT_RGB24, AV_PIX_FMT_RGBA},
+                 {"mjpeg", AV_PIX_FMT_YUVJ444P, AV_PIX_FMT_YUVJ444P},
+                 {"tiff", AV_PIX_FMT_RGB24, AV_PIX_FMT_RGBA},
+                 {"bmp", AV_PIX_FMT_BGR24, AV_PIX_FMT_BGR24},
+                 {"libwebp", AV_PIX_FMT_RGB32, AV_PIX_FMT_RGB32}};
+    const auto& kind = kinds[int(format)];
+    testmovies::MovieOptions o;
+    o.encoder = kind.encoder;
+    o.width = r.width;
+    o.height = r.height;
+    o.pixelFormat = r.alpha ? kind.alpha : kind.opaque;
+    o.painter = [&r](AVFrame* f, int) {
+        SwsContext* sws = sws_getContext(
+            r.width, r.height, AV_PIX_FMT_RGBA, r.width, r.height, AVPixelFormat(f->format),
+            SWS_POINT | SWS_BITEXACT | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr,
+            nullptr);
+        const uint8_t* src[4] = {r.rgba.data(), nullptr, nullptr, nullptr};
+        const int srcStride[4] = {r.width * 4, 0, 0, 0};
+        sws_scale(sws, src, srcStride, 0, r.height, f->data, f->linesize);
+        sws_freeContext(sws);
+    };
+    std::string error;
+    std::vector<uint8_t> bytes = testmovies::encodeStill(o, &error);
+    if (bytes.empty()) throw std::runtime_error("test image encoding: " + error);
+    return bytes;
 }
 
 void WriteTestImage(const std::string& path, const TestRaster& raster, TestImageFormat format) {

@@ -1,5 +1,6 @@
 // Test images made by the tests themselves: rasters with known pixels, and
-// their encodings as PNG, JPEG, TIFF, BMP and WebP through FFmpeg's encoders.
+// their encodings as PNG, JPEG, TIFF, BMP and WebP through the movie
+// generator's still encoder.
 #pragma once
 
 #include <cstdint>

@@ -16,6 +16,7 @@ extern "C" {
 #include <cstring>
 #include <random>
 #include <stdexcept>
+#include <tuple>
 
 namespace testmovies {
 
@@ -44,22 +45,24 @@ std::string avError(int code) {
     return text;
 }
 
-// A scene to look at: hues sweeping across, brightness rising down the
-// picture, a bright disc crossing it; the number's blocks stand on it as grey
-// squares centred on the cells, large enough to cover what readFrameNumber
-// averages, so that the number still reads back.
-void paintScene(AVFrame* f, int number) {
+// Paints picture `number` into a YUV 4:2:0 frame. The scene: hues sweeping
+// across, brightness rising down the picture, a bright disc crossing it; the
+// number's blocks stand on it as grey squares centred on the cells, large
+// enough to cover what readFrameNumber averages, so that the number still
+// reads back.
+void paint(AVFrame* f, const MovieOptions& o, int number) {
     const int w = f->width, h = f->height;
-    const double pi = 3.14159265358979;
+    const bool scene = o.content == Content::scene, flat = o.content == Content::flat;
     const double discX = w * (0.15 + 0.7 * ((number % 100) / 99.0)), discY = h * 0.62;
     const double discR = h * 0.12;
     const int sqx = w / (gridSide * 5) + 4, sqy = h / (gridSide * 5) + 4;
-    auto inSquare = [&](int x, int y, int& cell) {
+    // The number's bit at (x, y), or -1 where the scene shows instead.
+    auto bit = [&](int x, int y) {
         int cx = std::min(gridSide - 1, x * gridSide / w);
         int cy = std::min(gridSide - 1, y * gridSide / h);
         int mx = int((cx + 0.5) * w / gridSide), my = int((cy + 0.5) * h / gridSide);
-        cell = cy * gridSide + cx;
-        return std::abs(x - mx) <= sqx && std::abs(y - my) <= sqy;
+        if (scene && (std::abs(x - mx) > sqx || std::abs(y - my) > sqy)) return -1;
+        return int(cellBit(number, cy * gridSide + cx));
     };
     auto inDisc = [&](double x, double y) {
         return (x - discX) * (x - discX) + (y - discY) * (y - discY) <= discR * discR;
@@ -67,59 +70,29 @@ void paintScene(AVFrame* f, int number) {
     for (int y = 0; y < h; ++y) {
         uint8_t* row = f->data[0] + long(y) * f->linesize[0];
         for (int x = 0; x < w; ++x) {
-            int cell = 0;
-            if (inSquare(x, y, cell))
-                row[x] = cellBit(number, cell) ? light : dark;
-            else if (inDisc(x, y))
-                row[x] = 225;
+            const int b = o.content == Content::fields ? !(y & 1) : bit(x, y);
+            if (flat)
+                row[x] = o.flat[0];
+            else if (b >= 0)
+                row[x] = b ? light : dark;
             else
-                row[x] = uint8_t(50 + 150 * y / std::max(1, h - 1));
+                row[x] = inDisc(x, y) ? 225 : uint8_t(50 + 150 * y / std::max(1, h - 1));
         }
     }
     for (int y = 0; y < (h + 1) / 2; ++y) {
         uint8_t* cbRow = f->data[1] + long(y) * f->linesize[1];
         uint8_t* crRow = f->data[2] + long(y) * f->linesize[2];
         for (int x = 0; x < (w + 1) / 2; ++x) {
-            int cell = 0;
-            double a = 2 * pi * (2.0 * x / w + number / 125.0);
-            uint8_t cb = uint8_t(128 + 90 * std::cos(a)), cr = uint8_t(128 + 90 * std::sin(a));
-            if (inSquare(2 * x, 2 * y, cell) || inSquare(2 * x + 1, 2 * y + 1, cell)) {
-                cb = cr = 128;
-            } else if (inDisc(2 * x + 0.5, 2 * y + 0.5)) {
-                cb = 90, cr = 200;
+            uint8_t cb = flat ? o.flat[1] : 128, cr = flat ? o.flat[2] : 128;
+            if (scene && bit(2 * x, 2 * y) < 0 && bit(2 * x + 1, 2 * y + 1) < 0) {
+                const double a = 2 * 3.14159265358979 * (2.0 * x / w + number / 125.0);
+                const bool disc = inDisc(2 * x + 0.5, 2 * y + 0.5);
+                cb = disc ? 90 : uint8_t(128 + 90 * std::cos(a));
+                cr = disc ? 200 : uint8_t(128 + 90 * std::sin(a));
             }
             cbRow[x] = cb;
             crRow[x] = cr;
         }
-    }
-}
-
-// Paints picture `number` into a YUV 4:2:0 frame.
-void paint(AVFrame* f, const MovieOptions& o, int number) {
-    if (o.content == Content::scene) {
-        paintScene(f, number);
-        return;
-    }
-    const int w = f->width, h = f->height;
-    for (int y = 0; y < h; ++y) {
-        uint8_t* row = f->data[0] + long(y) * f->linesize[0];
-        for (int x = 0; x < w; ++x) {
-            uint8_t v = o.flat[0];
-            if (o.content == Content::numbers) {
-                int cx = std::min(gridSide - 1, x * gridSide / w);
-                int cy = std::min(gridSide - 1, y * gridSide / h);
-                v = cellBit(number, cy * gridSide + cx) ? light : dark;
-            } else if (o.content == Content::fields) {
-                v = (y & 1) ? dark : light;
-            }
-            row[x] = v;
-        }
-    }
-    const uint8_t cb = o.content == Content::flat ? o.flat[1] : 128;
-    const uint8_t cr = o.content == Content::flat ? o.flat[2] : 128;
-    for (int y = 0; y < (h + 1) / 2; ++y) {
-        std::memset(f->data[1] + long(y) * f->linesize[1], cb, size_t((w + 1) / 2));
-        std::memset(f->data[2] + long(y) * f->linesize[2], cr, size_t((w + 1) / 2));
     }
 }
 
@@ -218,6 +191,7 @@ bool openVideo(Encoder& e, AVFormatContext* oc, const MovieOptions& o, std::stri
         e.ctx->flags |= AV_CODEC_FLAG_QSCALE;
         e.ctx->global_quality = FF_QP2LAMBDA * (o.quality ? o.quality : 2);
         if (o.encoder == "mjpeg") e.ctx->max_b_frames = 0;
+        if (o.encoder == "libwebp") av_dict_set(&opts, "lossless", "1", 0);
     }
     int r = avcodec_open2(e.ctx, codec, &opts);
     av_dict_free(&opts);
@@ -393,20 +367,18 @@ bool writeImage(const std::string& path, const std::string& encoder, int width, 
     return writeStill(path, o, error);
 }
 
-bool writeStill(const std::string& path, const MovieOptions& o, std::string* error) {
-    const int number = int(o.firstPts);
-    const AVCodec* codec = avcodec_find_encoder_by_name(o.encoder.c_str());
-    if (!codec) return fail(error, "no encoder " + o.encoder);
+std::vector<uint8_t> encodeStill(const MovieOptions& o, std::string* error) {
+    std::vector<uint8_t> bytes;
     Encoder e;
     AVFormatContext* oc = avformat_alloc_context(); // only for its flags
     oc->oformat = av_guess_format("image2", nullptr, nullptr);
-    bool ok = openVideo(e, oc, o, error);
+    const bool ok = openVideo(e, oc, o, error);
     avformat_free_context(oc);
-    if (!ok) return false;
-    AVFrame* f = picture(e, o, number);
+    if (!ok) return bytes;
+    AVFrame* f = picture(e, o, int(o.firstPts));
     f->pts = 0;
+    f->quality = e.ctx->global_quality;
     AVPacket* pkt = av_packet_alloc();
-    std::vector<uint8_t> bytes;
     int r = avcodec_send_frame(e.ctx, f);
     if (r >= 0) r = avcodec_send_frame(e.ctx, nullptr);
     while (r >= 0 && (r = avcodec_receive_packet(e.ctx, pkt)) >= 0) {
@@ -414,7 +386,13 @@ bool writeStill(const std::string& path, const MovieOptions& o, std::string* err
         av_packet_unref(pkt);
     }
     av_packet_free(&pkt);
-    if (bytes.empty()) return fail(error, "nothing encoded");
+    if (bytes.empty()) fail(error, "nothing encoded");
+    return bytes;
+}
+
+bool writeStill(const std::string& path, const MovieOptions& o, std::string* error) {
+    const std::vector<uint8_t> bytes = encodeStill(o, error);
+    if (bytes.empty()) return false;
     try {
         WriteFileBytes(path, bytes);
     } catch (const std::exception& e) {
@@ -431,21 +409,9 @@ int readFrameNumber(const uint8_t* pixels, int width, int height, long rowBytes,
     for (int cell = 0; cell < gridSide * gridSide; ++cell) {
         // The cell's centre in the picture as coded, turned as the display turns it.
         double u = (cell % gridSide + 0.5) / gridSide, v = (cell / gridSide + 0.5) / gridSide;
-        double du = u, dv = v;
-        switch (((rotationCw % 360) + 360) % 360) {
-        case 90:
-            du = 1 - v, dv = u;
-            break;
-        case 180:
-            du = 1 - u, dv = 1 - v;
-            break;
-        case 270:
-            du = v, dv = 1 - u;
-            break;
-        default:
-            break;
-        }
-        int cx = int(du * width), cy = int(dv * height);
+        for (int turn = ((rotationCw % 360) + 360) % 360; turn >= 90; turn -= 90)
+            std::tie(u, v) = std::pair(1 - v, u);
+        int cx = int(u * width), cy = int(v * height);
         int rx = std::max(0, width / (gridSide * 5)), ry = std::max(0, height / (gridSide * 5));
         long sum = 0, n = 0;
         for (int y = cy - ry; y <= cy + ry; ++y)
@@ -459,6 +425,19 @@ int readFrameNumber(const uint8_t* pixels, int width, int height, long rowBytes,
     }
     int number = word & 0xFFF;
     return (word >> 12) == checkBits(number) ? number : -1;
+}
+
+std::string numberedMovie(const TempFolder& dir, const std::string& name, int width, int height,
+                          int frames, int gop) {
+    MovieOptions o;
+    o.width = width;
+    o.height = height;
+    o.frames = frames;
+    o.gop = gop;
+    std::string error;
+    const std::string path = dir.file(name);
+    if (!writeMovie(path, o, &error)) throw std::runtime_error("writeMovie " + name + ": " + error);
+    return path;
 }
 
 bool writeRandom(const std::string& path, size_t size, uint32_t seed) {

@@ -58,11 +58,13 @@ bool writeMovie(const std::string& path, const MovieOptions& options, std::strin
 // A sound-only file (the container from the file name, e.g. .wav).
 bool writeSoundOnly(const std::string& path, std::string* error = nullptr);
 // One still picture carrying `number`, encoded with `encoder` (png, mjpeg,
-// bmp, tiff), written as the encoder's bytes.
+// bmp, tiff, libwebp: lossless), written as the encoder's bytes.
 bool writeImage(const std::string& path, const std::string& encoder, int width, int height,
                 int number, std::string* error = nullptr);
-// The same for any options: its encoder, size and content (the number is firstPts).
+// The same for any options: its encoder, size and content (the number is firstPts),
+// as a file or as the encoder's bytes (none when the libraries refuse).
 bool writeStill(const std::string& path, const MovieOptions& options, std::string* error = nullptr);
+std::vector<uint8_t> encodeStill(const MovieOptions& options, std::string* error = nullptr);
 
 // The frame number painted into a 32-bit buffer (bytes A,R,G,B or R,G,B,A: the
 // pattern is grey, so only the colour bytes' mean matters), read through a
@@ -75,5 +77,11 @@ bool writeRandom(const std::string& path, size_t size, uint32_t seed);
 
 // The tests' temporary folder, removed with everything in it when it goes.
 using TempFolder = ::ScratchFolder;
+
+// A movie of `frames` numbered w x h pictures with B-frames, keyframes every
+// `gop`, written into `dir`; its path. Throws std::runtime_error when the
+// libraries refuse.
+std::string numberedMovie(const TempFolder& dir, const std::string& name, int width = 64,
+                          int height = 48, int frames = 30, int gop = 12);
 
 } // namespace testmovies
