@@ -526,9 +526,10 @@ Snapshot::Chain MyQuickDrawView::snapshotChain(PixRect<ARGBVal>& frame, const Sn
 QSize MyQuickDrawView::snapshotSize(float scale) {
     ARGBVal pixel;
     PixRectWrap<ARGBVal> onePixel(&pixel, 1, 1, SIAllLines);
-    PixRect<ARGBVal>& frame = mpr && mpr->allLines ? *mpr->allLines : onePixel;
+    PixRect<ARGBVal>* frame = &onePixel;
+    if (mpr && mpr->allLines) frame = &*mpr->allLines;
     // The result's bounds come from the sampler alone; no pixel is computed.
-    const Snapshot::Chain chain = snapshotChain(frame, Snapshot::Size::byScale(scale), SIBilinear);
+    const Snapshot::Chain chain = snapshotChain(*frame, Snapshot::Size::byScale(scale), SIBilinear);
     return {chain.width(), chain.height()};
 }
 
