@@ -112,10 +112,12 @@ void RoadEngine::rows(unsigned char* out, long rowbytes, int y0, int y1) const {
     const int w = s.width();
     std::vector<std::int64_t> acc;
     std::vector<unsigned char> samples;
+    std::vector<std::uint16_t> vsum;
     std::vector<RowSample> sets;
     if (c_.reduce) {
         acc.resize(std::size_t(w) * 3);
         samples.resize(cols_.size() * 4);
+        vsum.resize(cols_.size() * 4);
     }
     std::unique_ptr<FloatRows> floatrows;
     std::unique_ptr<IntegerBilinearRows::WeightCache> weights;
@@ -133,15 +135,22 @@ void RoadEngine::rows(unsigned char* out, long rowbytes, int y0, int y1) const {
         // Footprint means: whole-number sums of the samples taken, times 1 / n.
         // Every sample is a whole number of at most 255, so the double sums the
         // resampler forms are exact and equal these integer sums in any order.
+        // The row samples' bytes are summed column sample by column sample in
+        // 16 bits (up to 257 rows of 255 fit), then each footprint's columns.
         std::fill(acc.begin(), acc.end(), 0);
-        for (const RowSample& rs : sets) {
-            sampleRow(rs, weights.get(), floatrows.get(), samples.data());
-            const unsigned char* sp = samples.data();
+        for (std::size_t r0 = 0; r0 < sets.size(); r0 += 257) {
+            std::fill(vsum.begin(), vsum.end(), std::uint16_t(0));
+            for (std::size_t r = r0; r < std::min(sets.size(), r0 + 257); ++r) {
+                sampleRow(sets[r], weights.get(), floatrows.get(), samples.data());
+                const unsigned char* sp = samples.data();
+                std::uint16_t* vp = vsum.data();
+                for (std::size_t k = 0; k < vsum.size(); ++k) vp[k] = std::uint16_t(vp[k] + sp[k]);
+            }
             for (int x = 0; x < w; ++x) {
                 std::int64_t* a = &acc[std::size_t(x) * 3];
                 std::int64_t r = 0, g = 0, b = 0;
                 for (int k = colstart_[x]; k < colstart_[x + 1]; ++k) {
-                    const unsigned char* q = sp + std::size_t(k) * 4;
+                    const std::uint16_t* q = &vsum[std::size_t(k) * 4];
                     r += q[1];
                     g += q[2];
                     b += q[3];
