@@ -34,6 +34,7 @@ RoadEngine::RoadEngine(const RoadSource& c) : c_(c) {
         bilinearRows_ = std::make_unique<IntegerBilinearRows::Plan>(
             fc, c_.lx - c_.ox, c_.hx - c_.ox, c_.code == SISmoothBilinear);
     }
+    if (c_.code == SICubicBSpline) splineRows_ = std::make_unique<SplineRows>(c_, cols_);
     if (c_.code != SITriangular) return;
 
     // The triangle geometry is tabled when the pairs of fractions are few against
@@ -91,7 +92,7 @@ void RoadEngine::sampleRow(const RowSample& rs, IntegerBilinearRows::WeightCache
         }
         done = true;
     } else if (rowInside && floatrows && c_.code == SICubicBSpline && rs.ay.ringInside) {
-        splineRow(c_, cols_, rs.ay, rs.taps, *floatrows, o);
+        splineRows_->row(rs.ay, rs.taps, *floatrows, o);
         done = true;
     }
     const std::size_t nrest = done ? rest_.size() : cols_.size();

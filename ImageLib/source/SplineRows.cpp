@@ -3,6 +3,8 @@
 // in tap order. Taps of weight 0 add 0 and change nothing.
 #include "SplineRows.h"
 
+#include <algorithm>
+
 FloatRows::FloatRows(int lx, int hx) : w_(std::size_t(std::int64_t(hx) - lx + 1)) {
     data_.resize(w_ * 16);
 }
@@ -23,26 +25,185 @@ const float* FloatRows::get(int y, const ARGBVal* r) {
     return d;
 }
 
-void splineRow(const RoadSource& c, const std::vector<AxisSample>& cols, const AxisSample& ay,
-               const ARGBVal* const taps[4], FloatRows& fr, unsigned char* o) {
-    const float* rowf[4] = {nullptr, nullptr, nullptr, nullptr};
-    for (int j = ay.firstTap; j < ay.endTap; ++j)
-        rowf[j] = fr.get(ay.floorPos - 1 + j, taps[j] - c.ox + c.lx);
-    for (const AxisSample& ax : cols) {
-        if (ax.inside && ax.cellInside && ax.ringInside) {
+namespace {
+
+using RunRow = void (*)(const SplineRows::Runs& runs, const AxisSample& ay,
+                        const float* const rowf[4], unsigned char* o);
+
+// Sample by sample.
+void runsPlain(const SplineRows::Runs& runs, const AxisSample& ay, const float* const rowf[4],
+               unsigned char* o) {
+    for (const SplineRows::Run& run : runs.runs) {
+        for (std::int32_t k = 0; k < run.n; ++k) {
             SplineSum acc;
-            const std::int64_t xb = (std::int64_t(ax.floorPos) - 1 - c.lx) * 4;
+            const std::int64_t xb = run.xb + std::int64_t(k) * 4;
             for (int j = ay.firstTap; j < ay.endTap; ++j) {
                 const float* p = rowf[j] + xb;
-                for (int i = 0; i < 4; ++i) acc.add(p + 4 * i, ax.spline[i] * ay.spline[j]);
+                for (int i = 0; i < 4; ++i) acc.add(p + 4 * i, run.wx[i] * ay.spline[j]);
             }
             int rgb[3];
             acc.colour(rgb);
-            o[0] = 255;
-            o[1] = std::uint8_t(rgb[0]);
-            o[2] = std::uint8_t(rgb[1]);
-            o[3] = std::uint8_t(rgb[2]);
+            unsigned char* q = o + (std::int64_t(run.x) + k) * 4;
+            q[0] = 255;
+            q[1] = std::uint8_t(rgb[0]);
+            q[2] = std::uint8_t(rgb[1]);
+            q[3] = std::uint8_t(rgb[2]);
         }
-        o += 4;
     }
+}
+
+#if IMAGELIB_X86_VECTOR
+#define SPLINE_AVX2 __attribute__((target("avx2")))
+
+// Two samples of a run a vector: lanes 0-3 the first sample's alpha, red,
+// green and blue, lanes 4-7 the next sample's, whose taps lie one pixel on.
+// Each lane takes the steps of SplineSum: the float weight, the tap times it
+// rounded to float, added in tap order.
+// A run's taps for one row sample: those of weight other than 0, rows outer
+// and columns inner as the sum takes them, each a float row position (less the
+// run's offset) and its weight in every lane.
+struct TapList {
+    int n = 0;
+    const float* p[16];
+    __m256 w[16];
+};
+
+SPLINE_AVX2 inline void tapList(const float wx[4], int i0, int i1, const AxisSample& ay,
+                                const float* const rowf[4], TapList& t) {
+    t.n = 0;
+    for (int j = ay.firstTap; j < ay.endTap; ++j)
+        for (int i = i0; i < i1; ++i, ++t.n) {
+            t.p[t.n] = rowf[j] + 4 * i;
+            t.w[t.n] = _mm256_set1_ps(wx[i] * ay.spline[j]);
+        }
+}
+
+// Two samples of a run a vector: lanes 0-3 the first sample's alpha, red,
+// green and blue, lanes 4-7 the next sample's, whose taps lie one pixel on.
+// Each lane takes the steps of SplineSum: the float weight, the tap times it
+// rounded to float, added in tap order.
+SPLINE_AVX2 void runsAvx2(const SplineRows::Runs& runs, const AxisSample& ay,
+                          const float* const rowf[4], unsigned char* o) {
+    const __m256i bytes =
+        _mm256_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 4, 8, 12,
+                         -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    const __m256i opaque = _mm256_set1_epi32(0xff);
+    const __m256i gather = _mm256_setr_epi32(0, 4, 1, 1, 1, 1, 1, 1);
+    // The tap lists of the runs' distinct column weights, once a row.
+    TapList shared[SplineRows::Runs::maxShared];
+    for (std::size_t k = 0; k < runs.weights.size(); ++k) {
+        const SplineRows::Weights& w = runs.weights[k];
+        tapList(w.wx, w.i0, w.i1, ay, rowf, shared[k]);
+    }
+    TapList own;
+    for (const SplineRows::Run& run : runs.runs) {
+        unsigned char* q = o + std::int64_t(run.x) * 4;
+        const TapList* t = &own;
+        if (run.weights >= 0) {
+            t = &shared[run.weights];
+        } else if (run.n == 1) {
+            // A sample alone: its weights as it goes.
+            SplineSum acc;
+            for (int j = ay.firstTap; j < ay.endTap; ++j) {
+                const float* p = rowf[j] + run.xb;
+                for (int i = run.i0; i < run.i1; ++i) acc.add(p + 4 * i, run.wx[i] * ay.spline[j]);
+            }
+            int rgb[3];
+            acc.colour(rgb);
+            q[0] = 255;
+            q[1] = std::uint8_t(rgb[0]);
+            q[2] = std::uint8_t(rgb[1]);
+            q[3] = std::uint8_t(rgb[2]);
+            continue;
+        } else {
+            tapList(run.wx, run.i0, run.i1, ay, rowf, own);
+        }
+        const int n = t->n;
+        std::int32_t k = 0;
+        for (; k + 2 <= run.n; k += 2, q += 8) {
+            const std::int64_t xb = run.xb + std::int64_t(k) * 4;
+            __m256 acc = _mm256_setzero_ps();
+            for (int i = 0; i < n; ++i)
+                acc = _mm256_add_ps(acc, _mm256_mul_ps(_mm256_loadu_ps(t->p[i] + xb), t->w[i]));
+            // Each lane truncated, its low byte kept, alpha 255.
+            const __m256i v =
+                _mm256_or_si256(_mm256_shuffle_epi8(_mm256_cvttps_epi32(acc), bytes), opaque);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(q),
+                             _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(v, gather)));
+        }
+        if (k < run.n) {
+            const std::int64_t xb = run.xb + std::int64_t(k) * 4;
+            __m128 acc = _mm_setzero_ps();
+            for (int i = 0; i < n; ++i) {
+                acc = _mm_add_ps(
+                    acc, _mm_mul_ps(_mm_loadu_ps(t->p[i] + xb), _mm256_castps256_ps128(t->w[i])));
+            }
+            const __m128i v =
+                _mm_or_si128(_mm_shuffle_epi8(_mm_cvttps_epi32(acc), _mm256_castsi256_si128(bytes)),
+                             _mm256_castsi256_si128(opaque));
+            const int b = _mm_cvtsi128_si32(v);
+            std::memcpy(q, &b, 4);
+        }
+    }
+}
+
+RunRow runKernel() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") ? runsAvx2 : runsPlain;
+}
+#else
+RunRow runKernel() {
+    return runsPlain;
+}
+#endif
+
+} // namespace
+
+SplineRows::SplineRows(const RoadSource& c, const std::vector<AxisSample>& cols)
+    : ox_(c.ox), lx_(c.lx) {
+    const auto taken = [&cols](std::size_t x) {
+        const AxisSample& ax = cols[x];
+        return ax.inside && ax.cellInside && ax.ringInside;
+    };
+    for (std::size_t x = 0; x < cols.size();) {
+        if (!taken(x)) {
+            ++x;
+            continue;
+        }
+        const AxisSample& a = cols[x];
+        Run r;
+        r.x = std::int32_t(x);
+        r.xb = (std::int64_t(a.floorPos) - 1 - c.lx) * 4;
+        std::copy(a.spline, a.spline + 4, r.wx);
+        r.i0 = a.firstTap;
+        r.i1 = a.endTap;
+        // One fraction, so the same weights; cells one after another.
+        std::size_t n = 1;
+        while (x + n < cols.size() && taken(x + n) && cols[x + n].f == a.f &&
+               std::int64_t(cols[x + n].floorPos) == std::int64_t(a.floorPos) + std::int64_t(n))
+            ++n;
+        r.n = std::int32_t(n);
+        // Runs of one fraction share their weights when few fractions repeat.
+        for (std::size_t k = 0; k < runs_.weights.size() && r.weights < 0; ++k)
+            if (std::equal(r.wx, r.wx + 4, runs_.weights[k].wx)) r.weights = int(k);
+        if (r.weights < 0 && runs_.weights.size() < Runs::maxShared) {
+            Weights w;
+            std::copy(r.wx, r.wx + 4, w.wx);
+            w.i0 = r.i0;
+            w.i1 = r.i1;
+            r.weights = int(runs_.weights.size());
+            runs_.weights.push_back(w);
+        }
+        runs_.runs.push_back(r);
+        x += n;
+    }
+}
+
+void SplineRows::row(const AxisSample& ay, const ARGBVal* const taps[4], FloatRows& fr,
+                     unsigned char* o) const {
+    static const RunRow kernel = runKernel();
+    const float* rowf[4] = {nullptr, nullptr, nullptr, nullptr};
+    for (int j = ay.firstTap; j < ay.endTap; ++j)
+        rowf[j] = fr.get(ay.floorPos - 1 + j, taps[j] - ox_ + lx_);
+    kernel(runs_, ay, rowf, o);
 }
