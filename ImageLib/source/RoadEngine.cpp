@@ -27,7 +27,8 @@ RoadEngine::RoadEngine(const RoadSource& c) : c_(c) {
         if (a.cellInside) k.g = a.g, k.f = a.f, k.sideLow = a.sideLow, k.sideHigh = a.sideHigh;
         k.cellInside = a.inside && a.cellInside;
         k.ringInside = a.ringInside;
-        if (!k.cellInside || (c_.code != SIBilinear && !k.ringInside)) rest_.push_back(int(x));
+        const bool ring = c_.code == SISmoothBilinear || c_.code == SICubicBSpline;
+        if (!k.cellInside || (ring && !k.ringInside)) rest_.push_back(int(x));
         if (bilinears) fc.push_back(k);
     }
     if (bilinears) {
@@ -90,6 +91,9 @@ void RoadEngine::sampleRow(const RowSample& rs, IntegerBilinearRows::WeightCache
         } else {
             bilinearRows_->smooth(fr, *weights, o);
         }
+        done = true;
+    } else if (rowInside && c_.code == SITriangular) {
+        triangleRow(rs, o);
         done = true;
     } else if (rowInside && floatrows && c_.code == SICubicBSpline && rs.ay.ringInside) {
         splineRows_->row(rs.ay, rs.taps, *floatrows, o);

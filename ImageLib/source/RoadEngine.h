@@ -41,6 +41,9 @@ private:
     void smooth(const AxisSample& ax, const RowSample& rs, int* rgb) const;
     void triangular(const AxisSample& ax, const RowSample& rs, int* rgb) const;
     void spline(const AxisSample& ax, const RowSample& rs, int* rgb) const;
+    // The triangle method's colour of every column sample whose cell lies
+    // inside, for a row sample whose cell does too.
+    void triangleRow(const RowSample& rs, unsigned char* o) const;
 
     RoadSource c_;
     std::vector<AxisSample> cols_; // every column sample, result column after column
