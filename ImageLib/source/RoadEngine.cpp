@@ -2,8 +2,78 @@
 // each result row from its row samples.
 #include "RoadEngine.h"
 
+#include "VectorPaths.h"
+
 #include <algorithm>
 #include <cstdint>
+
+#if IMAGELIB_X86_VECTOR
+#include <immintrin.h>
+#endif
+
+namespace {
+
+// Footprint sums: a row of sample bytes added into 16-bit column sums, and each
+// result column's 16-bit sums (from colstart[x] to colstart[x + 1]) added into
+// its four 64-bit sums (alpha, red, green, blue). Whole numbers: any order
+// gives the same sums.
+void addRowPlain(const unsigned char* sp, std::uint16_t* vp, std::size_t n) {
+    for (std::size_t k = 0; k < n; ++k) vp[k] = std::uint16_t(vp[k] + sp[k]);
+}
+
+void addColumnsPlain(const std::uint16_t* vsum, const int* colstart, int w, std::int64_t* acc) {
+    for (int x = 0; x < w; ++x) {
+        std::int64_t* a = acc + std::size_t(x) * 4;
+        for (int k = colstart[x]; k < colstart[x + 1]; ++k)
+            for (int i = 0; i < 4; ++i) a[i] += vsum[std::size_t(k) * 4 + std::size_t(i)];
+    }
+}
+
+#if IMAGELIB_X86_VECTOR
+__attribute__((target("avx2"))) void addRowAvx2(const unsigned char* sp, std::uint16_t* vp,
+                                                std::size_t n) {
+    std::size_t k = 0;
+    for (; k + 16 <= n; k += 16) {
+        const __m256i b =
+            _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sp + k)));
+        __m256i* v = reinterpret_cast<__m256i*>(vp + k);
+        _mm256_storeu_si256(v, _mm256_add_epi16(_mm256_loadu_si256(v), b));
+    }
+    addRowPlain(sp + k, vp + k, n - k);
+}
+
+__attribute__((target("avx2"))) void addColumnsAvx2(const std::uint16_t* vsum, const int* colstart,
+                                                    int w, std::int64_t* acc) {
+    for (int x = 0; x < w; ++x) {
+        __m128i s = _mm_setzero_si128();
+        for (int k = colstart[x]; k < colstart[x + 1]; ++k) {
+            const __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(vsum + 4 * k));
+            s = _mm_add_epi32(s, _mm_cvtepu16_epi32(v));
+        }
+        __m256i* a = reinterpret_cast<__m256i*>(acc + std::size_t(x) * 4);
+        _mm256_storeu_si256(a, _mm256_add_epi64(_mm256_loadu_si256(a), _mm256_cvtepu32_epi64(s)));
+    }
+}
+#endif
+
+struct FootprintSums {
+    void (*addRow)(const unsigned char*, std::uint16_t*, std::size_t) = addRowPlain;
+    void (*addColumns)(const std::uint16_t*, const int*, int, std::int64_t*) = addColumnsPlain;
+};
+
+const FootprintSums& footprintSums() {
+    static const FootprintSums f = [] {
+        FootprintSums v;
+#if IMAGELIB_X86_VECTOR
+        __builtin_cpu_init();
+        if (__builtin_cpu_supports("avx2")) v = {addRowAvx2, addColumnsAvx2};
+#endif
+        return v;
+    }();
+    return f;
+}
+
+} // namespace
 
 RoadEngine::RoadEngine(const RoadSource& c) : c_(c) {
     const auto& s = *c_.sample;
@@ -119,8 +189,9 @@ void RoadEngine::rows(unsigned char* out, long rowbytes, int y0, int y1) const {
     std::vector<unsigned char> samples;
     std::vector<std::uint16_t> vsum;
     std::vector<RowSample> sets;
+    const FootprintSums& sums = footprintSums();
     if (c_.reduce) {
-        acc.resize(std::size_t(w) * 3);
+        acc.resize(std::size_t(w) * 4);
         samples.resize(cols_.size() * 4);
         vsum.resize(cols_.size() * 4);
     }
@@ -147,33 +218,22 @@ void RoadEngine::rows(unsigned char* out, long rowbytes, int y0, int y1) const {
             std::fill(vsum.begin(), vsum.end(), std::uint16_t(0));
             for (std::size_t r = r0; r < std::min(sets.size(), r0 + 257); ++r) {
                 sampleRow(sets[r], weights.get(), floatrows.get(), samples.data());
-                const unsigned char* sp = samples.data();
-                std::uint16_t* vp = vsum.data();
-                for (std::size_t k = 0; k < vsum.size(); ++k) vp[k] = std::uint16_t(vp[k] + sp[k]);
+                sums.addRow(samples.data(), vsum.data(), vsum.size());
             }
-            for (int x = 0; x < w; ++x) {
-                std::int64_t* a = &acc[std::size_t(x) * 3];
-                std::int64_t r = 0, g = 0, b = 0;
-                for (int k = colstart_[x]; k < colstart_[x + 1]; ++k) {
-                    const std::uint16_t* q = &vsum[std::size_t(k) * 4];
-                    r += q[1];
-                    g += q[2];
-                    b += q[3];
-                }
-                a[0] += r;
-                a[1] += g;
-                a[2] += b;
-            }
+            sums.addColumns(vsum.data(), colstart_.data(), w, acc.data());
         }
+        // Each mean is at most 255, so it is truncated to its byte as it is.
+        std::int64_t lastn = -1;
+        double inv = 0.0;
         for (int x = 0; x < w; ++x, o += 4) {
             const std::int64_t n =
                 std::int64_t(colstart_[x + 1] - colstart_[x]) * std::int64_t(sets.size());
-            const std::int64_t* a = &acc[std::size_t(x) * 3];
-            const double inv = n > 0 ? 1.0 / double(n) : 0.0;
+            if (n != lastn) inv = n > 0 ? 1.0 / double(n) : 0.0, lastn = n;
+            const std::int64_t* a = &acc[std::size_t(x) * 4 + 1];
             o[0] = 255;
-            o[1] = SIPixelMath::wrapbyte(double(a[0]) * inv);
-            o[2] = SIPixelMath::wrapbyte(double(a[1]) * inv);
-            o[3] = SIPixelMath::wrapbyte(double(a[2]) * inv);
+            o[1] = std::uint8_t(std::int64_t(double(a[0]) * inv));
+            o[2] = std::uint8_t(std::int64_t(double(a[1]) * inv));
+            o[3] = std::uint8_t(std::int64_t(double(a[2]) * inv));
         }
     }
 }
