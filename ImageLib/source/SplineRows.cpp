@@ -9,16 +9,48 @@ FloatRows::FloatRows(int lx, int hx) : w_(std::size_t(std::int64_t(hx) - lx + 1)
     data_.resize(w_ * 16);
 }
 
+namespace {
+
+// A row's pixels as floats, four channels a pixel.
+void toFloatsPlain(const ARGBVal* r, std::size_t n, float* d) {
+    for (std::size_t i = 0; i < n; ++i) {
+        d[4 * i] = float(r[i].alpha);
+        d[4 * i + 1] = float(r[i].red);
+        d[4 * i + 2] = float(r[i].green);
+        d[4 * i + 3] = float(r[i].blue);
+    }
+}
+
+#if IMAGELIB_X86_VECTOR
+__attribute__((target("avx2"))) void toFloatsAvx2(const ARGBVal* r, std::size_t n, float* d) {
+    std::size_t i = 0;
+    for (; i + 2 <= n; i += 2) {
+        const __m256i v =
+            _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(r + i)));
+        _mm256_storeu_ps(d + 4 * i, _mm256_cvtepi32_ps(v));
+    }
+    toFloatsPlain(r + i, n - i, d + 4 * i);
+}
+#endif
+
+void toFloats(const ARGBVal* r, std::size_t n, float* d) {
+    static const auto fn = [] {
+#if IMAGELIB_X86_VECTOR
+        __builtin_cpu_init();
+        if (__builtin_cpu_supports("avx2")) return toFloatsAvx2;
+#endif
+        return toFloatsPlain;
+    }();
+    fn(r, n, d);
+}
+
+} // namespace
+
 const float* FloatRows::get(int y, const ARGBVal* r) {
     const int slot = y & 3;
     float* d = data_.data() + std::size_t(slot) * w_ * 4;
     if (!held_[slot] || key_[slot] != y) {
-        for (std::size_t i = 0; i < w_; ++i) {
-            d[4 * i] = float(r[i].alpha);
-            d[4 * i + 1] = float(r[i].red);
-            d[4 * i + 2] = float(r[i].green);
-            d[4 * i + 3] = float(r[i].blue);
-        }
+        toFloats(r, w_, d);
         key_[slot] = y;
         held_[slot] = true;
     }
@@ -55,10 +87,6 @@ void runsPlain(const SplineRows::Runs& runs, const AxisSample& ay, const float* 
 #if IMAGELIB_X86_VECTOR
 #define SPLINE_AVX2 __attribute__((target("avx2")))
 
-// Two samples of a run a vector: lanes 0-3 the first sample's alpha, red,
-// green and blue, lanes 4-7 the next sample's, whose taps lie one pixel on.
-// Each lane takes the steps of SplineSum: the float weight, the tap times it
-// rounded to float, added in tap order.
 // A run's taps for one row sample: those of weight other than 0, rows outer
 // and columns inner as the sum takes them, each a float row position (less the
 // run's offset) and its weight in every lane.
@@ -78,6 +106,66 @@ SPLINE_AVX2 inline void tapList(const float wx[4], int i0, int i1, const AxisSam
         }
 }
 
+// A vector of two samples' sums, or one sample's, stored as two or one pixels:
+// each lane truncated, its low byte kept, alpha 255.
+SPLINE_AVX2 inline void storeTwo(__m256 acc, unsigned char* q) {
+    const __m256i bytes =
+        _mm256_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 4, 8, 12,
+                         -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    const __m256i v = _mm256_or_si256(_mm256_shuffle_epi8(_mm256_cvttps_epi32(acc), bytes),
+                                      _mm256_set1_epi32(0xff));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(q),
+                     _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(
+                         v, _mm256_setr_epi32(0, 4, 1, 1, 1, 1, 1, 1))));
+}
+
+SPLINE_AVX2 inline void storeOne(__m128 acc, unsigned char* q) {
+    const __m128i bytes =
+        _mm_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    const int b = _mm_cvtsi128_si32(_mm_shuffle_epi8(_mm_cvttps_epi32(acc), bytes)) | 0xff;
+    std::memcpy(q, &b, 4);
+}
+
+// Two runs of the same weights and length (two to four) side by side, so that
+// their sums' chains of additions proceed together; each lane as in runsAvx2.
+SPLINE_AVX2 void twinRunsAvx2(const SplineRows::Run& a, const SplineRows::Run& b, const TapList& t,
+                              unsigned char* o) {
+    const int n = t.n;
+    std::int32_t k = 0;
+    while (a.n - k >= 2) {
+        const std::int64_t xa = a.xb + std::int64_t(k) * 4, xb = b.xb + std::int64_t(k) * 4;
+        unsigned char* qa = o + (std::int64_t(a.x) + k) * 4;
+        unsigned char* qb = o + (std::int64_t(b.x) + k) * 4;
+        __m256 a2 = _mm256_setzero_ps(), b2 = _mm256_setzero_ps();
+        if (a.n - k == 3) {
+            // A footprint of three: two samples a vector and the third alone.
+            __m128 a1 = _mm_setzero_ps(), b1 = _mm_setzero_ps();
+            for (int i = 0; i < n; ++i) {
+                const float* p = t.p[i];
+                const __m256 w = t.w[i];
+                const __m128 w1 = _mm256_castps256_ps128(w);
+                a2 = _mm256_add_ps(a2, _mm256_mul_ps(_mm256_loadu_ps(p + xa), w));
+                b2 = _mm256_add_ps(b2, _mm256_mul_ps(_mm256_loadu_ps(p + xb), w));
+                a1 = _mm_add_ps(a1, _mm_mul_ps(_mm_loadu_ps(p + xa + 8), w1));
+                b1 = _mm_add_ps(b1, _mm_mul_ps(_mm_loadu_ps(p + xb + 8), w1));
+            }
+            storeTwo(a2, qa);
+            storeTwo(b2, qb);
+            storeOne(a1, qa + 8);
+            storeOne(b1, qb + 8);
+            return;
+        }
+        for (int i = 0; i < n; ++i) {
+            const float* p = t.p[i];
+            a2 = _mm256_add_ps(a2, _mm256_mul_ps(_mm256_loadu_ps(p + xa), t.w[i]));
+            b2 = _mm256_add_ps(b2, _mm256_mul_ps(_mm256_loadu_ps(p + xb), t.w[i]));
+        }
+        storeTwo(a2, qa);
+        storeTwo(b2, qb);
+        k += 2;
+    }
+}
+
 // Two samples of a run a vector: lanes 0-3 the first sample's alpha, red,
 // green and blue, lanes 4-7 the next sample's, whose taps lie one pixel on.
 // Each lane takes the steps of SplineSum: the float weight, the tap times it
@@ -95,8 +183,13 @@ SPLINE_AVX2 void runsAvx2(const SplineRows::Runs& runs, const AxisSample& ay,
         const SplineRows::Weights& w = runs.weights[k];
         tapList(w.wx, w.i0, w.i1, ay, rowf, shared[k]);
     }
+    for (const auto& [a, b] : runs.twins) {
+        const SplineRows::Run& ra = runs.runs[std::size_t(a)];
+        twinRunsAvx2(ra, runs.runs[std::size_t(b)], shared[ra.weights], o);
+    }
     TapList own;
     for (const SplineRows::Run& run : runs.runs) {
+        if (run.twin) continue;
         unsigned char* q = o + std::int64_t(run.x) * 4;
         const TapList* t = &own;
         if (run.weights >= 0) {
@@ -196,6 +289,20 @@ SplineRows::SplineRows(const RoadSource& c, const std::vector<AxisSample>& cols)
         }
         runs_.runs.push_back(r);
         x += n;
+    }
+    // Runs of the same shared weights and length, two by two.
+    std::vector<int> open(Runs::maxShared, -1);
+    for (std::size_t k = 0; k < runs_.runs.size(); ++k) {
+        Run& r = runs_.runs[k];
+        if (r.weights < 0 || r.n < 2 || r.n > 4) continue;
+        int& other = open[std::size_t(r.weights)];
+        if (other >= 0 && runs_.runs[std::size_t(other)].n == r.n) {
+            runs_.twins.emplace_back(other, int(k));
+            runs_.runs[std::size_t(other)].twin = r.twin = true;
+            other = -1;
+        } else {
+            other = int(k);
+        }
     }
 }
 

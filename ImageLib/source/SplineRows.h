@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #if IMAGELIB_X86_VECTOR
@@ -103,11 +104,15 @@ public:
         std::int32_t x = 0, n = 0;
         std::int64_t xb = 0;
         int weights = -1;
+        bool twin = false; // one of a pair in twins
     };
     struct Runs {
         static constexpr std::size_t maxShared = 8;
         std::vector<Run> runs;
         std::vector<Weights> weights; // at most maxShared
+        // Pairs of runs of the same shared weights and length (two to four),
+        // whose sums the vector form takes side by side.
+        std::vector<std::pair<int, int>> twins;
     };
 
 private:
