@@ -118,13 +118,27 @@ struct Spans {
     __m128 lo, hi;
 };
 
-// towards() over spans; each product rounded to float before the least and the
-// greatest are taken, which rounding (monotone) leaves the same.
+// towards() over spans: the least and the greatest product taken in double and
+// then rounded to float, which (rounding being monotone) gives the least and the
+// greatest of the rounded products.
 TRIANGLE_AVX2 inline Spans towards(Spans x, Spans y, double rlo, double rhi) {
-    const __m128 dlo = _mm_sub_ps(x.lo, y.hi), dhi = _mm_sub_ps(x.hi, y.lo);
-    const __m128 a = times(dlo, rlo), b = times(dlo, rhi), c = times(dhi, rlo), d = times(dhi, rhi);
-    return {_mm_add_ps(_mm_min_ps(_mm_min_ps(a, b), _mm_min_ps(c, d)), y.lo),
-            _mm_add_ps(_mm_max_ps(_mm_max_ps(a, b), _mm_max_ps(c, d)), y.hi)};
+    const __m256d dlo = _mm256_cvtps_pd(_mm_sub_ps(x.lo, y.hi));
+    const __m256d dhi = _mm256_cvtps_pd(_mm_sub_ps(x.hi, y.lo));
+    const __m256d l = _mm256_set1_pd(rlo), h = _mm256_set1_pd(rhi);
+    const __m256d a = _mm256_mul_pd(dlo, l), b = _mm256_mul_pd(dlo, h), c = _mm256_mul_pd(dhi, l),
+                  d = _mm256_mul_pd(dhi, h);
+    const __m256d lo = _mm256_min_pd(_mm256_min_pd(a, b), _mm256_min_pd(c, d));
+    const __m256d hi = _mm256_max_pd(_mm256_max_pd(a, b), _mm256_max_pd(c, d));
+    return {_mm_add_ps(_mm256_cvtpd_ps(lo), y.lo), _mm_add_ps(_mm256_cvtpd_ps(hi), y.hi)};
+}
+
+// The same from single values x and y: two products.
+TRIANGLE_AVX2 inline Spans towards(__m128 x, __m128 y, double rlo, double rhi) {
+    const __m256d d = _mm256_cvtps_pd(_mm_sub_ps(x, y));
+    const __m256d a = _mm256_mul_pd(d, _mm256_set1_pd(rlo)),
+                  b = _mm256_mul_pd(d, _mm256_set1_pd(rhi));
+    return {_mm_add_ps(_mm256_cvtpd_ps(_mm256_min_pd(a, b)), y),
+            _mm_add_ps(_mm256_cvtpd_ps(_mm256_max_pd(a, b)), y)};
 }
 
 // The centre: the corners added in the order p00, p01, p10, p11, times 0.25.
@@ -143,12 +157,11 @@ TRIANGLE_AVX2 bool triangleEstimateAvx2(const TriangleGeometry::Bounds& e, const
                                         int* rgb) {
     const __m128 q[4] = {lanes(p[0]), lanes(p[1]), lanes(p[2]), lanes(p[3])};
     const __m128 bv = q[e.point.b], av = q[e.point.a];
-    const Spans rv = towards(Spans{bv, bv}, Spans{av, av}, e.ratioLow, e.ratioHigh);
+    const Spans rv = towards(bv, av, e.ratioLow, e.ratioHigh);
     Spans v = rv;
     if (e.point.value == TriangleGeometry::Value::mix) {
         const __m128 m = centre(q);
-        v = towards(rv, towards(Spans{bv, bv}, Spans{m, m}, e.ratioLow, e.ratioHigh), e.mixLow,
-                    e.mixHigh);
+        v = towards(rv, towards(bv, m, e.ratioLow, e.ratioHigh), e.mixLow, e.mixHigh);
     }
     const __m128i lo = _mm_cvttps_epi32(v.lo), hi = _mm_cvttps_epi32(v.hi);
     // Red, green and blue each one value.
