@@ -195,11 +195,12 @@ SPLINE_AVX2 void runsAvx2(const SplineRows::Runs& runs, const AxisSample& ay,
         if (run.weights >= 0) {
             t = &shared[run.weights];
         } else if (run.n == 1) {
-            // A sample alone: its weights as it goes.
+            // A sample alone: its weights as it goes, all four columns (a tap of
+            // weight 0 adds 0).
             SplineSum acc;
             for (int j = ay.firstTap; j < ay.endTap; ++j) {
                 const float* p = rowf[j] + run.xb;
-                for (int i = run.i0; i < run.i1; ++i) acc.add(p + 4 * i, run.wx[i] * ay.spline[j]);
+                for (int i = 0; i < 4; ++i) acc.add(p + 4 * i, run.wx[i] * ay.spline[j]);
             }
             int rgb[3];
             acc.colour(rgb);
