@@ -223,6 +223,30 @@ TRIANGLE_AVX2 void tabledRowAvx2(const TriangleGeometry::Point* points,
         std::memcpy(o + x * 4, &out, 4);
     }
 }
+
+// A row's colours where the geometry is estimated point by point (fy: the row's
+// fraction), written as 255, red, green, blue: the steps of
+// RoadEngine::triangular in one loop.
+TRIANGLE_AVX2 void estimatedRowAvx2(const std::vector<AxisSample>& cols, const ARGBVal* r0,
+                                    const ARGBVal* r1, int ox, double fy, unsigned char* o) {
+    using TriangleGeometry::Value;
+    for (std::size_t x = 0; x < cols.size(); ++x) {
+        const AxisSample& ax = cols[x];
+        if (!ax.inside || !ax.cellInside) continue;
+        const ARGBVal p[4] = {r0[ax.floorPos - ox], r0[ax.ceilPos - ox], r1[ax.floorPos - ox],
+                              r1[ax.ceilPos - ox]};
+        const TriangleGeometry::Bounds e = TriangleGeometry::estimate(ax.f, fy);
+        const bool ratios = e.point.value == Value::r || e.point.value == Value::mix;
+        int rgb[3];
+        if (!e.sure || !ratios || !triangleEstimateAvx2(e, p, rgb))
+            trianglePixelAvx2(e.sure && !ratios ? e.point : TriangleGeometry::at(ax.f, fy), p, rgb);
+        unsigned char* q = o + x * 4;
+        q[0] = 255;
+        q[1] = std::uint8_t(rgb[0]);
+        q[2] = std::uint8_t(rgb[1]);
+        q[3] = std::uint8_t(rgb[2]);
+    }
+}
 #endif
 
 // The triangle forms this machine runs: AVX2 where it can, plain C++ otherwise.
@@ -231,6 +255,8 @@ struct TriangleFns {
     void (*pixel)(const TriangleGeometry::Point&, const ARGBVal[4], int*) = trianglePixel;
     void (*tabledRow)(const TriangleGeometry::Point*, const std::vector<AxisSample>&,
                       const ARGBVal*, const ARGBVal*, int, unsigned char*) = nullptr;
+    void (*estimatedRow)(const std::vector<AxisSample>&, const ARGBVal*, const ARGBVal*, int,
+                         double, unsigned char*) = nullptr;
 };
 
 const TriangleFns& triangleFns() {
@@ -239,7 +265,7 @@ const TriangleFns& triangleFns() {
 #if IMAGELIB_X86_VECTOR
         __builtin_cpu_init();
         if (__builtin_cpu_supports("avx2"))
-            f = {triangleEstimateAvx2, trianglePixelAvx2, tabledRowAvx2};
+            f = {triangleEstimateAvx2, trianglePixelAvx2, tabledRowAvx2, estimatedRowAvx2};
 #endif
         return f;
     }();
@@ -331,8 +357,10 @@ void RoadEngine::triangleRow(const RowSample& rs, unsigned char* o) const {
     const TriangleGeometry::Point* points =
         triangles_.empty() ? nullptr
                            : &triangles_[std::size_t(rs.ay.fractionId) * columnFractions_];
-    const auto tabledRow = triangleFns().tabledRow;
-    if (points && tabledRow) return tabledRow(points, cols_, rs.r0, rs.r1, c_.ox, o);
+    const TriangleFns& fns = triangleFns();
+    if (points && fns.tabledRow) return fns.tabledRow(points, cols_, rs.r0, rs.r1, c_.ox, o);
+    if (!points && fns.estimatedRow)
+        return fns.estimatedRow(cols_, rs.r0, rs.r1, c_.ox, rs.ay.f, o);
     for (std::size_t x = 0; x < cols_.size(); ++x) {
         const AxisSample& ax = cols_[x];
         if (!ax.inside || !ax.cellInside) continue;
