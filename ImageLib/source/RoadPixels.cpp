@@ -193,27 +193,32 @@ TRIANGLE_AVX2 void tabledRowAvx2(const TriangleGeometry::Point* points,
     using TriangleGeometry::Value;
     const __m128i bytes =
         _mm_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
-    for (std::size_t x = 0; x < cols.size(); ++x) {
-        const AxisSample& ax = cols[x];
+    // Locals, which the stores into o cannot touch.
+    const AxisSample* const cs = cols.data();
+    const std::size_t n = cols.size();
+    for (std::size_t x = 0; x < n; ++x) {
+        const AxisSample& ax = cs[x];
         if (!ax.inside || !ax.cellInside) continue;
         const TriangleGeometry::Point& t = points[ax.fractionId];
-        const ARGBVal* c[4] = {r0 + (ax.floorPos - ox), r0 + (ax.ceilPos - ox),
-                               r1 + (ax.floorPos - ox), r1 + (ax.ceilPos - ox)};
+        const int i0 = ax.floorPos - ox, i1 = ax.ceilPos - ox;
+        // Corner k (0 p00, 1 p10, 2 p01, 3 p11).
+        const auto corner = [&](int k) { return (k & 2 ? r1 : r0) + (k & 1 ? i1 : i0); };
         int out;
         if (t.value == Value::corner || t.value == Value::b) {
-            std::memcpy(&out, c[t.value == Value::corner ? t.a : t.b], 4);
+            std::memcpy(&out, corner(t.value == Value::corner ? t.a : t.b), 4);
         } else {
             __m128 v;
             if (t.value == Value::r) {
-                v = towards(lanes(*c[t.b]), lanes(*c[t.a]), t.along);
+                v = towards(lanes(*corner(t.b)), lanes(*corner(t.a)), t.along);
             } else {
-                const __m128 q[4] = {lanes(*c[0]), lanes(*c[1]), lanes(*c[2]), lanes(*c[3])};
+                const __m128 q[4] = {lanes(r0[i0]), lanes(r0[i1]), lanes(r1[i0]), lanes(r1[i1])};
                 v = centre(q);
                 if (t.value != Value::centre) {
-                    const __m128 pv = towards(q[t.b], v, t.along);
+                    const __m128 bv = lanes(*corner(t.b));
+                    const __m128 pv = towards(bv, v, t.along);
                     v = t.value == Value::p
                             ? pv
-                            : towards(towards(q[t.b], q[t.a], t.along), pv, t.across);
+                            : towards(towards(bv, lanes(*corner(t.a)), t.along), pv, t.across);
                 }
             }
             // Each lane truncated and its low byte kept.
@@ -230,8 +235,10 @@ TRIANGLE_AVX2 void tabledRowAvx2(const TriangleGeometry::Point* points,
 TRIANGLE_AVX2 void estimatedRowAvx2(const std::vector<AxisSample>& cols, const ARGBVal* r0,
                                     const ARGBVal* r1, int ox, double fy, unsigned char* o) {
     using TriangleGeometry::Value;
-    for (std::size_t x = 0; x < cols.size(); ++x) {
-        const AxisSample& ax = cols[x];
+    const AxisSample* const cs = cols.data();
+    const std::size_t n = cols.size();
+    for (std::size_t x = 0; x < n; ++x) {
+        const AxisSample& ax = cs[x];
         if (!ax.inside || !ax.cellInside) continue;
         const ARGBVal p[4] = {r0[ax.floorPos - ox], r0[ax.ceilPos - ox], r1[ax.floorPos - ox],
                               r1[ax.ceilPos - ox]};
