@@ -2,8 +2,78 @@
 // each result row from its row samples.
 #include "RoadEngine.h"
 
+#include "VectorPaths.h"
+
 #include <algorithm>
 #include <cstdint>
+
+#if IMAGELIB_X86_VECTOR
+#include <immintrin.h>
+#endif
+
+namespace {
+
+// Footprint sums: a row of sample bytes added into 16-bit column sums, and each
+// result column's 16-bit sums (from colstart[x] to colstart[x + 1]) added into
+// its four 64-bit sums (alpha, red, green, blue). Whole numbers: any order
+// gives the same sums.
+void addRowPlain(const unsigned char* sp, std::uint16_t* vp, std::size_t n) {
+    for (std::size_t k = 0; k < n; ++k) vp[k] = std::uint16_t(vp[k] + sp[k]);
+}
+
+void addColumnsPlain(const std::uint16_t* vsum, const int* colstart, int w, std::int64_t* acc) {
+    for (int x = 0; x < w; ++x) {
+        std::int64_t* a = acc + std::size_t(x) * 4;
+        for (int k = colstart[x]; k < colstart[x + 1]; ++k)
+            for (int i = 0; i < 4; ++i) a[i] += vsum[std::size_t(k) * 4 + std::size_t(i)];
+    }
+}
+
+#if IMAGELIB_X86_VECTOR
+__attribute__((target("avx2"))) void addRowAvx2(const unsigned char* sp, std::uint16_t* vp,
+                                                std::size_t n) {
+    std::size_t k = 0;
+    for (; k + 16 <= n; k += 16) {
+        const __m256i b =
+            _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sp + k)));
+        __m256i* v = reinterpret_cast<__m256i*>(vp + k);
+        _mm256_storeu_si256(v, _mm256_add_epi16(_mm256_loadu_si256(v), b));
+    }
+    addRowPlain(sp + k, vp + k, n - k);
+}
+
+__attribute__((target("avx2"))) void addColumnsAvx2(const std::uint16_t* vsum, const int* colstart,
+                                                    int w, std::int64_t* acc) {
+    for (int x = 0; x < w; ++x) {
+        __m128i s = _mm_setzero_si128();
+        for (int k = colstart[x]; k < colstart[x + 1]; ++k) {
+            const __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(vsum + 4 * k));
+            s = _mm_add_epi32(s, _mm_cvtepu16_epi32(v));
+        }
+        __m256i* a = reinterpret_cast<__m256i*>(acc + std::size_t(x) * 4);
+        _mm256_storeu_si256(a, _mm256_add_epi64(_mm256_loadu_si256(a), _mm256_cvtepu32_epi64(s)));
+    }
+}
+#endif
+
+struct FootprintSums {
+    void (*addRow)(const unsigned char*, std::uint16_t*, std::size_t) = addRowPlain;
+    void (*addColumns)(const std::uint16_t*, const int*, int, std::int64_t*) = addColumnsPlain;
+};
+
+const FootprintSums& footprintSums() {
+    static const FootprintSums f = [] {
+        FootprintSums v;
+#if IMAGELIB_X86_VECTOR
+        __builtin_cpu_init();
+        if (__builtin_cpu_supports("avx2")) v = {addRowAvx2, addColumnsAvx2};
+#endif
+        return v;
+    }();
+    return f;
+}
+
+} // namespace
 
 RoadEngine::RoadEngine(const RoadSource& c) : c_(c) {
     const auto& s = *c_.sample;
@@ -27,13 +97,15 @@ RoadEngine::RoadEngine(const RoadSource& c) : c_(c) {
         if (a.cellInside) k.g = a.g, k.f = a.f, k.sideLow = a.sideLow, k.sideHigh = a.sideHigh;
         k.cellInside = a.inside && a.cellInside;
         k.ringInside = a.ringInside;
-        if (!k.cellInside || (c_.code != SIBilinear && !k.ringInside)) rest_.push_back(int(x));
+        const bool ring = c_.code == SISmoothBilinear || c_.code == SICubicBSpline;
+        if (!k.cellInside || (ring && !k.ringInside)) rest_.push_back(int(x));
         if (bilinears) fc.push_back(k);
     }
     if (bilinears) {
         bilinearRows_ = std::make_unique<IntegerBilinearRows::Plan>(
             fc, c_.lx - c_.ox, c_.hx - c_.ox, c_.code == SISmoothBilinear);
     }
+    if (c_.code == SICubicBSpline) splineRows_ = std::make_unique<SplineRows>(c_, cols_);
     if (c_.code != SITriangular) return;
 
     // The triangle geometry is tabled when the pairs of fractions are few against
@@ -90,8 +162,11 @@ void RoadEngine::sampleRow(const RowSample& rs, IntegerBilinearRows::WeightCache
             bilinearRows_->smooth(fr, *weights, o);
         }
         done = true;
+    } else if (rowInside && c_.code == SITriangular) {
+        triangleRow(rs, o);
+        done = true;
     } else if (rowInside && floatrows && c_.code == SICubicBSpline && rs.ay.ringInside) {
-        splineRow(c_, cols_, rs.ay, rs.taps, *floatrows, o);
+        splineRows_->row(rs.ay, rs.taps, *floatrows, o);
         done = true;
     }
     const std::size_t nrest = done ? rest_.size() : cols_.size();
@@ -112,10 +187,13 @@ void RoadEngine::rows(unsigned char* out, long rowbytes, int y0, int y1) const {
     const int w = s.width();
     std::vector<std::int64_t> acc;
     std::vector<unsigned char> samples;
+    std::vector<std::uint16_t> vsum;
     std::vector<RowSample> sets;
+    const FootprintSums& sums = footprintSums();
     if (c_.reduce) {
-        acc.resize(std::size_t(w) * 3);
+        acc.resize(std::size_t(w) * 4);
         samples.resize(cols_.size() * 4);
+        vsum.resize(cols_.size() * 4);
     }
     std::unique_ptr<FloatRows> floatrows;
     std::unique_ptr<IntegerBilinearRows::WeightCache> weights;
@@ -133,33 +211,29 @@ void RoadEngine::rows(unsigned char* out, long rowbytes, int y0, int y1) const {
         // Footprint means: whole-number sums of the samples taken, times 1 / n.
         // Every sample is a whole number of at most 255, so the double sums the
         // resampler forms are exact and equal these integer sums in any order.
+        // The row samples' bytes are summed column sample by column sample in
+        // 16 bits (up to 257 rows of 255 fit), then each footprint's columns.
         std::fill(acc.begin(), acc.end(), 0);
-        for (const RowSample& rs : sets) {
-            sampleRow(rs, weights.get(), floatrows.get(), samples.data());
-            const unsigned char* sp = samples.data();
-            for (int x = 0; x < w; ++x) {
-                std::int64_t* a = &acc[std::size_t(x) * 3];
-                std::int64_t r = 0, g = 0, b = 0;
-                for (int k = colstart_[x]; k < colstart_[x + 1]; ++k) {
-                    const unsigned char* q = sp + std::size_t(k) * 4;
-                    r += q[1];
-                    g += q[2];
-                    b += q[3];
-                }
-                a[0] += r;
-                a[1] += g;
-                a[2] += b;
+        for (std::size_t r0 = 0; r0 < sets.size(); r0 += 257) {
+            std::fill(vsum.begin(), vsum.end(), std::uint16_t(0));
+            for (std::size_t r = r0; r < std::min(sets.size(), r0 + 257); ++r) {
+                sampleRow(sets[r], weights.get(), floatrows.get(), samples.data());
+                sums.addRow(samples.data(), vsum.data(), vsum.size());
             }
+            sums.addColumns(vsum.data(), colstart_.data(), w, acc.data());
         }
+        // Each mean is at most 255, so it is truncated to its byte as it is.
+        std::int64_t lastn = -1;
+        double inv = 0.0;
         for (int x = 0; x < w; ++x, o += 4) {
             const std::int64_t n =
                 std::int64_t(colstart_[x + 1] - colstart_[x]) * std::int64_t(sets.size());
-            const std::int64_t* a = &acc[std::size_t(x) * 3];
-            const double inv = n > 0 ? 1.0 / double(n) : 0.0;
+            if (n != lastn) inv = n > 0 ? 1.0 / double(n) : 0.0, lastn = n;
+            const std::int64_t* a = &acc[std::size_t(x) * 4 + 1];
             o[0] = 255;
-            o[1] = SIPixelMath::wrapbyte(double(a[0]) * inv);
-            o[2] = SIPixelMath::wrapbyte(double(a[1]) * inv);
-            o[3] = SIPixelMath::wrapbyte(double(a[2]) * inv);
+            o[1] = std::uint8_t(std::int64_t(double(a[0]) * inv));
+            o[2] = std::uint8_t(std::int64_t(double(a[1]) * inv));
+            o[3] = std::uint8_t(std::int64_t(double(a[2]) * inv));
         }
     }
 }

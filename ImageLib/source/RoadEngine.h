@@ -41,11 +41,15 @@ private:
     void smooth(const AxisSample& ax, const RowSample& rs, int* rgb) const;
     void triangular(const AxisSample& ax, const RowSample& rs, int* rgb) const;
     void spline(const AxisSample& ax, const RowSample& rs, int* rgb) const;
+    // The triangle method's colour of every column sample whose cell lies
+    // inside, for a row sample whose cell does too.
+    void triangleRow(const RowSample& rs, unsigned char* o) const;
 
     RoadSource c_;
     std::vector<AxisSample> cols_; // every column sample, result column after column
     std::vector<int> colstart_;    // result column i's samples: [colstart_[i], colstart_[i + 1])
     std::unique_ptr<IntegerBilinearRows::Plan> bilinearRows_; // the bilinear methods' rows
+    std::unique_ptr<SplineRows> splineRows_;                  // the spline's rows
     std::vector<int> rest_; // the column samples the row kernels leave to the per-pixel form
     std::vector<TriangleGeometry::Point> triangles_; // per pair of fraction ids, when tabled
     std::vector<double> rowFractions_;               // the distinct row fractions, when tabled

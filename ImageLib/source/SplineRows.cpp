@@ -3,46 +3,315 @@
 // in tap order. Taps of weight 0 add 0 and change nothing.
 #include "SplineRows.h"
 
+#include <algorithm>
+
 FloatRows::FloatRows(int lx, int hx) : w_(std::size_t(std::int64_t(hx) - lx + 1)) {
     data_.resize(w_ * 16);
 }
+
+namespace {
+
+// A row's pixels as floats, four channels a pixel.
+void toFloatsPlain(const ARGBVal* r, std::size_t n, float* d) {
+    for (std::size_t i = 0; i < n; ++i) {
+        d[4 * i] = float(r[i].alpha);
+        d[4 * i + 1] = float(r[i].red);
+        d[4 * i + 2] = float(r[i].green);
+        d[4 * i + 3] = float(r[i].blue);
+    }
+}
+
+#if IMAGELIB_X86_VECTOR
+__attribute__((target("avx2"))) void toFloatsAvx2(const ARGBVal* r, std::size_t n, float* d) {
+    std::size_t i = 0;
+    for (; i + 2 <= n; i += 2) {
+        const __m256i v =
+            _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(r + i)));
+        _mm256_storeu_ps(d + 4 * i, _mm256_cvtepi32_ps(v));
+    }
+    toFloatsPlain(r + i, n - i, d + 4 * i);
+}
+#endif
+
+void toFloats(const ARGBVal* r, std::size_t n, float* d) {
+    static const auto fn = [] {
+#if IMAGELIB_X86_VECTOR
+        __builtin_cpu_init();
+        if (__builtin_cpu_supports("avx2")) return toFloatsAvx2;
+#endif
+        return toFloatsPlain;
+    }();
+    fn(r, n, d);
+}
+
+} // namespace
 
 const float* FloatRows::get(int y, const ARGBVal* r) {
     const int slot = y & 3;
     float* d = data_.data() + std::size_t(slot) * w_ * 4;
     if (!held_[slot] || key_[slot] != y) {
-        for (std::size_t i = 0; i < w_; ++i) {
-            d[4 * i] = float(r[i].alpha);
-            d[4 * i + 1] = float(r[i].red);
-            d[4 * i + 2] = float(r[i].green);
-            d[4 * i + 3] = float(r[i].blue);
-        }
+        toFloats(r, w_, d);
         key_[slot] = y;
         held_[slot] = true;
     }
     return d;
 }
 
-void splineRow(const RoadSource& c, const std::vector<AxisSample>& cols, const AxisSample& ay,
-               const ARGBVal* const taps[4], FloatRows& fr, unsigned char* o) {
-    const float* rowf[4] = {nullptr, nullptr, nullptr, nullptr};
-    for (int j = ay.firstTap; j < ay.endTap; ++j)
-        rowf[j] = fr.get(ay.floorPos - 1 + j, taps[j] - c.ox + c.lx);
-    for (const AxisSample& ax : cols) {
-        if (ax.inside && ax.cellInside && ax.ringInside) {
+namespace {
+
+using RunRow = void (*)(const SplineRows::Runs& runs, const AxisSample& ay,
+                        const float* const rowf[4], unsigned char* o);
+
+// Sample by sample.
+void runsPlain(const SplineRows::Runs& runs, const AxisSample& ay, const float* const rowf[4],
+               unsigned char* o) {
+    for (const SplineRows::Run& run : runs.runs) {
+        for (std::int32_t k = 0; k < run.n; ++k) {
             SplineSum acc;
-            const std::int64_t xb = (std::int64_t(ax.floorPos) - 1 - c.lx) * 4;
+            const std::int64_t xb = run.xb + std::int64_t(k) * 4;
             for (int j = ay.firstTap; j < ay.endTap; ++j) {
                 const float* p = rowf[j] + xb;
-                for (int i = 0; i < 4; ++i) acc.add(p + 4 * i, ax.spline[i] * ay.spline[j]);
+                for (int i = 0; i < 4; ++i) acc.add(p + 4 * i, run.wx[i] * ay.spline[j]);
             }
             int rgb[3];
             acc.colour(rgb);
-            o[0] = 255;
-            o[1] = std::uint8_t(rgb[0]);
-            o[2] = std::uint8_t(rgb[1]);
-            o[3] = std::uint8_t(rgb[2]);
+            unsigned char* q = o + (std::int64_t(run.x) + k) * 4;
+            q[0] = 255;
+            q[1] = std::uint8_t(rgb[0]);
+            q[2] = std::uint8_t(rgb[1]);
+            q[3] = std::uint8_t(rgb[2]);
         }
-        o += 4;
     }
+}
+
+#if IMAGELIB_X86_VECTOR
+#define SPLINE_AVX2 __attribute__((target("avx2")))
+
+// A run's taps for one row sample: those of weight other than 0, rows outer
+// and columns inner as the sum takes them, each a float row position (less the
+// run's offset) and its weight in every lane.
+struct TapList {
+    int n = 0;
+    const float* p[16];
+    __m256 w[16];
+};
+
+SPLINE_AVX2 inline void tapList(const float wx[4], int i0, int i1, const AxisSample& ay,
+                                const float* const rowf[4], TapList& t) {
+    t.n = 0;
+    for (int j = ay.firstTap; j < ay.endTap; ++j)
+        for (int i = i0; i < i1; ++i, ++t.n) {
+            t.p[t.n] = rowf[j] + 4 * i;
+            t.w[t.n] = _mm256_set1_ps(wx[i] * ay.spline[j]);
+        }
+}
+
+// A vector of two samples' sums, or one sample's, stored as two or one pixels:
+// each lane truncated, its low byte kept, alpha 255.
+SPLINE_AVX2 inline void storeTwo(__m256 acc, unsigned char* q) {
+    const __m256i bytes =
+        _mm256_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 4, 8, 12,
+                         -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    const __m256i v = _mm256_or_si256(_mm256_shuffle_epi8(_mm256_cvttps_epi32(acc), bytes),
+                                      _mm256_set1_epi32(0xff));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(q),
+                     _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(
+                         v, _mm256_setr_epi32(0, 4, 1, 1, 1, 1, 1, 1))));
+}
+
+SPLINE_AVX2 inline void storeOne(__m128 acc, unsigned char* q) {
+    const __m128i bytes =
+        _mm_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    const int b = _mm_cvtsi128_si32(_mm_shuffle_epi8(_mm_cvttps_epi32(acc), bytes)) | 0xff;
+    std::memcpy(q, &b, 4);
+}
+
+// Two runs of the same weights and length (two to four) side by side, so that
+// their sums' chains of additions proceed together; each lane as in runsAvx2.
+SPLINE_AVX2 void twinRunsAvx2(const SplineRows::Run& a, const SplineRows::Run& b, const TapList& t,
+                              unsigned char* o) {
+    const int n = t.n;
+    std::int32_t k = 0;
+    while (a.n - k >= 2) {
+        const std::int64_t xa = a.xb + std::int64_t(k) * 4, xb = b.xb + std::int64_t(k) * 4;
+        unsigned char* qa = o + (std::int64_t(a.x) + k) * 4;
+        unsigned char* qb = o + (std::int64_t(b.x) + k) * 4;
+        __m256 a2 = _mm256_setzero_ps(), b2 = _mm256_setzero_ps();
+        if (a.n - k == 3) {
+            // A footprint of three: two samples a vector and the third alone.
+            __m128 a1 = _mm_setzero_ps(), b1 = _mm_setzero_ps();
+            for (int i = 0; i < n; ++i) {
+                const float* p = t.p[i];
+                const __m256 w = t.w[i];
+                const __m128 w1 = _mm256_castps256_ps128(w);
+                a2 = _mm256_add_ps(a2, _mm256_mul_ps(_mm256_loadu_ps(p + xa), w));
+                b2 = _mm256_add_ps(b2, _mm256_mul_ps(_mm256_loadu_ps(p + xb), w));
+                a1 = _mm_add_ps(a1, _mm_mul_ps(_mm_loadu_ps(p + xa + 8), w1));
+                b1 = _mm_add_ps(b1, _mm_mul_ps(_mm_loadu_ps(p + xb + 8), w1));
+            }
+            storeTwo(a2, qa);
+            storeTwo(b2, qb);
+            storeOne(a1, qa + 8);
+            storeOne(b1, qb + 8);
+            return;
+        }
+        for (int i = 0; i < n; ++i) {
+            const float* p = t.p[i];
+            a2 = _mm256_add_ps(a2, _mm256_mul_ps(_mm256_loadu_ps(p + xa), t.w[i]));
+            b2 = _mm256_add_ps(b2, _mm256_mul_ps(_mm256_loadu_ps(p + xb), t.w[i]));
+        }
+        storeTwo(a2, qa);
+        storeTwo(b2, qb);
+        k += 2;
+    }
+}
+
+// Two samples of a run a vector: lanes 0-3 the first sample's alpha, red,
+// green and blue, lanes 4-7 the next sample's, whose taps lie one pixel on.
+// Each lane takes the steps of SplineSum: the float weight, the tap times it
+// rounded to float, added in tap order.
+SPLINE_AVX2 void runsAvx2(const SplineRows::Runs& runs, const AxisSample& ay,
+                          const float* const rowf[4], unsigned char* o) {
+    const __m256i bytes =
+        _mm256_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 4, 8, 12,
+                         -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    const __m256i opaque = _mm256_set1_epi32(0xff);
+    const __m256i gather = _mm256_setr_epi32(0, 4, 1, 1, 1, 1, 1, 1);
+    // The tap lists of the runs' distinct column weights, once a row.
+    TapList shared[SplineRows::Runs::maxShared];
+    for (std::size_t k = 0; k < runs.weights.size(); ++k) {
+        const SplineRows::Weights& w = runs.weights[k];
+        tapList(w.wx, w.i0, w.i1, ay, rowf, shared[k]);
+    }
+    for (const auto& [a, b] : runs.twins) {
+        const SplineRows::Run& ra = runs.runs[std::size_t(a)];
+        twinRunsAvx2(ra, runs.runs[std::size_t(b)], shared[ra.weights], o);
+    }
+    TapList own;
+    for (const SplineRows::Run& run : runs.runs) {
+        if (run.twin) continue;
+        unsigned char* q = o + std::int64_t(run.x) * 4;
+        const TapList* t = &own;
+        if (run.weights >= 0) {
+            t = &shared[run.weights];
+        } else if (run.n == 1) {
+            // A sample alone: its weights as it goes, all four columns (a tap of
+            // weight 0 adds 0).
+            SplineSum acc;
+            for (int j = ay.firstTap; j < ay.endTap; ++j) {
+                const float* p = rowf[j] + run.xb;
+                for (int i = 0; i < 4; ++i) acc.add(p + 4 * i, run.wx[i] * ay.spline[j]);
+            }
+            int rgb[3];
+            acc.colour(rgb);
+            q[0] = 255;
+            q[1] = std::uint8_t(rgb[0]);
+            q[2] = std::uint8_t(rgb[1]);
+            q[3] = std::uint8_t(rgb[2]);
+            continue;
+        } else {
+            tapList(run.wx, run.i0, run.i1, ay, rowf, own);
+        }
+        const int n = t->n;
+        std::int32_t k = 0;
+        for (; k + 2 <= run.n; k += 2, q += 8) {
+            const std::int64_t xb = run.xb + std::int64_t(k) * 4;
+            __m256 acc = _mm256_setzero_ps();
+            for (int i = 0; i < n; ++i)
+                acc = _mm256_add_ps(acc, _mm256_mul_ps(_mm256_loadu_ps(t->p[i] + xb), t->w[i]));
+            // Each lane truncated, its low byte kept, alpha 255.
+            const __m256i v =
+                _mm256_or_si256(_mm256_shuffle_epi8(_mm256_cvttps_epi32(acc), bytes), opaque);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(q),
+                             _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(v, gather)));
+        }
+        if (k < run.n) {
+            const std::int64_t xb = run.xb + std::int64_t(k) * 4;
+            __m128 acc = _mm_setzero_ps();
+            for (int i = 0; i < n; ++i) {
+                acc = _mm_add_ps(
+                    acc, _mm_mul_ps(_mm_loadu_ps(t->p[i] + xb), _mm256_castps256_ps128(t->w[i])));
+            }
+            const __m128i v =
+                _mm_or_si128(_mm_shuffle_epi8(_mm_cvttps_epi32(acc), _mm256_castsi256_si128(bytes)),
+                             _mm256_castsi256_si128(opaque));
+            const int b = _mm_cvtsi128_si32(v);
+            std::memcpy(q, &b, 4);
+        }
+    }
+}
+
+RunRow runKernel() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") ? runsAvx2 : runsPlain;
+}
+#else
+RunRow runKernel() {
+    return runsPlain;
+}
+#endif
+
+} // namespace
+
+SplineRows::SplineRows(const RoadSource& c, const std::vector<AxisSample>& cols)
+    : ox_(c.ox), lx_(c.lx) {
+    const auto taken = [&cols](std::size_t x) {
+        const AxisSample& ax = cols[x];
+        return ax.inside && ax.cellInside && ax.ringInside;
+    };
+    for (std::size_t x = 0; x < cols.size();) {
+        if (!taken(x)) {
+            ++x;
+            continue;
+        }
+        const AxisSample& a = cols[x];
+        Run r;
+        r.x = std::int32_t(x);
+        r.xb = (std::int64_t(a.floorPos) - 1 - c.lx) * 4;
+        std::copy(a.spline, a.spline + 4, r.wx);
+        r.i0 = a.firstTap;
+        r.i1 = a.endTap;
+        // One fraction, so the same weights; cells one after another.
+        std::size_t n = 1;
+        while (x + n < cols.size() && taken(x + n) && cols[x + n].f == a.f &&
+               std::int64_t(cols[x + n].floorPos) == std::int64_t(a.floorPos) + std::int64_t(n))
+            ++n;
+        r.n = std::int32_t(n);
+        // Runs of one fraction share their weights when few fractions repeat.
+        for (std::size_t k = 0; k < runs_.weights.size() && r.weights < 0; ++k)
+            if (std::equal(r.wx, r.wx + 4, runs_.weights[k].wx)) r.weights = int(k);
+        if (r.weights < 0 && runs_.weights.size() < Runs::maxShared) {
+            Weights w;
+            std::copy(r.wx, r.wx + 4, w.wx);
+            w.i0 = r.i0;
+            w.i1 = r.i1;
+            r.weights = int(runs_.weights.size());
+            runs_.weights.push_back(w);
+        }
+        runs_.runs.push_back(r);
+        x += n;
+    }
+    // Runs of the same shared weights and length, two by two.
+    std::vector<int> open(Runs::maxShared, -1);
+    for (std::size_t k = 0; k < runs_.runs.size(); ++k) {
+        Run& r = runs_.runs[k];
+        if (r.weights < 0 || r.n < 2 || r.n > 4) continue;
+        int& other = open[std::size_t(r.weights)];
+        if (other >= 0 && runs_.runs[std::size_t(other)].n == r.n) {
+            runs_.twins.emplace_back(other, int(k));
+            runs_.runs[std::size_t(other)].twin = r.twin = true;
+            other = -1;
+        } else {
+            other = int(k);
+        }
+    }
+}
+
+void SplineRows::row(const AxisSample& ay, const ARGBVal* const taps[4], FloatRows& fr,
+                     unsigned char* o) const {
+    static const RunRow kernel = runKernel();
+    const float* rowf[4] = {nullptr, nullptr, nullptr, nullptr};
+    for (int j = ay.firstTap; j < ay.endTap; ++j)
+        rowf[j] = fr.get(ay.floorPos - 1 + j, taps[j] - ox_ + lx_);
+    kernel(runs_, ay, rowf, o);
 }

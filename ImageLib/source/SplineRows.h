@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #if IMAGELIB_X86_VECTOR
@@ -76,8 +77,45 @@ private:
     bool held_[4] = {false, false, false, false};
 };
 
-// Spline pixels (255, red, green, blue) of the columns in cols whose cell and
-// taps all lie inside the view (the rest are left alone), for the row sample ay
-// whose taps are inside too; taps[j] is view row ay.floorPos - 1 + j.
-void splineRow(const RoadSource& c, const std::vector<AxisSample>& cols, const AxisSample& ay,
-               const ARGBVal* const taps[4], FloatRows& fr, unsigned char* o);
+// Spline rows: whole result rows whose taps all lie inside the view. Column
+// samples side by side with one fraction whose cells follow one another (a
+// reduction's footprints) form runs, whose weights are formed once a row and
+// whose taps for two samples are one load of two neighbouring pixels (AVX2
+// where the processor has it; elsewhere sample by sample, the same values).
+class SplineRows {
+public:
+    SplineRows(const RoadSource& c, const std::vector<AxisSample>& cols);
+
+    // Spline pixels (255, red, green, blue) of the columns whose cell and taps
+    // all lie inside the view (the rest are left alone), for the row sample ay
+    // whose taps are inside too; taps[j] is view row ay.floorPos - 1 + j.
+    void row(const AxisSample& ay, const ARGBVal* const taps[4], FloatRows& fr,
+             unsigned char* o) const;
+
+    // Column weights (wx) and the column taps among them that are not 0: [i0, i1).
+    struct Weights {
+        float wx[4] = {0, 0, 0, 0};
+        int i0 = 0, i1 = 4;
+    };
+    // A run: n column samples from column sample x on, their first tap at
+    // float offset xb of a float row, their weights, and which of the shared
+    // weights they are (-1: none).
+    struct Run : Weights {
+        std::int32_t x = 0, n = 0;
+        std::int64_t xb = 0;
+        int weights = -1;
+        bool twin = false; // one of a pair in twins
+    };
+    struct Runs {
+        static constexpr std::size_t maxShared = 8;
+        std::vector<Run> runs;
+        std::vector<Weights> weights; // at most maxShared
+        // Pairs of runs of the same shared weights and length (two to four),
+        // whose sums the vector form takes side by side.
+        std::vector<std::pair<int, int>> twins;
+    };
+
+private:
+    int ox_ = 0, lx_ = 0;
+    Runs runs_;
+};
