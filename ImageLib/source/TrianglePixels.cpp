@@ -1,0 +1,261 @@
+#include "TrianglePixels.h"
+
+#include "VectorPaths.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#if IMAGELIB_X86_VECTOR
+#include <immintrin.h>
+#endif
+
+namespace TrianglePixels {
+namespace {
+
+// y + (x - y) × ratio: the float difference times the double ratio, rounded to
+// float, plus y.
+inline float towards(float x, float y, double ratio) {
+    return float((x - y) * ratio) + y;
+}
+
+// A float known to lie in [lo, hi].
+struct Span {
+    float lo, hi;
+};
+
+// towards() over spans: every rounding in it is monotone, so the ends bound it.
+Span towards(Span x, Span y, double rlo, double rhi) {
+    const float dlo = x.lo - y.hi, dhi = x.hi - y.lo;
+    const double c[4] = {dlo * rlo, dlo * rhi, dhi * rlo, dhi * rhi};
+    const float plo = float(std::min(std::min(c[0], c[1]), std::min(c[2], c[3])));
+    const float phi = float(std::max(std::max(c[0], c[1]), std::max(c[2], c[3])));
+    return {plo + y.lo, phi + y.hi};
+}
+
+// The channels of a triangle point from estimated geometry (Value::r or mix),
+// when the bounds leave each truncated channel one value.
+bool triangleEstimate(const TriangleGeometry::Bounds& e, const ARGBVal p[4], int* rgb) {
+    const double tlo = e.ratioLow, thi = e.ratioHigh, ulo = e.mixLow, uhi = e.mixHigh;
+    for (int i = 0; i < 3; ++i) {
+        const float m =
+            (((channel(p[0], i) + channel(p[2], i)) + channel(p[1], i)) + channel(p[3], i)) * 0.25f;
+        const float bv = channel(p[e.point.b], i), av = channel(p[e.point.a], i);
+        const Span rv = towards({bv, bv}, {av, av}, tlo, thi);
+        Span v = rv;
+        if (e.point.value == TriangleGeometry::Value::mix)
+            v = towards(rv, towards({bv, bv}, {m, m}, tlo, thi), ulo, uhi);
+        const int lo = static_cast<int>(v.lo);
+        if (lo != static_cast<int>(v.hi)) return false;
+        rgb[i] = static_cast<unsigned char>(lo);
+    }
+    return true;
+}
+
+// The colour of a triangle point from its corners p (p00, p10, p01, p11).
+void trianglePixel(const TriangleGeometry::Point& t, const ARGBVal p[4], int* rgb) {
+    using TriangleGeometry::Value;
+    if (t.value == Value::corner) return channels(p[t.a], rgb);
+    if (t.value == Value::b) return channels(p[t.b], rgb);
+    if (t.value == Value::r) {
+        // R alone: the centre and P are not needed.
+        for (int i = 0; i < 3; ++i) {
+            const float v = towards(channel(p[t.b], i), channel(p[t.a], i), t.along);
+            rgb[i] = static_cast<unsigned char>(static_cast<int>(v));
+        }
+        return;
+    }
+    for (int i = 0; i < 3; ++i) {
+        // The centre: the corners added in the order p00, p01, p10, p11.
+        const float m =
+            (((channel(p[0], i) + channel(p[2], i)) + channel(p[1], i)) + channel(p[3], i)) * 0.25f;
+        float v = m;
+        if (t.value != Value::centre) {
+            const float bv = channel(p[t.b], i);
+            const float pv = towards(bv, m, t.along);
+            v = t.value == Value::p
+                    ? pv
+                    : towards(towards(bv, channel(p[t.a], i), t.along), pv, t.across);
+        }
+        rgb[i] = static_cast<unsigned char>(static_cast<int>(v));
+    }
+}
+
+#if IMAGELIB_X86_VECTOR
+// The same steps in AVX2, the three channels (and alpha) as float lanes side by
+// side and their products in double lanes.
+#define TRIANGLE_AVX2 __attribute__((target("avx2")))
+
+TRIANGLE_AVX2 inline __m128 lanes(const ARGBVal& p) {
+    int bits;
+    static_assert(sizeof bits == sizeof p);
+    std::memcpy(&bits, &p, sizeof bits);
+    return _mm_cvtepi32_ps(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(bits)));
+}
+
+// The float lanes d times the double ratio, rounded to float.
+TRIANGLE_AVX2 inline __m128 times(__m128 d, double ratio) {
+    return _mm256_cvtpd_ps(_mm256_mul_pd(_mm256_cvtps_pd(d), _mm256_set1_pd(ratio)));
+}
+
+TRIANGLE_AVX2 inline __m128 towards(__m128 x, __m128 y, double ratio) {
+    return _mm_add_ps(times(_mm_sub_ps(x, y), ratio), y);
+}
+
+struct Spans {
+    __m128 lo, hi;
+};
+
+// towards() over spans: the least and the greatest product taken in double and
+// then rounded to float, which (rounding being monotone) gives the least and the
+// greatest of the rounded products.
+TRIANGLE_AVX2 inline Spans towards(Spans x, Spans y, double rlo, double rhi) {
+    const __m256d dlo = _mm256_cvtps_pd(_mm_sub_ps(x.lo, y.hi));
+    const __m256d dhi = _mm256_cvtps_pd(_mm_sub_ps(x.hi, y.lo));
+    const __m256d l = _mm256_set1_pd(rlo), h = _mm256_set1_pd(rhi);
+    const __m256d a = _mm256_mul_pd(dlo, l), b = _mm256_mul_pd(dlo, h), c = _mm256_mul_pd(dhi, l),
+                  d = _mm256_mul_pd(dhi, h);
+    const __m256d lo = _mm256_min_pd(_mm256_min_pd(a, b), _mm256_min_pd(c, d));
+    const __m256d hi = _mm256_max_pd(_mm256_max_pd(a, b), _mm256_max_pd(c, d));
+    return {_mm_add_ps(_mm256_cvtpd_ps(lo), y.lo), _mm_add_ps(_mm256_cvtpd_ps(hi), y.hi)};
+}
+
+// The same from single values x and y: two products.
+TRIANGLE_AVX2 inline Spans towards(__m128 x, __m128 y, double rlo, double rhi) {
+    const __m256d d = _mm256_cvtps_pd(_mm_sub_ps(x, y));
+    const __m256d a = _mm256_mul_pd(d, _mm256_set1_pd(rlo)),
+                  b = _mm256_mul_pd(d, _mm256_set1_pd(rhi));
+    return {_mm_add_ps(_mm256_cvtpd_ps(_mm256_min_pd(a, b)), y),
+            _mm_add_ps(_mm256_cvtpd_ps(_mm256_max_pd(a, b)), y)};
+}
+
+// The centre: the corners added in the order p00, p01, p10, p11, times 0.25.
+TRIANGLE_AVX2 inline __m128 centre(const __m128 q[4]) {
+    return _mm_mul_ps(_mm_add_ps(_mm_add_ps(_mm_add_ps(q[0], q[2]), q[1]), q[3]),
+                      _mm_set1_ps(0.25f));
+}
+
+TRIANGLE_AVX2 inline void truncated(__m128 v, int* rgb) {
+    alignas(16) int out[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(out), _mm_cvttps_epi32(v));
+    for (int i = 0; i < 3; ++i) rgb[i] = static_cast<unsigned char>(out[i + 1]);
+}
+
+TRIANGLE_AVX2 bool triangleEstimateAvx2(const TriangleGeometry::Bounds& e, const ARGBVal p[4],
+                                        int* rgb) {
+    const __m128 q[4] = {lanes(p[0]), lanes(p[1]), lanes(p[2]), lanes(p[3])};
+    const __m128 bv = q[e.point.b], av = q[e.point.a];
+    const Spans rv = towards(bv, av, e.ratioLow, e.ratioHigh);
+    Spans v = rv;
+    if (e.point.value == TriangleGeometry::Value::mix) {
+        const __m128 m = centre(q);
+        v = towards(rv, towards(bv, m, e.ratioLow, e.ratioHigh), e.mixLow, e.mixHigh);
+    }
+    const __m128i lo = _mm_cvttps_epi32(v.lo), hi = _mm_cvttps_epi32(v.hi);
+    // Red, green and blue each one value.
+    if ((_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(lo, hi))) & 0xe) != 0xe) return false;
+    truncated(v.lo, rgb);
+    return true;
+}
+
+TRIANGLE_AVX2 void trianglePixelAvx2(const TriangleGeometry::Point& t, const ARGBVal p[4],
+                                     int* rgb) {
+    using TriangleGeometry::Value;
+    if (t.value == Value::corner) return channels(p[t.a], rgb);
+    if (t.value == Value::b) return channels(p[t.b], rgb);
+    if (t.value == Value::r) return truncated(towards(lanes(p[t.b]), lanes(p[t.a]), t.along), rgb);
+    const __m128 q[4] = {lanes(p[0]), lanes(p[1]), lanes(p[2]), lanes(p[3])};
+    const __m128 m = centre(q);
+    if (t.value == Value::centre) return truncated(m, rgb);
+    const __m128 bv = q[t.b];
+    const __m128 pv = towards(bv, m, t.along);
+    if (t.value == Value::p) return truncated(pv, rgb);
+    truncated(towards(towards(bv, q[t.a], t.along), pv, t.across), rgb);
+}
+
+// A row's colours where the points' geometry is tabled (points: the row's
+// entries, by column fraction), written as 255, red, green, blue.
+TRIANGLE_AVX2 void tabledRowAvx2(const TriangleGeometry::Point* points,
+                                 const std::vector<AxisSample>& cols, const ARGBVal* r0,
+                                 const ARGBVal* r1, int ox, unsigned char* o) {
+    using TriangleGeometry::Value;
+    const __m128i bytes =
+        _mm_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    // Locals, which the stores into o cannot touch.
+    const AxisSample* const cs = cols.data();
+    const std::size_t n = cols.size();
+    for (std::size_t x = 0; x < n; ++x) {
+        const AxisSample& ax = cs[x];
+        if (!ax.inside || !ax.cellInside) continue;
+        const TriangleGeometry::Point& t = points[ax.fractionId];
+        const int i0 = ax.floorPos - ox, i1 = ax.ceilPos - ox;
+        // Corner k (0 p00, 1 p10, 2 p01, 3 p11).
+        const auto corner = [&](int k) { return (k & 2 ? r1 : r0) + (k & 1 ? i1 : i0); };
+        int out;
+        if (t.value == Value::corner || t.value == Value::b) {
+            std::memcpy(&out, corner(t.value == Value::corner ? t.a : t.b), 4);
+        } else {
+            __m128 v;
+            if (t.value == Value::r) {
+                v = towards(lanes(*corner(t.b)), lanes(*corner(t.a)), t.along);
+            } else {
+                const __m128 q[4] = {lanes(r0[i0]), lanes(r0[i1]), lanes(r1[i0]), lanes(r1[i1])};
+                v = centre(q);
+                if (t.value != Value::centre) {
+                    const __m128 bv = lanes(*corner(t.b));
+                    const __m128 pv = towards(bv, v, t.along);
+                    v = t.value == Value::p
+                            ? pv
+                            : towards(towards(bv, lanes(*corner(t.a)), t.along), pv, t.across);
+                }
+            }
+            // Each lane truncated and its low byte kept.
+            out = _mm_cvtsi128_si32(_mm_shuffle_epi8(_mm_cvttps_epi32(v), bytes));
+        }
+        out |= 0xff;
+        std::memcpy(o + x * 4, &out, 4);
+    }
+}
+
+// A row's colours where the geometry is estimated point by point (fy: the row's
+// fraction), written as 255, red, green, blue: the steps of
+// RoadEngine::triangular in one loop.
+TRIANGLE_AVX2 void estimatedRowAvx2(const std::vector<AxisSample>& cols, const ARGBVal* r0,
+                                    const ARGBVal* r1, int ox, double fy, unsigned char* o) {
+    using TriangleGeometry::Value;
+    const AxisSample* const cs = cols.data();
+    const std::size_t n = cols.size();
+    for (std::size_t x = 0; x < n; ++x) {
+        const AxisSample& ax = cs[x];
+        if (!ax.inside || !ax.cellInside) continue;
+        const ARGBVal p[4] = {r0[ax.floorPos - ox], r0[ax.ceilPos - ox], r1[ax.floorPos - ox],
+                              r1[ax.ceilPos - ox]};
+        const TriangleGeometry::Bounds e = TriangleGeometry::estimate(ax.f, fy);
+        const bool ratios = e.point.value == Value::r || e.point.value == Value::mix;
+        int rgb[3];
+        if (!e.sure || !ratios || !triangleEstimateAvx2(e, p, rgb))
+            trianglePixelAvx2(e.sure && !ratios ? e.point : TriangleGeometry::at(ax.f, fy), p, rgb);
+        unsigned char* q = o + x * 4;
+        q[0] = 255;
+        q[1] = std::uint8_t(rgb[0]);
+        q[2] = std::uint8_t(rgb[1]);
+        q[3] = std::uint8_t(rgb[2]);
+    }
+}
+#endif
+
+} // namespace
+
+const Fns& fns() {
+    static const Fns chosen = [] {
+        Fns f{triangleEstimate, trianglePixel, nullptr, nullptr};
+#if IMAGELIB_X86_VECTOR
+        __builtin_cpu_init();
+        if (__builtin_cpu_supports("avx2"))
+            f = {triangleEstimateAvx2, trianglePixelAvx2, tabledRowAvx2, estimatedRowAvx2};
+#endif
+        return f;
+    }();
+    return chosen;
+}
+
+} // namespace TrianglePixels
