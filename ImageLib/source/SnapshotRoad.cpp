@@ -7,7 +7,8 @@
 // one axis), TriangleGeometry (shared with ContImageRef), IntegerBilinearRows
 // (its kernels in IntegerBilinearPlain and IntegerBilinearAvx2) and SplineRows
 // (whole-row kernels), RoadEngine (rows and footprint means), RoadPixels (each
-// method per pixel), ParallelRows (bands of rows on threads).
+// method per pixel), TrianglePixels (the triangle method's kernels, plain and
+// AVX2), ParallelRows (bands of rows on threads).
 #include "SnapshotRoad.h"
 
 #include "ParallelRows.h"
