@@ -3,7 +3,9 @@
 #include "VectorPaths.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #if IMAGELIB_X86_VECTOR
 #include <immintrin.h>
@@ -107,11 +109,10 @@ struct Spans {
 
 // towards() over spans: the least and the greatest product taken in double and
 // then rounded to float, which (rounding being monotone) gives the least and the
-// greatest of the rounded products.
-TRIANGLE_AVX2 inline Spans towards(Spans x, Spans y, double rlo, double rhi) {
+// greatest of the rounded products. The ratios' bounds are per lane.
+TRIANGLE_AVX2 inline Spans towards(Spans x, Spans y, __m256d l, __m256d h) {
     const __m256d dlo = _mm256_cvtps_pd(_mm_sub_ps(x.lo, y.hi));
     const __m256d dhi = _mm256_cvtps_pd(_mm_sub_ps(x.hi, y.lo));
-    const __m256d l = _mm256_set1_pd(rlo), h = _mm256_set1_pd(rhi);
     const __m256d a = _mm256_mul_pd(dlo, l), b = _mm256_mul_pd(dlo, h), c = _mm256_mul_pd(dhi, l),
                   d = _mm256_mul_pd(dhi, h);
     const __m256d lo = _mm256_min_pd(_mm256_min_pd(a, b), _mm256_min_pd(c, d));
@@ -120,12 +121,16 @@ TRIANGLE_AVX2 inline Spans towards(Spans x, Spans y, double rlo, double rhi) {
 }
 
 // The same from single values x and y: two products.
-TRIANGLE_AVX2 inline Spans towards(__m128 x, __m128 y, double rlo, double rhi) {
+TRIANGLE_AVX2 inline Spans towards(__m128 x, __m128 y, __m256d l, __m256d h) {
     const __m256d d = _mm256_cvtps_pd(_mm_sub_ps(x, y));
-    const __m256d a = _mm256_mul_pd(d, _mm256_set1_pd(rlo)),
-                  b = _mm256_mul_pd(d, _mm256_set1_pd(rhi));
+    const __m256d a = _mm256_mul_pd(d, l), b = _mm256_mul_pd(d, h);
     return {_mm_add_ps(_mm256_cvtpd_ps(_mm256_min_pd(a, b)), y),
             _mm_add_ps(_mm256_cvtpd_ps(_mm256_max_pd(a, b)), y)};
+}
+
+// Either, with one pair of bounds for every lane.
+template <class X, class Y> TRIANGLE_AVX2 inline Spans towards(X x, Y y, double rlo, double rhi) {
+    return towards(x, y, _mm256_set1_pd(rlo), _mm256_set1_pd(rhi));
 }
 
 // The centre: the corners added in the order p00, p01, p10, p11, times 0.25.
@@ -216,6 +221,124 @@ TRIANGLE_AVX2 void tabledRowAvx2(const TriangleGeometry::Point* points,
     }
 }
 
+// Corner pixels of four points (row r, floor or ceiling column), one lane each.
+TRIANGLE_AVX2 inline __m128i cornerLanes(const AxisSample* cs, const ARGBVal* r, bool ceil,
+                                         int ox) {
+    int v[4];
+    for (int i = 0; i < 4; ++i)
+        std::memcpy(&v[i], r + ((ceil ? cs[i].ceilPos : cs[i].floorPos) - ox), 4);
+    return _mm_setr_epi32(v[0], v[1], v[2], v[3]);
+}
+
+// Per lane, by the lane's triangle (low: 1 - fy > fx, right: fx > fy).
+TRIANGLE_AVX2 inline __m128i pick(__m128i low, __m128i right, __m128i lr, __m128i ll, __m128i hr,
+                                  __m128i hl) {
+    return _mm_blendv_epi8(_mm_blendv_epi8(hl, hr, right), _mm_blendv_epi8(ll, lr, right), low);
+}
+
+// The byte at bit s of each lane as a float.
+TRIANGLE_AVX2 inline __m128 channelLanes(__m128i c, int s) {
+    return _mm_cvtepi32_ps(
+        _mm_and_si128(_mm_srl_epi32(c, _mm_cvtsi32_si128(s)), _mm_set1_epi32(0xff)));
+}
+
+// Four neighbouring points of a row whose cells lie inside, one lane each: the
+// steps of TriangleGeometry::estimate and of triangleEstimateAvx2 lane by lane,
+// in the same order and precision. Lanes that the estimate leaves unsure, that
+// are not of kind r or mix, or whose bounds leave a channel two values are left
+// out of the returned mask (bit i: lane i written) for the per-pixel steps.
+TRIANGLE_AVX2 int estimatedQuadAvx2(const AxisSample* cs, const ARGBVal* r0, const ARGBVal* r1,
+                                    int ox, double fy, unsigned char* o) {
+    constexpr double slack = 0x1p-40;
+    static const double delta = double(0.25f * TriangleGeometry::pi) - 0.78539816339744830962;
+    static const double cdelta = std::cos(delta), sdelta = std::sin(delta);
+    constexpr double k = double(TriangleGeometry::k);
+    constexpr double halfroot2 = 0.70710678118654752440, invk = 1.0 / k;
+    const __m256d half = _mm256_set1_pd(0.5), one = _mm256_set1_pd(1.0), zero = _mm256_setzero_pd();
+    const __m256d fx = _mm256_setr_pd(cs[0].f, cs[1].f, cs[2].f, cs[3].f), vfy = _mm256_set1_pd(fy);
+    // The corner and centre points go the per-pixel way.
+    const __m256d fx01 =
+        _mm256_or_pd(_mm256_cmp_pd(fx, zero, _CMP_EQ_OQ), _mm256_cmp_pd(fx, one, _CMP_EQ_OQ));
+    const bool fy01 = fy == 0.0 || fy == 1.0, fyhalf = fy == 0.5;
+    __m256d special = fy01 ? fx01 : zero;
+    if (fyhalf) special = _mm256_or_pd(special, _mm256_cmp_pd(fx, half, _CMP_EQ_OQ));
+    const __m256d dx = _mm256_sub_pd(fx, half), dy = _mm256_sub_pd(vfy, half);
+    const __m256d rad0 =
+        _mm256_sqrt_pd(_mm256_add_pd(_mm256_mul_pd(dx, dx), _mm256_mul_pd(dy, dy)));
+    // The triangle: low (1 - fy > fx) and right (fx > fy) choose the edge.
+    const __m256d low = _mm256_cmp_pd(_mm256_sub_pd(one, vfy), fx, _CMP_GT_OQ);
+    const __m256d right = _mm256_cmp_pd(fx, vfy, _CMP_GT_OQ);
+    const __m256d ndx = _mm256_sub_pd(half, fx), ndy = _mm256_sub_pd(half, vfy);
+    // low right: d = fx - 0.5, e = 0.5 - fy; low left: d = 0.5 - fy, e = 0.5 - fx;
+    // high right: d = fy - 0.5, e = fx - 0.5; high left: d = 0.5 - fx, e = fy - 0.5.
+    const __m256d d =
+        _mm256_blendv_pd(_mm256_blendv_pd(ndx, dy, right), _mm256_blendv_pd(ndy, dx, right), low);
+    const __m256d e =
+        _mm256_blendv_pd(_mm256_blendv_pd(dy, dx, right), _mm256_blendv_pd(ndx, ndy, right), low);
+    const __m256d scale = _mm256_mul_pd(_mm256_min_pd(_mm256_div_pd(_mm256_set1_pd(k), rad0), one),
+                                        _mm256_set1_pd(halfroot2));
+    const __m256d cd = _mm256_set1_pd(cdelta), sd = _mm256_set1_pd(sdelta);
+    const __m256d emd = _mm256_sub_pd(e, d), epd = _mm256_add_pd(e, d);
+    const __m256d along =
+        _mm256_mul_pd(_mm256_sub_pd(_mm256_mul_pd(emd, cd), _mm256_mul_pd(epd, sd)), scale);
+    const __m256d across =
+        _mm256_mul_pd(_mm256_add_pd(_mm256_mul_pd(epd, cd), _mm256_mul_pd(emd, sd)), scale);
+    const __m256d vslack = _mm256_set1_pd(slack), vk = _mm256_set1_pd(k);
+    const __m256d alo = _mm256_max_pd(_mm256_sub_pd(along, vslack), zero);
+    const __m256d ahi = _mm256_add_pd(along, vslack);
+    const __m256d tlo = _mm256_mul_pd(alo, _mm256_set1_pd(invk));
+    const __m256d thi = _mm256_mul_pd(_mm256_max_pd(ahi, zero), _mm256_set1_pd(invk));
+    const __m256d xlo = _mm256_sub_pd(across, vslack);
+    const __m256d ulo = _mm256_div_pd(xlo, _mm256_sub_pd(vk, alo));
+    const __m256d uhi = _mm256_div_pd(_mm256_add_pd(across, vslack), _mm256_sub_pd(vk, ahi));
+    const __m256d isr = _mm256_cmp_pd(ulo, one, _CMP_GE_OQ);
+    const __m256d ismix = _mm256_cmp_pd(uhi, one, _CMP_LT_OQ);
+    // Sure of kind r or mix: along + slack < k, across - slack > 0, and one kind.
+    __m256d ok =
+        _mm256_and_pd(_mm256_cmp_pd(ahi, vk, _CMP_LT_OQ), _mm256_cmp_pd(xlo, zero, _CMP_GT_OQ));
+    ok = _mm256_andnot_pd(special, _mm256_and_pd(ok, _mm256_or_pd(isr, ismix)));
+    int mask = _mm256_movemask_pd(ok);
+    if (mask == 0) return 0;
+
+    // The corners' pixels, one lane a point.
+    const __m128i c00 = cornerLanes(cs, r0, false, ox), c10 = cornerLanes(cs, r0, true, ox),
+                  c01 = cornerLanes(cs, r1, false, ox), c11 = cornerLanes(cs, r1, true, ox);
+    // Corners B and A of each lane's triangle: low right B p00 A p10, low left
+    // B p01 A p00, high right B p10 A p11, high left B p11 A p01.
+    const __m128i lowi = _mm_castps_si128(_mm256_cvtpd_ps(low));
+    const __m128i righti = _mm_castps_si128(_mm256_cvtpd_ps(right));
+    const __m128i cb = pick(lowi, righti, c00, c01, c10, c11);
+    const __m128i ca = pick(lowi, righti, c10, c00, c11, c01);
+    const __m256d mixlanes = _mm256_andnot_pd(isr, ismix);
+    const __m128 mixf = _mm256_cvtpd_ps(mixlanes);
+    const __m128 quarter = _mm_set1_ps(0.25f);
+    const __m128i bytemask = _mm_set1_epi32(0xff);
+    __m128i out = bytemask;
+    __m128i same = _mm_set1_epi32(-1);
+    // Channel at byte 1 (red), 2 (green), 3 (blue) of each pixel.
+    for (int s = 8; s <= 24; s += 8) {
+        const __m128 bv = channelLanes(cb, s), av = channelLanes(ca, s);
+        const Spans rv = towards(bv, av, tlo, thi);
+        const __m128 m =
+            _mm_mul_ps(_mm_add_ps(_mm_add_ps(_mm_add_ps(channelLanes(c00, s), channelLanes(c01, s)),
+                                             channelLanes(c10, s)),
+                                  channelLanes(c11, s)),
+                       quarter);
+        const Spans mv = towards(rv, towards(bv, m, tlo, thi), ulo, uhi);
+        const __m128 vlo = _mm_blendv_ps(rv.lo, mv.lo, mixf);
+        const __m128 vhi = _mm_blendv_ps(rv.hi, mv.hi, mixf);
+        const __m128i lo = _mm_cvttps_epi32(vlo);
+        same = _mm_and_si128(same, _mm_cmpeq_epi32(lo, _mm_cvttps_epi32(vhi)));
+        out = _mm_or_si128(out, _mm_slli_epi32(_mm_and_si128(lo, bytemask), s));
+    }
+    mask &= _mm_movemask_ps(_mm_castsi128_ps(same));
+    alignas(16) std::uint32_t px[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(px), out);
+    for (int i = 0; i < 4; ++i)
+        if (mask & (1 << i)) std::memcpy(o + i * 4, &px[i], 4);
+    return mask;
+}
+
 // A row's colours where the geometry is estimated point by point (fy: the row's
 // fraction), written as 255, red, green, blue: the steps of
 // RoadEngine::triangular in one loop.
@@ -224,9 +347,9 @@ TRIANGLE_AVX2 void estimatedRowAvx2(const std::vector<AxisSample>& cols, const A
     using TriangleGeometry::Value;
     const AxisSample* const cs = cols.data();
     const std::size_t n = cols.size();
-    for (std::size_t x = 0; x < n; ++x) {
+    const auto one = [&](std::size_t x) {
         const AxisSample& ax = cs[x];
-        if (!ax.inside || !ax.cellInside) continue;
+        if (!ax.inside || !ax.cellInside) return;
         const ARGBVal p[4] = {r0[ax.floorPos - ox], r0[ax.ceilPos - ox], r1[ax.floorPos - ox],
                               r1[ax.ceilPos - ox]};
         const TriangleGeometry::Bounds e = TriangleGeometry::estimate(ax.f, fy);
@@ -239,7 +362,17 @@ TRIANGLE_AVX2 void estimatedRowAvx2(const std::vector<AxisSample>& cols, const A
         q[1] = std::uint8_t(rgb[0]);
         q[2] = std::uint8_t(rgb[1]);
         q[3] = std::uint8_t(rgb[2]);
+    };
+    // Four points at a time where their cells lie inside; the rest one by one.
+    std::size_t x = 0;
+    for (; x + 4 <= n; x += 4) {
+        bool inside = true;
+        for (std::size_t i = x; i < x + 4; ++i) inside = inside && cs[i].inside && cs[i].cellInside;
+        const int done = inside ? estimatedQuadAvx2(cs + x, r0, r1, ox, fy, o + x * 4) : 0;
+        for (std::size_t i = 0; i < 4; ++i)
+            if (!(done & (1 << i))) one(x + i);
     }
+    for (; x < n; ++x) one(x);
 }
 #endif
 
