@@ -118,13 +118,11 @@ IBROWS_AVX2_INLINE __m256i chan(__m256i p, int ch) {
                                                    a, m, m, m, b, m, m, m, c, m, m, m, d, m, m, m));
 }
 
-// sum += trunc(c × w) for eight lanes, the fraction bits kept in frac's maximum
-// unless every product is exact.
-template <bool exact>
+// sum += trunc(c × w) for eight lanes, the fraction bits kept in frac's maximum.
 IBROWS_AVX2_INLINE void product(__m256i c, __m256i m, __m256i& sum, __m256i& frac) {
     const __m256i q = _mm256_mullo_epi32(c, m);
     sum = _mm256_add_epi32(sum, _mm256_srli_epi32(q, 24));
-    if (!exact) frac = _mm256_max_epu32(frac, _mm256_and_si256(q, _mm256_set1_epi32(fracmask)));
+    frac = _mm256_max_epu32(frac, _mm256_and_si256(q, _mm256_set1_epi32(fracmask)));
 }
 
 IBROWS_AVX2_INLINE __m256i ld(const std::uint32_t* p) {
@@ -133,7 +131,6 @@ IBROWS_AVX2_INLINE __m256i ld(const std::uint32_t* p) {
 
 // The bilinear sums of eight pixels per channel, reduced to bytes. two: the row's
 // fraction is 0 and the second row's weights are all 0.
-template <bool exact>
 IBROWS_AVX2_INLINE void bilinear8(const Plan::Group& g, const Rows& rs, const std::uint32_t* w,
                                   std::size_t n, bool two, __m256i s[3], __m256i& frac) {
     const Fetch f0(rs.r0, g);
@@ -141,16 +138,16 @@ IBROWS_AVX2_INLINE void bilinear8(const Plan::Group& g, const Rows& rs, const st
     const __m256i m00 = ld(w), m10 = ld(w + n);
     for (int ch = 0; ch < 3; ++ch) {
         s[ch] = _mm256_setzero_si256();
-        product<exact>(chan(p00, ch + 1), m00, s[ch], frac);
-        product<exact>(chan(p10, ch + 1), m10, s[ch], frac);
+        product(chan(p00, ch + 1), m00, s[ch], frac);
+        product(chan(p10, ch + 1), m10, s[ch], frac);
     }
     if (!two) {
         const Fetch f1(rs.r1, g);
         const __m256i p01 = f1(1), p11 = f1(2);
         const __m256i m01 = ld(w + 2 * n), m11 = ld(w + 3 * n);
         for (int ch = 0; ch < 3; ++ch) {
-            product<exact>(chan(p01, ch + 1), m01, s[ch], frac);
-            product<exact>(chan(p11, ch + 1), m11, s[ch], frac);
+            product(chan(p01, ch + 1), m01, s[ch], frac);
+            product(chan(p11, ch + 1), m11, s[ch], frac);
         }
     }
     const __m256i ff = _mm256_set1_epi32(0xff);
@@ -180,13 +177,7 @@ IBROWS_AVX2 void bilinearrow(const std::vector<Col>& cols, const std::vector<Pla
         if (g.ok) {
             __m256i s[3];
             __m256i frac = _mm256_setzero_si256();
-            // Columns whose products are all exact need no look at their fractions.
-            if (_mm256_testc_si256(ld(w + 4 * n + x0), _mm256_set1_epi32(-1))) {
-                bilinear8<true>(g, rs, w + x0, n, two, s, frac);
-                store8(s, o);
-                continue;
-            }
-            bilinear8<false>(g, rs, w + x0, n, two, s, frac);
+            bilinear8(g, rs, w + x0, n, two, s, frac);
             if (settled(frac, bytelimit)) {
                 store8(s, o);
                 continue;
@@ -197,49 +188,39 @@ IBROWS_AVX2 void bilinearrow(const std::vector<Col>& cols, const std::vector<Pla
     }
 }
 
-// The smoothed bilinear colours of a group whose columns' cells and rings lie
-// inside, stored unless a product came too close to a whole number (exact: every
-// product is exact, and none can).
-template <bool exact>
-IBROWS_AVX2_INLINE bool smooth8(const Plan::Group& g, const Rows& rs, const std::uint32_t* w,
-                                std::size_t n, unsigned char* o) {
-    const __m256i top = _mm256_set1_epi32(255);
-    __m256i b[3];
-    __m256i frac = _mm256_setzero_si256();
-    bilinear8<exact>(g, rs, w, n, rs.fy == 0.0, b, frac);
-    // Times 0.75, truncated: exact in integers.
-    for (int ch = 0; ch < 3; ++ch)
-        b[ch] = _mm256_srli_epi32(_mm256_add_epi32(b[ch], _mm256_slli_epi32(b[ch], 1)), 2);
-    const Fetch f0(rs.r0, g), f1(rs.r1, g), fu(rs.up, g), fd(rs.down, g);
-    // The ring pairs G00, G01, G10, G11.
-    const __m256i pa[4] = {fu(1), fd(1), f0(3), fd(2)};
-    const __m256i pb[4] = {f0(0), f1(0), fu(2), f1(3)};
-    __m256i rfrac = _mm256_setzero_si256();
-    for (int k = 0; k < 4; ++k) {
-        const __m256i m = ld(w + (4 + k) * n);
-        for (int ch = 0; ch < 3; ++ch) {
-            const __m256i s = _mm256_add_epi32(chan(pa[k], ch + 1), chan(pb[k], ch + 1));
-            product<exact>(s, m, b[ch], rfrac);
-            b[ch] = _mm256_min_epi32(b[ch], top);
-        }
-    }
-    if (!exact && !(settled(frac, bytelimit) && settled(rfrac, ringlimit))) return false;
-    store8(b, o);
-    return true;
-}
-
 IBROWS_AVX2 void smoothrow(const std::vector<Col>& cols, const std::vector<Plan::Group>& groups,
                            const Rows& rs, const std::uint32_t* w, std::size_t n,
                            unsigned char* out) {
-    const __m256i ones = _mm256_set1_epi32(-1);
+    const bool two = rs.fy == 0.0;
+    const __m256i top = _mm256_set1_epi32(255);
     for (std::size_t gi = 0; gi < groups.size(); ++gi) {
         const Plan::Group& g = groups[gi];
         const std::size_t x0 = gi * 8;
+        unsigned char* o = out + x0 * 4;
         if (g.ok) {
-            const bool exact = _mm256_testc_si256(ld(w + 8 * n + x0), ones);
-            if (exact ? smooth8<true>(g, rs, w + x0, n, out + x0 * 4)
-                      : smooth8<false>(g, rs, w + x0, n, out + x0 * 4))
+            __m256i b[3];
+            __m256i frac = _mm256_setzero_si256();
+            bilinear8(g, rs, w + x0, n, two, b, frac);
+            // Times 0.75, truncated: exact in integers.
+            for (int ch = 0; ch < 3; ++ch)
+                b[ch] = _mm256_srli_epi32(_mm256_add_epi32(b[ch], _mm256_slli_epi32(b[ch], 1)), 2);
+            const Fetch f0(rs.r0, g), f1(rs.r1, g), fu(rs.up, g), fd(rs.down, g);
+            // The ring pairs G00, G01, G10, G11.
+            const __m256i pa[4] = {fu(1), fd(1), f0(3), fd(2)};
+            const __m256i pb[4] = {f0(0), f1(0), fu(2), f1(3)};
+            __m256i rfrac = _mm256_setzero_si256();
+            for (int k = 0; k < 4; ++k) {
+                const __m256i m = ld(w + (4 + k) * n + x0);
+                for (int ch = 0; ch < 3; ++ch) {
+                    const __m256i s = _mm256_add_epi32(chan(pa[k], ch + 1), chan(pb[k], ch + 1));
+                    product(s, m, b[ch], rfrac);
+                    b[ch] = _mm256_min_epi32(b[ch], top);
+                }
+            }
+            if (settled(frac, bytelimit) && settled(rfrac, ringlimit)) {
+                store8(b, o);
                 continue;
+            }
         }
         for (std::size_t x = x0; x < std::min(cols.size(), x0 + 8); ++x)
             if (cols[x].cellInside && cols[x].ringInside) smooth1(rs, cols[x], out + x * 4);

@@ -41,19 +41,10 @@ const std::uint32_t* WeightCache::get(const Rows& rs) {
     next_ = (next_ + 1) % slots;
     const std::size_t n = plan_.g_.size();
     std::vector<std::uint32_t>& d = data_[i];
-    const std::size_t weights = plan_.smooth_ ? 8 : 4;
-    d.resize(n * (weights + 1));
+    d.resize(n * (plan_.smooth_ ? 8 : 4));
     // Through int32, which every such weight fits and processors convert to fastest.
     const auto fixed = [](double a, double b) {
         return std::uint32_t(std::int32_t(a * b * scale24));
-    };
-    // Whether a weight is a whole number of 2^-24 (its product with a byte is then
-    // exact in double) and, for a ring weight, of 2^-14 (its product with a sum of
-    // two bytes is then exact in float, and so is that plus a byte).
-    const auto exact = [](double a, double b, bool ring) {
-        const double v = a * b * scale24;
-        const auto m = std::uint32_t(std::int32_t(v));
-        return double(m) == v && (!ring || m % 1024 == 0);
     };
     for (std::size_t x = 0; x < n; ++x) {
         const double g = plan_.g_[x], f = plan_.f_[x];
@@ -61,19 +52,15 @@ const std::uint32_t* WeightCache::get(const Rows& rs) {
         d[n + x] = fixed(f, rs.gy);
         d[2 * n + x] = fixed(rs.fy, g);
         d[3 * n + x] = fixed(f, rs.fy);
-        bool sure = exact(g, rs.gy, false) && exact(f, rs.gy, false) && exact(rs.fy, g, false) &&
-                    exact(f, rs.fy, false);
-        if (plan_.smooth_) {
+    }
+    if (plan_.smooth_) {
+        for (std::size_t x = 0; x < n; ++x) {
             const double sideLow = plan_.sideLow_[x], sideHigh = plan_.sideHigh_[x];
             d[4 * n + x] = fixed(sideLow, rs.sideLowY);
             d[5 * n + x] = fixed(sideLow, rs.sideHighY);
             d[6 * n + x] = fixed(sideHigh, rs.sideLowY);
             d[7 * n + x] = fixed(sideHigh, rs.sideHighY);
-            sure = sure && exact(sideLow, rs.sideLowY, true) &&
-                   exact(sideLow, rs.sideHighY, true) && exact(sideHigh, rs.sideLowY, true) &&
-                   exact(sideHigh, rs.sideHighY, true);
         }
-        d[weights * n + x] = sure ? ~0u : 0u;
     }
     key_[i] = rs.fy;
     held_[i] = true;

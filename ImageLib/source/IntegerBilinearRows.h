@@ -41,9 +41,7 @@ public:
     explicit WeightCache(const Plan& p) : plan_(p) {}
     // The corners' weights g·gy, f·gy, fy·g, f·fy, then (smoothed method) the
     // ring groups' sideLow·sideLowY, sideLow·sideHighY, sideHigh·sideLowY and
-    // sideHigh·sideHighY, each an array of stride() entries, as floor(w × 2^24);
-    // last, per column, all ones where every one of its products is exact (no
-    // fraction bits can mislead), else 0.
+    // sideHigh·sideHighY, each an array of stride() entries, as floor(w × 2^24).
     const std::uint32_t* get(const Rows& rs);
     std::size_t stride() const;
 
