@@ -8,6 +8,36 @@
 #include <cmath>
 #include <cstdint>
 
+namespace {
+
+// The spline's weights of taps -1 .. 2 for fraction f, as the view forms them
+// per axis. Each takes four cubes by pow, and a reduction's samples have few
+// fractions: a thread's last few are kept.
+void splineWeights(double f, bool xaxis, float* w) {
+    struct Held {
+        double f = -1;
+        bool xaxis = false;
+        float w[4] = {0, 0, 0, 0};
+    };
+    thread_local Held held[4];
+    thread_local int next = 0;
+    for (const Held& h : held) {
+        if (h.f == f && h.xaxis == xaxis) {
+            std::copy(h.w, h.w + 4, w);
+            return;
+        }
+    }
+    for (int i = -1; i <= 2; ++i)
+        w[i + 1] = xaxis ? cubic_bspline(-(i - f)) : cubic_bspline(double(float(i)) - f);
+    Held& h = held[next];
+    next = (next + 1) % 4;
+    h.f = f;
+    h.xaxis = xaxis;
+    std::copy(w, w + 4, h.w);
+}
+
+} // namespace
+
 AxisSample axisSample(double p, int lo, int hi, bool xaxis, siinterpcode code) {
     AxisSample a;
     a.inside = SIPixelMath::truncpos(p, a.truncated) && a.truncated >= lo && a.truncated <= hi;
@@ -26,10 +56,7 @@ AxisSample axisSample(double p, int lo, int hi, bool xaxis, siinterpcode code) {
         a.sideHigh = xaxis ? 0.125 * s1 : s1;
         a.ringInside = std::int64_t(a.floorPos) - 1 >= lo && std::int64_t(a.ceilPos) + 1 <= hi;
     } else if (code == SICubicBSpline) {
-        for (int i = -1; i <= 2; ++i) {
-            a.spline[i + 1] =
-                xaxis ? cubic_bspline(-(i - a.f)) : cubic_bspline(double(float(i)) - a.f);
-        }
+        splineWeights(a.f, xaxis, a.spline);
         // A tap of weight 0 adds 0 to every channel: leaving it out changes nothing.
         while (a.firstTap < 4 && a.spline[a.firstTap] == 0.0f) ++a.firstTap;
         while (a.endTap > a.firstTap && a.spline[a.endTap - 1] == 0.0f) --a.endTap;

@@ -106,8 +106,8 @@ SPLINE_AVX2 inline void tapList(const float wx[4], int i0, int i1, const AxisSam
         }
 }
 
-// A vector of two samples' sums, or one sample's, stored as two or one pixels:
-// each lane truncated, its low byte kept, alpha 255.
+// A vector of two neighbouring samples' sums stored as their two pixels: each
+// lane truncated, its low byte kept, alpha 255.
 SPLINE_AVX2 inline void storeTwo(__m256 acc, unsigned char* q) {
     const __m256i bytes =
         _mm256_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 4, 8, 12,
@@ -119,50 +119,73 @@ SPLINE_AVX2 inline void storeTwo(__m256 acc, unsigned char* q) {
                          v, _mm256_setr_epi32(0, 4, 1, 1, 1, 1, 1, 1))));
 }
 
-SPLINE_AVX2 inline void storeOne(__m128 acc, unsigned char* q) {
-    const __m128i bytes =
-        _mm_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
-    const int b = _mm_cvtsi128_si32(_mm_shuffle_epi8(_mm_cvttps_epi32(acc), bytes)) | 0xff;
-    std::memcpy(q, &b, 4);
+// The sums of S + P vectors of two samples each, every lane as in runsAvx2:
+// vector v < S holds the neighbouring samples whose taps start at float
+// offsets single[v] and single[v] + 4, vector S + v two samples of different
+// runs, at pair[v][0] (lanes 0-3) and pair[v][1] (lanes 4-7). Side by side,
+// the sums' chains of additions proceed together.
+template <int S, int P>
+SPLINE_AVX2 inline void pairSums(const TapList& t, const std::int64_t* single,
+                                 const std::int64_t (*pair)[2], __m256* acc) {
+    __m256 a[S + P];
+#pragma GCC unroll 16
+    for (int v = 0; v < S + P; ++v) a[v] = _mm256_setzero_ps();
+    for (int i = 0; i < t.n; ++i) {
+        const float* p = t.p[i];
+        const __m256 w = t.w[i];
+#pragma GCC unroll 16
+        for (int v = 0; v < S; ++v)
+            a[v] = _mm256_add_ps(a[v], _mm256_mul_ps(_mm256_loadu_ps(p + single[v]), w));
+#pragma GCC unroll 16
+        for (int v = 0; v < P; ++v) {
+            const __m256 x = _mm256_loadu2_m128(p + pair[v][1], p + pair[v][0]);
+            a[S + v] = _mm256_add_ps(a[S + v], _mm256_mul_ps(x, w));
+        }
+    }
+#pragma GCC unroll 16
+    for (int v = 0; v < S + P; ++v) acc[v] = a[v];
 }
 
-// Two runs of the same weights and length (two to four) side by side, so that
-// their sums' chains of additions proceed together; each lane as in runsAvx2.
-SPLINE_AVX2 void twinRunsAvx2(const SplineRows::Run& a, const SplineRows::Run& b, const TapList& t,
-                              unsigned char* o) {
-    const int n = t.n;
-    std::int32_t k = 0;
-    while (a.n - k >= 2) {
-        const std::int64_t xa = a.xb + std::int64_t(k) * 4, xb = b.xb + std::int64_t(k) * 4;
-        unsigned char* qa = o + (std::int64_t(a.x) + k) * 4;
-        unsigned char* qb = o + (std::int64_t(b.x) + k) * 4;
-        __m256 a2 = _mm256_setzero_ps(), b2 = _mm256_setzero_ps();
-        if (a.n - k == 3) {
-            // A footprint of three: two samples a vector and the third alone.
-            __m128 a1 = _mm_setzero_ps(), b1 = _mm_setzero_ps();
-            for (int i = 0; i < n; ++i) {
-                const float* p = t.p[i];
-                const __m256 w = t.w[i];
-                const __m128 w1 = _mm256_castps256_ps128(w);
-                a2 = _mm256_add_ps(a2, _mm256_mul_ps(_mm256_loadu_ps(p + xa), w));
-                b2 = _mm256_add_ps(b2, _mm256_mul_ps(_mm256_loadu_ps(p + xb), w));
-                a1 = _mm_add_ps(a1, _mm_mul_ps(_mm_loadu_ps(p + xa + 8), w1));
-                b1 = _mm_add_ps(b1, _mm_mul_ps(_mm_loadu_ps(p + xb + 8), w1));
-            }
-            storeTwo(a2, qa);
-            storeTwo(b2, qb);
-            storeOne(a1, qa + 8);
-            storeOne(b1, qb + 8);
-            return;
+// A group's sums (see SplineRows::Group), stored as its pixels.
+template <int S, int P>
+SPLINE_AVX2 void groupAvx2(const SplineRows::Group& g, const TapList& t, unsigned char* o) {
+    __m256 acc[S + P];
+    pairSums<S, P>(t, g.single, g.pair, acc);
+    for (int v = 0; v < S; ++v) storeTwo(acc[v], o + std::int64_t(g.singleX[v]) * 4);
+    const __m256i bytes =
+        _mm256_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 4, 8, 12,
+                         -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    for (int v = 0; v < P; ++v) {
+        const __m256i b = _mm256_or_si256(
+            _mm256_shuffle_epi8(_mm256_cvttps_epi32(acc[S + v]), bytes), _mm256_set1_epi32(0xff));
+        const int lo = _mm256_extract_epi32(b, 0), hi = _mm256_extract_epi32(b, 4);
+        std::memcpy(o + std::int64_t(g.pairX[v][0]) * 4, &lo, 4);
+        std::memcpy(o + std::int64_t(g.pairX[v][1]) * 4, &hi, 4);
+    }
+}
+
+SPLINE_AVX2 void groupsAvx2(const std::vector<SplineRows::Group>& groups, const TapList* shared,
+                            unsigned char* o) {
+    for (const SplineRows::Group& g : groups) {
+        const TapList& t = shared[g.weights];
+        // The shapes groups take: two or four runs of two, three or four.
+        switch (g.s * 4 + g.np) {
+        case 8:
+            groupAvx2<2, 0>(g, t, o);
+            break;
+        case 9:
+            groupAvx2<2, 1>(g, t, o);
+            break;
+        case 16:
+            groupAvx2<4, 0>(g, t, o);
+            break;
+        case 18:
+            groupAvx2<4, 2>(g, t, o);
+            break;
+        default:
+            groupAvx2<8, 0>(g, t, o);
+            break;
         }
-        for (int i = 0; i < n; ++i) {
-            const float* p = t.p[i];
-            a2 = _mm256_add_ps(a2, _mm256_mul_ps(_mm256_loadu_ps(p + xa), t.w[i]));
-            b2 = _mm256_add_ps(b2, _mm256_mul_ps(_mm256_loadu_ps(p + xb), t.w[i]));
-        }
-        storeTwo(a2, qa);
-        storeTwo(b2, qb);
-        k += 2;
     }
 }
 
@@ -183,13 +206,10 @@ SPLINE_AVX2 void runsAvx2(const SplineRows::Runs& runs, const AxisSample& ay,
         const SplineRows::Weights& w = runs.weights[k];
         tapList(w.wx, w.i0, w.i1, ay, rowf, shared[k]);
     }
-    for (const auto& [a, b] : runs.twins) {
-        const SplineRows::Run& ra = runs.runs[std::size_t(a)];
-        twinRunsAvx2(ra, runs.runs[std::size_t(b)], shared[ra.weights], o);
-    }
+    groupsAvx2(runs.groups, shared, o);
     TapList own;
-    for (const SplineRows::Run& run : runs.runs) {
-        if (run.twin) continue;
+    for (const int r : runs.loose) {
+        const SplineRows::Run& run = runs.runs[std::size_t(r)];
         unsigned char* q = o + std::int64_t(run.x) * 4;
         const TapList* t = &own;
         if (run.weights >= 0) {
@@ -214,6 +234,15 @@ SPLINE_AVX2 void runsAvx2(const SplineRows::Runs& runs, const AxisSample& ay,
         }
         const int n = t->n;
         std::int32_t k = 0;
+        // Eight samples at a time, four vectors whose taps share their loads of
+        // positions and weights, then two at a time.
+        for (; k + 8 <= run.n; k += 8, q += 32) {
+            const std::int64_t xb = run.xb + std::int64_t(k) * 4;
+            const std::int64_t at[4] = {xb, xb + 8, xb + 16, xb + 24};
+            __m256 acc[4];
+            pairSums<4, 0>(*t, at, nullptr, acc);
+            for (int v = 0; v < 4; ++v) storeTwo(acc[v], q + 8 * v);
+        }
         for (; k + 2 <= run.n; k += 2, q += 8) {
             const std::int64_t xb = run.xb + std::int64_t(k) * 4;
             __m256 acc = _mm256_setzero_ps();
@@ -291,20 +320,38 @@ SplineRows::SplineRows(const RoadSource& c, const std::vector<AxisSample>& cols)
         runs_.runs.push_back(r);
         x += n;
     }
-    // Runs of the same shared weights and length, two by two.
-    std::vector<int> open(Runs::maxShared, -1);
-    for (std::size_t k = 0; k < runs_.runs.size(); ++k) {
-        Run& r = runs_.runs[k];
-        if (r.weights < 0 || r.n < 2 || r.n > 4) continue;
-        int& other = open[std::size_t(r.weights)];
-        if (other >= 0 && runs_.runs[std::size_t(other)].n == r.n) {
-            runs_.twins.emplace_back(other, int(k));
-            runs_.runs[std::size_t(other)].twin = r.twin = true;
-            other = -1;
-        } else {
-            other = int(k);
+    // Runs of the same shared weights and length, four by four, then two by two.
+    std::vector<std::vector<std::size_t>> open(Runs::maxShared * 3);
+    const auto close = [this](std::vector<std::size_t>& members, std::size_t count) {
+        Group g;
+        for (std::size_t m = 0; m < count; ++m) {
+            Run& run = runs_.runs[members[m]];
+            run.grouped = true;
+            g.weights = run.weights;
+            for (std::int32_t k = 0; k + 2 <= run.n; k += 2, ++g.s) {
+                g.single[g.s] = run.xb + std::int64_t(k) * 4;
+                g.singleX[g.s] = run.x + k;
+            }
+            if (run.n % 2 == 1) {
+                g.pair[g.np][m % 2] = run.xb + std::int64_t(run.n - 1) * 4;
+                g.pairX[g.np][m % 2] = run.x + run.n - 1;
+                g.np += int(m % 2);
+            }
         }
+        runs_.groups.push_back(g);
+        members.clear();
+    };
+    for (std::size_t k = 0; k < runs_.runs.size(); ++k) {
+        const Run& r = runs_.runs[k];
+        if (r.weights < 0 || r.n < 2 || r.n > 4) continue;
+        std::vector<std::size_t>& members = open[std::size_t(r.weights) * 3 + std::size_t(r.n - 2)];
+        members.push_back(k);
+        if (members.size() == 4) close(members, 4);
     }
+    for (std::vector<std::size_t>& members : open)
+        if (members.size() >= 2) close(members, 2);
+    for (std::size_t k = 0; k < runs_.runs.size(); ++k)
+        if (!runs_.runs[k].grouped) runs_.loose.push_back(int(k));
 }
 
 void SplineRows::row(const AxisSample& ay, const ARGBVal* const taps[4], FloatRows& fr,

@@ -10,7 +10,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <utility>
 #include <vector>
 
 #if IMAGELIB_X86_VECTOR
@@ -104,15 +103,25 @@ public:
         std::int32_t x = 0, n = 0;
         std::int64_t xb = 0;
         int weights = -1;
-        bool twin = false; // one of a pair in twins
+        bool grouped = false; // one of a group in groups
+    };
+    // Two or four runs of the same shared weights and length (two to four),
+    // whose sums the vector form takes side by side: s vectors of neighbouring
+    // samples, whose taps start at float offset single[v] and four on, written
+    // to column samples singleX[v] and one on, and np vectors of the last
+    // samples of two runs of three, at pair[v][0] and pair[v][1], written to
+    // pairX[v][0] and pairX[v][1].
+    struct Group {
+        int weights = 0, s = 0, np = 0;
+        std::int64_t single[8] = {}, pair[2][2] = {};
+        std::int32_t singleX[8] = {}, pairX[2][2] = {};
     };
     struct Runs {
         static constexpr std::size_t maxShared = 8;
         std::vector<Run> runs;
         std::vector<Weights> weights; // at most maxShared
-        // Pairs of runs of the same shared weights and length (two to four),
-        // whose sums the vector form takes side by side.
-        std::vector<std::pair<int, int>> twins;
+        std::vector<Group> groups;
+        std::vector<int> loose; // the runs in no group
     };
 
 private:
