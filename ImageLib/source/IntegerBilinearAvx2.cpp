@@ -104,9 +104,11 @@ struct Fetch {
     IBROWS_AVX2_INLINE __m256i operator()(int k) const {
         const __m256i i = _mm256_load_si256(reinterpret_cast<const __m256i*>(g.idx[k]));
         if (!g.wide) return _mm256_i32gather_epi32(reinterpret_cast<const int*>(r), i, 4);
-        const __m256i a = _mm256_permutevar8x32_epi32(lo, i);
-        const __m256i b = _mm256_permutevar8x32_epi32(hi, i);
-        return _mm256_blendv_epi8(a, b, _mm256_cmpgt_epi32(i, _mm256_set1_epi32(7)));
+        // The permutes read an index's low three bits, the blend its bit 31
+        // (a copy of bit 3): the low or the high eight.
+        const __m256 a = _mm256_castsi256_ps(_mm256_permutevar8x32_epi32(lo, i));
+        const __m256 b = _mm256_castsi256_ps(_mm256_permutevar8x32_epi32(hi, i));
+        return _mm256_castps_si256(_mm256_blendv_ps(a, b, _mm256_castsi256_ps(i)));
     }
 };
 
@@ -118,11 +120,14 @@ IBROWS_AVX2_INLINE __m256i chan(__m256i p, int ch) {
                                                    a, m, m, m, b, m, m, m, c, m, m, m, d, m, m, m));
 }
 
-// sum += trunc(c × w) for eight lanes, the fraction bits kept in frac's maximum.
+// sum += trunc(c × w) for eight lanes; Checked: the fraction bits kept in
+// frac's maximum (a row whose products are all exact needs no check).
+template <bool Checked>
 IBROWS_AVX2_INLINE void product(__m256i c, __m256i m, __m256i& sum, __m256i& frac) {
     const __m256i q = _mm256_mullo_epi32(c, m);
     sum = _mm256_add_epi32(sum, _mm256_srli_epi32(q, 24));
-    frac = _mm256_max_epu32(frac, _mm256_and_si256(q, _mm256_set1_epi32(fracmask)));
+    if constexpr (Checked)
+        frac = _mm256_max_epu32(frac, _mm256_and_si256(q, _mm256_set1_epi32(fracmask)));
 }
 
 IBROWS_AVX2_INLINE __m256i ld(const std::uint32_t* p) {
@@ -131,6 +136,7 @@ IBROWS_AVX2_INLINE __m256i ld(const std::uint32_t* p) {
 
 // The bilinear sums of eight pixels per channel, reduced to bytes. two: the row's
 // fraction is 0 and the second row's weights are all 0.
+template <bool Checked>
 IBROWS_AVX2_INLINE void bilinear8(const Plan::Group& g, const Rows& rs, const std::uint32_t* w,
                                   std::size_t n, bool two, __m256i s[3], __m256i& frac) {
     const Fetch f0(rs.r0, g);
@@ -138,16 +144,16 @@ IBROWS_AVX2_INLINE void bilinear8(const Plan::Group& g, const Rows& rs, const st
     const __m256i m00 = ld(w), m10 = ld(w + n);
     for (int ch = 0; ch < 3; ++ch) {
         s[ch] = _mm256_setzero_si256();
-        product(chan(p00, ch + 1), m00, s[ch], frac);
-        product(chan(p10, ch + 1), m10, s[ch], frac);
+        product<Checked>(chan(p00, ch + 1), m00, s[ch], frac);
+        product<Checked>(chan(p10, ch + 1), m10, s[ch], frac);
     }
     if (!two) {
         const Fetch f1(rs.r1, g);
         const __m256i p01 = f1(1), p11 = f1(2);
         const __m256i m01 = ld(w + 2 * n), m11 = ld(w + 3 * n);
         for (int ch = 0; ch < 3; ++ch) {
-            product(chan(p01, ch + 1), m01, s[ch], frac);
-            product(chan(p11, ch + 1), m11, s[ch], frac);
+            product<Checked>(chan(p01, ch + 1), m01, s[ch], frac);
+            product<Checked>(chan(p11, ch + 1), m11, s[ch], frac);
         }
     }
     const __m256i ff = _mm256_set1_epi32(0xff);
@@ -166,9 +172,10 @@ IBROWS_AVX2_INLINE bool settled(__m256i frac, int limit) {
                               _mm256_set1_epi32(-1));
 }
 
-IBROWS_AVX2 void bilinearrow(const std::vector<Col>& cols, const std::vector<Plan::Group>& groups,
-                             const Rows& rs, const std::uint32_t* w, std::size_t n,
-                             unsigned char* out) {
+template <bool Checked>
+IBROWS_AVX2 void bilinearrowT(const std::vector<Col>& cols, const std::vector<Plan::Group>& groups,
+                              const Rows& rs, const std::uint32_t* w, std::size_t n,
+                              unsigned char* out) {
     const bool two = rs.fy == 0.0;
     for (std::size_t gi = 0; gi < groups.size(); ++gi) {
         const Plan::Group& g = groups[gi];
@@ -177,8 +184,8 @@ IBROWS_AVX2 void bilinearrow(const std::vector<Col>& cols, const std::vector<Pla
         if (g.ok) {
             __m256i s[3];
             __m256i frac = _mm256_setzero_si256();
-            bilinear8(g, rs, w + x0, n, two, s, frac);
-            if (settled(frac, bytelimit)) {
+            bilinear8<Checked>(g, rs, w + x0, n, two, s, frac);
+            if (!Checked || settled(frac, bytelimit)) {
                 store8(s, o);
                 continue;
             }
@@ -188,9 +195,10 @@ IBROWS_AVX2 void bilinearrow(const std::vector<Col>& cols, const std::vector<Pla
     }
 }
 
-IBROWS_AVX2 void smoothrow(const std::vector<Col>& cols, const std::vector<Plan::Group>& groups,
-                           const Rows& rs, const std::uint32_t* w, std::size_t n,
-                           unsigned char* out) {
+template <bool Checked>
+IBROWS_AVX2 void smoothrowT(const std::vector<Col>& cols, const std::vector<Plan::Group>& groups,
+                            const Rows& rs, const std::uint32_t* w, std::size_t n,
+                            unsigned char* out) {
     const bool two = rs.fy == 0.0;
     const __m256i top = _mm256_set1_epi32(255);
     for (std::size_t gi = 0; gi < groups.size(); ++gi) {
@@ -200,7 +208,7 @@ IBROWS_AVX2 void smoothrow(const std::vector<Col>& cols, const std::vector<Plan:
         if (g.ok) {
             __m256i b[3];
             __m256i frac = _mm256_setzero_si256();
-            bilinear8(g, rs, w + x0, n, two, b, frac);
+            bilinear8<Checked>(g, rs, w + x0, n, two, b, frac);
             // Times 0.75, truncated: exact in integers.
             for (int ch = 0; ch < 3; ++ch)
                 b[ch] = _mm256_srli_epi32(_mm256_add_epi32(b[ch], _mm256_slli_epi32(b[ch], 1)), 2);
@@ -213,11 +221,11 @@ IBROWS_AVX2 void smoothrow(const std::vector<Col>& cols, const std::vector<Plan:
                 const __m256i m = ld(w + (4 + k) * n + x0);
                 for (int ch = 0; ch < 3; ++ch) {
                     const __m256i s = _mm256_add_epi32(chan(pa[k], ch + 1), chan(pb[k], ch + 1));
-                    product(s, m, b[ch], rfrac);
+                    product<Checked>(s, m, b[ch], rfrac);
                     b[ch] = _mm256_min_epi32(b[ch], top);
                 }
             }
-            if (settled(frac, bytelimit) && settled(rfrac, ringlimit)) {
+            if (!Checked || (settled(frac, bytelimit) && settled(rfrac, ringlimit))) {
                 store8(b, o);
                 continue;
             }
@@ -225,6 +233,20 @@ IBROWS_AVX2 void smoothrow(const std::vector<Col>& cols, const std::vector<Plan:
         for (std::size_t x = x0; x < std::min(cols.size(), x0 + 8); ++x)
             if (cols[x].cellInside && cols[x].ringInside) smooth1(rs, cols[x], out + x * 4);
     }
+}
+
+IBROWS_AVX2 void bilinearrow(const std::vector<Col>& cols, const std::vector<Plan::Group>& groups,
+                             const Rows& rs, const std::uint32_t* w, std::size_t n, bool exact,
+                             unsigned char* out) {
+    if (exact) return bilinearrowT<false>(cols, groups, rs, w, n, out);
+    bilinearrowT<true>(cols, groups, rs, w, n, out);
+}
+
+IBROWS_AVX2 void smoothrow(const std::vector<Col>& cols, const std::vector<Plan::Group>& groups,
+                           const Rows& rs, const std::uint32_t* w, std::size_t n, bool exact,
+                           unsigned char* out) {
+    if (exact) return smoothrowT<false>(cols, groups, rs, w, n, out);
+    smoothrowT<true>(cols, groups, rs, w, n, out);
 }
 
 } // namespace

@@ -12,7 +12,8 @@ namespace IntegerBilinearRows {
 
 struct Plan::Group {
     // Per column of the group, the source indices i0 - 1, i0, i1, i1 + 1:
-    // relative to base when wide, else absolute.
+    // relative to base when wide (0..15, with bit 3 copied into bit 31), else
+    // absolute.
     alignas(32) std::int32_t idx[4][8];
     std::int32_t base = 0;
     bool wide = false; // base .. base + 15 may be read and holds every index
@@ -31,9 +32,11 @@ inline constexpr int bytelimit = (1 << 24) - 512 - 1;
 inline constexpr int ringlimit = (1 << 24) - 4096 - 1;
 
 // One row's kernel: every column of cols in groups of eight, each group settled
-// in integers or, where they cannot decide, left to the double form.
+// in integers or, where they cannot decide, left to the double form. exact: the
+// row's products are all exact (WeightCache::Row), so integers always decide.
 using RowFn = void (*)(const std::vector<Col>& cols, const std::vector<Plan::Group>& groups,
-                       const Rows& rs, const std::uint32_t* w, std::size_t n, unsigned char* out);
+                       const Rows& rs, const std::uint32_t* w, std::size_t n, bool exact,
+                       unsigned char* out);
 
 // The bilinear and smoothed bilinear row kernels.
 struct RowFns {

@@ -120,8 +120,10 @@ void store8plain(const std::uint32_t s[3][8], unsigned char* o) {
     }
 }
 
+// The plain kernels keep every check, exact rows or not: the same bytes.
 void bilinearrowplain(const std::vector<Col>& cols, const std::vector<Plan::Group>& groups,
-                      const Rows& rs, const std::uint32_t* w, std::size_t n, unsigned char* out) {
+                      const Rows& rs, const std::uint32_t* w, std::size_t n, bool,
+                      unsigned char* out) {
     for (std::size_t gi = 0; gi < groups.size(); ++gi) {
         const std::size_t x0 = gi * 8;
         if (groups[gi].ok) {
@@ -136,7 +138,8 @@ void bilinearrowplain(const std::vector<Col>& cols, const std::vector<Plan::Grou
 }
 
 void smoothrowplain(const std::vector<Col>& cols, const std::vector<Plan::Group>& groups,
-                    const Rows& rs, const std::uint32_t* w, std::size_t n, unsigned char* out) {
+                    const Rows& rs, const std::uint32_t* w, std::size_t n, bool,
+                    unsigned char* out) {
     for (std::size_t gi = 0; gi < groups.size(); ++gi) {
         const std::size_t x0 = gi * 8;
         if (groups[gi].ok) {

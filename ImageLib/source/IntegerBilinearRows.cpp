@@ -14,12 +14,22 @@
 #include "IntegerBilinearKernels.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace IntegerBilinearRows {
 
 namespace {
 
 constexpr double scale24 = 16777216.0;
+
+// The least p (up to 30) for which w is a whole number of 2^-p, else 99: w is
+// a weight in 0..1.
+int grain(double w) {
+    double v = w;
+    for (int p = 0; p <= 30; ++p, v *= 2.0)
+        if (v == std::floor(v)) return p;
+    return 99;
+}
 
 // The row kernels this machine runs: AVX2 where it can, plain C++ otherwise.
 const kernels::RowFns& rowKernels() {
@@ -34,9 +44,9 @@ const kernels::RowFns& rowKernels() {
 
 // floor(w × 2^24) of every weight of the row's fraction (each weight lies in
 // 0..1, so the conversion's truncation is the floor).
-const std::uint32_t* WeightCache::get(const Rows& rs) {
+WeightCache::Row WeightCache::get(const Rows& rs) {
     for (int i = 0; i < slots; ++i)
-        if (held_[i] && key_[i] == rs.fy) return data_[i].data();
+        if (held_[i] && key_[i] == rs.fy) return {data_[i].data(), exact_[i]};
     const int i = next_;
     next_ = (next_ + 1) % slots;
     const std::size_t n = plan_.g_.size();
@@ -62,9 +72,21 @@ const std::uint32_t* WeightCache::get(const Rows& rs) {
             d[7 * n + x] = fixed(sideHigh, rs.sideHighY);
         }
     }
+    // A product of whole numbers of 2^-p and 2^-q is a whole number of
+    // 2^-(p + q), exact in double while p + q <= 24. A weight that is a whole
+    // number of 2^-24 makes its product with a byte exact in double, so the
+    // truncation is q >> 24 whatever q's fraction bits. A ring weight (at most
+    // 0.125 × 0.75 × 0.75) that is a whole number of 2^-14 makes its product
+    // with a sum of two bytes exact in float (at most 20 significant bits), and
+    // that plus a byte too (below 2^9, 14 fraction bits). Simple factors give
+    // such weights: a reduction by 2.5 samples only whole and half positions.
+    const bool exact = plan_.cornerGrain_ + std::max(grain(rs.gy), grain(rs.fy)) <= 24 &&
+                       (!plan_.smooth_ ||
+                        plan_.ringGrain_ + std::max(grain(rs.sideLowY), grain(rs.sideHighY)) <= 14);
     key_[i] = rs.fy;
     held_[i] = true;
-    return d.data();
+    exact_[i] = exact;
+    return {d.data(), exact};
 }
 
 std::size_t WeightCache::stride() const {
@@ -83,6 +105,8 @@ Plan::Plan(const std::vector<Col>& cols, std::int32_t lo, std::int32_t hi, bool 
         f_[x] = cols_[x].f;
         sideLow_[x] = cols_[x].sideLow;
         sideHigh_[x] = cols_[x].sideHigh;
+        cornerGrain_ = std::max({cornerGrain_, grain(g_[x]), grain(f_[x])});
+        ringGrain_ = std::max({ringGrain_, grain(sideLow_[x]), grain(sideHigh_[x])});
     }
     groups_.resize(n / 8);
     for (std::size_t gi = 0; gi < groups_.size(); ++gi) {
@@ -108,7 +132,10 @@ Plan::Plan(const std::vector<Col>& cols, std::int32_t lo, std::int32_t hi, bool 
         if (g.wide) {
             g.base = std::int32_t(low);
             for (auto& row : g.idx)
-                for (std::int32_t& v : row) v -= g.base;
+                for (std::int32_t& v : row) {
+                    v -= g.base;
+                    v = std::int32_t(std::uint32_t(v) | (std::uint32_t(v & 8) << 28));
+                }
         }
     }
 }
@@ -120,11 +147,13 @@ std::unique_ptr<WeightCache> Plan::cache() const {
 }
 
 void Plan::bilinear(const Rows& rs, WeightCache& wc, unsigned char* out) const {
-    rowKernels().bilinear(cols_, groups_, rs, wc.get(rs), wc.stride(), out);
+    const WeightCache::Row w = wc.get(rs);
+    rowKernels().bilinear(cols_, groups_, rs, w.m, wc.stride(), w.exact, out);
 }
 
 void Plan::smooth(const Rows& rs, WeightCache& wc, unsigned char* out) const {
-    rowKernels().smooth(cols_, groups_, rs, wc.get(rs), wc.stride(), out);
+    const WeightCache::Row w = wc.get(rs);
+    rowKernels().smooth(cols_, groups_, rs, w.m, wc.stride(), w.exact, out);
 }
 
 } // namespace IntegerBilinearRows

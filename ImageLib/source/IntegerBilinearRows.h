@@ -39,18 +39,29 @@ class Plan;
 class WeightCache {
 public:
     explicit WeightCache(const Plan& p) : plan_(p) {}
-    // The corners' weights g·gy, f·gy, fy·g, f·fy, then (smoothed method) the
-    // ring groups' sideLow·sideLowY, sideLow·sideHighY, sideHigh·sideLowY and
-    // sideHigh·sideHighY, each an array of stride() entries, as floor(w × 2^24).
-    const std::uint32_t* get(const Rows& rs);
+    // A row's weights: m holds the corners' weights g·gy, f·gy, fy·g, f·fy, then
+    // (smoothed method) the ring groups' sideLow·sideLowY, sideLow·sideHighY,
+    // sideHigh·sideLowY and sideHigh·sideHighY, each an array of stride()
+    // entries, as floor(w × 2^24). exact: every weight is a whole number of
+    // 2^-24 and every ring weight of 2^-14, so that every product the row
+    // forms, and a ring product plus a byte, is exact and no check is needed.
+    struct Row {
+        const std::uint32_t* m = nullptr;
+        bool exact = false;
+    };
+    Row get(const Rows& rs);
     std::size_t stride() const;
 
 private:
-    static constexpr int slots = 4;
+    // Enough for the row fractions of the common factors (a factor of 0.8
+    // cycles through five): fractions that cycle through more slots than
+    // there are miss every time.
+    static constexpr int slots = 8;
     const Plan& plan_;
     std::vector<std::uint32_t> data_[slots];
-    double key_[slots] = {0, 0, 0, 0};
-    bool held_[slots] = {false, false, false, false};
+    bool exact_[slots] = {};
+    double key_[slots] = {};
+    bool held_[slots] = {};
     int next_ = 0;
 };
 
@@ -79,6 +90,9 @@ private:
     std::vector<Col> cols_;
     std::vector<Group> groups_;
     std::vector<double> g_, f_, sideLow_, sideHigh_; // per column, padded to whole groups
+    // The columns' weights are whole numbers of 2^-cornerGrain_ (g, f) and of
+    // 2^-ringGrain_ (the side weights).
+    int cornerGrain_ = 0, ringGrain_ = 0;
     bool smooth_;
 };
 
