@@ -53,9 +53,9 @@ public:
     std::size_t stride() const;
 
 private:
-    // Enough for the row fractions of the common factors (a factor of 0.8
-    // cycles through five): fractions that cycle through more slots than
-    // there are miss every time.
+    // Enough for the row fractions of simple factors that repeat (a factor of
+    // 0.625 cycles through eight): fractions that cycle through more than
+    // there are slots miss every time.
     static constexpr int slots = 8;
     const Plan& plan_;
     std::vector<std::uint32_t> data_[slots];
