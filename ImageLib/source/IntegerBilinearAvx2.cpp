@@ -200,7 +200,6 @@ IBROWS_AVX2 void smoothrowT(const std::vector<Col>& cols, const std::vector<Plan
                             const Rows& rs, const std::uint32_t* w, std::size_t n,
                             unsigned char* out) {
     const bool two = rs.fy == 0.0;
-    const __m256i top = _mm256_set1_epi32(255);
     for (std::size_t gi = 0; gi < groups.size(); ++gi) {
         const Plan::Group& g = groups[gi];
         const std::size_t x0 = gi * 8;
@@ -209,7 +208,10 @@ IBROWS_AVX2 void smoothrowT(const std::vector<Col>& cols, const std::vector<Plan
             __m256i b[3];
             __m256i frac = _mm256_setzero_si256();
             bilinear8<Checked>(g, rs, w + x0, n, two, b, frac);
-            // Times 0.75, truncated: exact in integers.
+            // Times 0.75, truncated: exact in integers. The ring's weights add
+            // up to 0.125, so the four pairs add at most 510 × 0.125: from at
+            // most 191 the byte never passes 254, and the clamp after each
+            // pair never acts.
             for (int ch = 0; ch < 3; ++ch)
                 b[ch] = _mm256_srli_epi32(_mm256_add_epi32(b[ch], _mm256_slli_epi32(b[ch], 1)), 2);
             const Fetch f0(rs.r0, g), f1(rs.r1, g), fu(rs.up, g), fd(rs.down, g);
@@ -222,7 +224,6 @@ IBROWS_AVX2 void smoothrowT(const std::vector<Col>& cols, const std::vector<Plan
                 for (int ch = 0; ch < 3; ++ch) {
                     const __m256i s = _mm256_add_epi32(chan(pa[k], ch + 1), chan(pb[k], ch + 1));
                     product<Checked>(s, m, b[ch], rfrac);
-                    b[ch] = _mm256_min_epi32(b[ch], top);
                 }
             }
             if (!Checked || (settled(frac, bytelimit) && settled(rfrac, ringlimit))) {

@@ -154,14 +154,16 @@ void smoothrowplain(const std::vector<Col>& cols, const std::vector<Plan::Group>
                                              {rs.r0[c.i1 + 1], rs.up[c.i1]},
                                              {rs.down[c.i1], rs.r1[c.i1 + 1]}};
                 for (int ch = 1; ch <= 3; ++ch) {
-                    // Times 0.75, truncated: exact in integers.
+                    // Times 0.75, truncated: exact in integers. The ring's
+                    // weights add up to 0.125, so the four pairs add at most
+                    // 510 × 0.125: from at most 191 the byte never passes 254,
+                    // and the clamp after each pair never acts.
                     std::uint32_t& v = b[ch - 1][j];
                     v = (3 * v) >> 2;
                     for (std::size_t k = 0; k < 4; ++k) {
                         const auto sum =
                             std::uint32_t(chan1(pairs[k][0], ch) + chan1(pairs[k][1], ch));
                         product1(sum, w[(4 + k) * n + x0 + j], v, rfrac);
-                        v = std::min<std::uint32_t>(v, 255);
                     }
                 }
             }
