@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #if IMAGELIB_X86_VECTOR
 #include <immintrin.h>
@@ -29,7 +30,46 @@ void addColumnsPlain(const std::uint16_t* vsum, const int* colstart, int w, std:
     }
 }
 
+// The means of footprints whose every row is in one batch of 16-bit column
+// sums: result column x's sums over its columns, times 1 / (columns × rows),
+// truncated to bytes (each mean is at most 255), alpha 255. The sums stay
+// below 2^31 (at most 16386 columns of 257 rows of 255), so int32 holds them.
+void meansPlain(const std::uint16_t* vsum, const int* colstart, int w, std::int64_t rows,
+                unsigned char* o) {
+    std::int64_t lastn = -1;
+    double inv = 0.0;
+    for (int x = 0; x < w; ++x, o += 4) {
+        std::int32_t a[4] = {0, 0, 0, 0};
+        for (int k = colstart[x]; k < colstart[x + 1]; ++k)
+            for (int i = 0; i < 4; ++i) a[i] += vsum[std::size_t(k) * 4 + std::size_t(i)];
+        const std::int64_t n = std::int64_t(colstart[x + 1] - colstart[x]) * rows;
+        if (n != lastn) inv = n > 0 ? 1.0 / double(n) : 0.0, lastn = n;
+        o[0] = 255;
+        for (int i = 1; i < 4; ++i) o[i] = std::uint8_t(std::int32_t(double(a[i]) * inv));
+    }
+}
+
 #if IMAGELIB_X86_VECTOR
+__attribute__((target("avx2"))) void meansAvx2(const std::uint16_t* vsum, const int* colstart,
+                                               int w, std::int64_t rows, unsigned char* o) {
+    const __m128i bytes =
+        _mm_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    std::int64_t lastn = -1;
+    __m256d inv = _mm256_setzero_pd();
+    for (int x = 0; x < w; ++x, o += 4) {
+        __m128i s = _mm_setzero_si128();
+        for (int k = colstart[x]; k < colstart[x + 1]; ++k) {
+            const __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(vsum + 4 * k));
+            s = _mm_add_epi32(s, _mm_cvtepu16_epi32(v));
+        }
+        const std::int64_t n = std::int64_t(colstart[x + 1] - colstart[x]) * rows;
+        if (n != lastn) inv = _mm256_set1_pd(n > 0 ? 1.0 / double(n) : 0.0), lastn = n;
+        const __m128i m = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(s), inv));
+        const int b = _mm_cvtsi128_si32(_mm_shuffle_epi8(m, bytes)) | 0xff;
+        std::memcpy(o, &b, 4);
+    }
+}
+
 __attribute__((target("avx2"))) void addRowAvx2(const unsigned char* sp, std::uint16_t* vp,
                                                 std::size_t n) {
     std::size_t k = 0;
@@ -59,6 +99,7 @@ __attribute__((target("avx2"))) void addColumnsAvx2(const std::uint16_t* vsum, c
 struct FootprintSums {
     void (*addRow)(const unsigned char*, std::uint16_t*, std::size_t) = addRowPlain;
     void (*addColumns)(const std::uint16_t*, const int*, int, std::int64_t*) = addColumnsPlain;
+    void (*means)(const std::uint16_t*, const int*, int, std::int64_t, unsigned char*) = meansPlain;
 };
 
 const FootprintSums& footprintSums() {
@@ -66,7 +107,7 @@ const FootprintSums& footprintSums() {
         FootprintSums v;
 #if IMAGELIB_X86_VECTOR
         __builtin_cpu_init();
-        if (__builtin_cpu_supports("avx2")) v = {addRowAvx2, addColumnsAvx2};
+        if (__builtin_cpu_supports("avx2")) v = {addRowAvx2, addColumnsAvx2, meansAvx2};
 #endif
         return v;
     }();
@@ -213,6 +254,16 @@ void RoadEngine::rows(unsigned char* out, long rowbytes, int y0, int y1) const {
         // resampler forms are exact and equal these integer sums in any order.
         // The row samples' bytes are summed column sample by column sample in
         // 16 bits (up to 257 rows of 255 fit), then each footprint's columns.
+        if (sets.size() <= 257) {
+            // One batch: the means straight from the column sums.
+            std::fill(vsum.begin(), vsum.end(), std::uint16_t(0));
+            for (const RowSample& rs : sets) {
+                sampleRow(rs, weights.get(), floatrows.get(), samples.data());
+                sums.addRow(samples.data(), vsum.data(), vsum.size());
+            }
+            sums.means(vsum.data(), colstart_.data(), w, std::int64_t(sets.size()), o);
+            continue;
+        }
         std::fill(acc.begin(), acc.end(), 0);
         for (std::size_t r0 = 0; r0 < sets.size(); r0 += 257) {
             std::fill(vsum.begin(), vsum.end(), std::uint16_t(0));
