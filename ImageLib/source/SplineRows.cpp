@@ -106,6 +106,22 @@ SPLINE_AVX2 inline void tapList(const float wx[4], int i0, int i1, const AxisSam
         }
 }
 
+// The tap list of two runs of one sample a vector, lanes 0-3 with weights a
+// and lanes 4-7 with weights b: their taps together, each lane's weight the
+// float product as alone. A tap outside a run's own has weight 0 for it and
+// adds 0 (every tap and weight is at least 0), so each lane's sum is the same.
+SPLINE_AVX2 inline void mixedTapList(const SplineRows::Weights& a, const SplineRows::Weights& b,
+                                     const AxisSample& ay, const float* const rowf[4], TapList& t) {
+    t.n = 0;
+    const int i0 = std::min(a.i0, b.i0), i1 = std::max(a.i1, b.i1);
+    for (int j = ay.firstTap; j < ay.endTap; ++j)
+        for (int i = i0; i < i1; ++i, ++t.n) {
+            t.p[t.n] = rowf[j] + 4 * i;
+            t.w[t.n] = _mm256_set_m128(_mm_set1_ps(b.wx[i] * ay.spline[j]),
+                                       _mm_set1_ps(a.wx[i] * ay.spline[j]));
+        }
+}
+
 // A vector of two neighbouring samples' sums stored as their two pixels: each
 // lane truncated, its low byte kept, alpha 255.
 SPLINE_AVX2 inline void storeTwo(__m256 acc, unsigned char* q) {
@@ -168,8 +184,21 @@ SPLINE_AVX2 void groupsAvx2(const std::vector<SplineRows::Group>& groups, const 
                             unsigned char* o) {
     for (const SplineRows::Group& g : groups) {
         const TapList& t = shared[g.weights];
-        // The shapes groups take: two or four runs of two, three or four.
+        // The shapes groups take: two or four runs of two, three or four, or
+        // one to four pairs of runs of one.
         switch (g.s * 4 + g.np) {
+        case 1:
+            groupAvx2<0, 1>(g, t, o);
+            break;
+        case 2:
+            groupAvx2<0, 2>(g, t, o);
+            break;
+        case 3:
+            groupAvx2<0, 3>(g, t, o);
+            break;
+        case 4:
+            groupAvx2<0, 4>(g, t, o);
+            break;
         case 8:
             groupAvx2<2, 0>(g, t, o);
             break;
@@ -189,6 +218,39 @@ SPLINE_AVX2 void groupsAvx2(const std::vector<SplineRows::Group>& groups, const 
     }
 }
 
+// Runs of one sample with weights of their own, two a vector: each row's
+// column weights times the row's weight as eight float products at once (the
+// same products as alone), then each tap's pair of weights spread over its
+// lanes. Every tap of both is taken: a tap of weight 0 adds 0.
+SPLINE_AVX2 void ownPairsAvx2(const SplineRows::Runs& runs, const AxisSample& ay,
+                              const float* const rowf[4], unsigned char* o) {
+    const __m256i bytes =
+        _mm256_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 4, 8, 12,
+                         -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    const __m256i spread[4] = {
+        _mm256_setr_epi32(0, 0, 0, 0, 4, 4, 4, 4), _mm256_setr_epi32(1, 1, 1, 1, 5, 5, 5, 5),
+        _mm256_setr_epi32(2, 2, 2, 2, 6, 6, 6, 6), _mm256_setr_epi32(3, 3, 3, 3, 7, 7, 7, 7)};
+    for (const auto& [ia, ib] : runs.ownPairs) {
+        const SplineRows::Run& a = runs.runs[std::size_t(ia)];
+        const SplineRows::Run& b = runs.runs[std::size_t(ib)];
+        const __m256 wx = _mm256_set_m128(_mm_loadu_ps(b.wx), _mm_loadu_ps(a.wx));
+        __m256 acc = _mm256_setzero_ps();
+        for (int j = ay.firstTap; j < ay.endTap; ++j) {
+            const __m256 wj = _mm256_mul_ps(wx, _mm256_set1_ps(ay.spline[j]));
+            const float* p = rowf[j];
+            for (int i = 0; i < 4; ++i) {
+                const __m256 x = _mm256_loadu2_m128(p + b.xb + 4 * i, p + a.xb + 4 * i);
+                acc = _mm256_add_ps(acc, _mm256_mul_ps(x, _mm256_permutevar8x32_ps(wj, spread[i])));
+            }
+        }
+        const __m256i v = _mm256_or_si256(_mm256_shuffle_epi8(_mm256_cvttps_epi32(acc), bytes),
+                                          _mm256_set1_epi32(0xff));
+        const int lo = _mm256_extract_epi32(v, 0), hi = _mm256_extract_epi32(v, 4);
+        std::memcpy(o + std::int64_t(a.x) * 4, &lo, 4);
+        std::memcpy(o + std::int64_t(b.x) * 4, &hi, 4);
+    }
+}
+
 // Two samples of a run a vector: lanes 0-3 the first sample's alpha, red,
 // green and blue, lanes 4-7 the next sample's, whose taps lie one pixel on.
 // Each lane takes the steps of SplineSum: the float weight, the tap times it
@@ -200,13 +262,21 @@ SPLINE_AVX2 void runsAvx2(const SplineRows::Runs& runs, const AxisSample& ay,
                          -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
     const __m256i opaque = _mm256_set1_epi32(0xff);
     const __m256i gather = _mm256_setr_epi32(0, 4, 1, 1, 1, 1, 1, 1);
-    // The tap lists of the runs' distinct column weights, once a row.
-    TapList shared[SplineRows::Runs::maxShared];
+    // The tap lists of the runs' distinct column weights and pairs of them,
+    // once a row.
+    constexpr std::size_t most = SplineRows::Runs::maxShared;
+    TapList shared[2 * most];
     for (std::size_t k = 0; k < runs.weights.size(); ++k) {
         const SplineRows::Weights& w = runs.weights[k];
         tapList(w.wx, w.i0, w.i1, ay, rowf, shared[k]);
     }
+    for (std::size_t m = 0; m < runs.mixed.size(); ++m) {
+        const auto [a, b] = runs.mixed[m];
+        mixedTapList(runs.weights[std::size_t(a)], runs.weights[std::size_t(b)], ay, rowf,
+                     shared[most + m]);
+    }
     groupsAvx2(runs.groups, shared, o);
+    ownPairsAvx2(runs, ay, rowf, o);
     TapList own;
     for (const int r : runs.loose) {
         const SplineRows::Run& run = runs.runs[std::size_t(r)];
@@ -350,6 +420,52 @@ SplineRows::SplineRows(const RoadSource& c, const std::vector<AxisSample>& cols)
     }
     for (std::vector<std::size_t>& members : open)
         if (members.size() >= 2) close(members, 2);
+    // Runs of one sample with shared weights (an enlargement's columns, whose
+    // fractions alternate), two a vector with each lane's own weights, four
+    // such pairs side by side.
+    std::vector<std::size_t> lone;
+    for (std::size_t k = 0; k < runs_.runs.size(); ++k) {
+        const Run& r = runs_.runs[k];
+        if (!r.grouped && r.n == 1 && r.weights >= 0) lone.push_back(k);
+    }
+    std::vector<Group> pending(Runs::maxShared);
+    const auto flush = [this](Group& g) {
+        if (g.np > 0) runs_.groups.push_back(g);
+        g = Group();
+    };
+    for (std::size_t i = 0; i + 1 < lone.size(); i += 2) {
+        Run& a = runs_.runs[lone[i]];
+        Run& b = runs_.runs[lone[i + 1]];
+        const std::pair<int, int> key(a.weights, b.weights);
+        auto m = std::size_t(std::find(runs_.mixed.begin(), runs_.mixed.end(), key) -
+                             runs_.mixed.begin());
+        if (m == runs_.mixed.size()) {
+            if (m == Runs::maxShared) continue;
+            runs_.mixed.push_back(key);
+        }
+        Group& g = pending[m];
+        g.weights = int(Runs::maxShared + m);
+        g.pair[g.np][0] = a.xb;
+        g.pair[g.np][1] = b.xb;
+        g.pairX[g.np][0] = a.x;
+        g.pairX[g.np][1] = b.x;
+        a.grouped = b.grouped = true;
+        if (++g.np == 4) flush(g);
+    }
+    for (Group& g : pending) flush(g);
+    // Runs of one sample with weights of their own, two by two.
+    int open1 = -1;
+    for (std::size_t k = 0; k < runs_.runs.size(); ++k) {
+        Run& r = runs_.runs[k];
+        if (r.grouped || r.n != 1 || r.weights >= 0) continue;
+        if (open1 < 0) {
+            open1 = int(k);
+            continue;
+        }
+        runs_.ownPairs.emplace_back(open1, int(k));
+        runs_.runs[std::size_t(open1)].grouped = r.grouped = true;
+        open1 = -1;
+    }
     for (std::size_t k = 0; k < runs_.runs.size(); ++k)
         if (!runs_.runs[k].grouped) runs_.loose.push_back(int(k));
 }

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #if IMAGELIB_X86_VECTOR
@@ -105,22 +106,31 @@ public:
         int weights = -1;
         bool grouped = false; // one of a group in groups
     };
-    // Two or four runs of the same shared weights and length (two to four),
-    // whose sums the vector form takes side by side: s vectors of neighbouring
-    // samples, whose taps start at float offset single[v] and four on, written
-    // to column samples singleX[v] and one on, and np vectors of the last
-    // samples of two runs of three, at pair[v][0] and pair[v][1], written to
-    // pairX[v][0] and pairX[v][1].
+    // Runs whose sums the vector form takes side by side, with the row's tap
+    // list weights (shared weights k, or mixed pair m at maxShared + m): s
+    // vectors of neighbouring samples, whose taps start at float offset
+    // single[v] and four on, written to column samples singleX[v] and one on,
+    // and np vectors of two samples of different runs, at pair[v][0] (lanes
+    // 0-3) and pair[v][1] (lanes 4-7), written to pairX[v][0] and pairX[v][1].
+    // Either two or four runs of the same shared weights and length (two to
+    // four), the last samples of runs of three two a vector, or one to four
+    // pairs of runs of one sample.
     struct Group {
         int weights = 0, s = 0, np = 0;
-        std::int64_t single[8] = {}, pair[2][2] = {};
-        std::int32_t singleX[8] = {}, pairX[2][2] = {};
+        std::int64_t single[8] = {}, pair[4][2] = {};
+        std::int32_t singleX[8] = {}, pairX[4][2] = {};
     };
     struct Runs {
         static constexpr std::size_t maxShared = 8;
         std::vector<Run> runs;
         std::vector<Weights> weights; // at most maxShared
+        // Pairs of shared weights (lanes 0-3, lanes 4-7) of runs of one sample
+        // taken two a vector; at most maxShared.
+        std::vector<std::pair<int, int>> mixed;
         std::vector<Group> groups;
+        // Runs of one sample with weights of their own, two a vector (lanes
+        // 0-3 the first run's, lanes 4-7 the second's).
+        std::vector<std::pair<int, int>> ownPairs;
         std::vector<int> loose; // the runs in no group
     };
 
