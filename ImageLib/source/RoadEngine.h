@@ -9,6 +9,7 @@
 #include "RoadSource.h"
 #include "SplineRows.h"
 #include "TriangleGeometry.h"
+#include "TrianglePixels.h"
 
 #include <memory>
 #include <vector>
@@ -53,5 +54,6 @@ private:
     std::vector<int> rest_; // the column samples the row kernels leave to the per-pixel form
     std::vector<TriangleGeometry::Point> triangles_; // per pair of fraction ids, when tabled
     std::vector<double> rowFractions_;               // the distinct row fractions, when tabled
+    TrianglePixels::PairedColumns pairs_;            // the column samples, when tabled
     std::size_t columnFractions_ = 0;                // the number of distinct column fractions
 };

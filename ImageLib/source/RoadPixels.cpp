@@ -95,7 +95,7 @@ void RoadEngine::triangleRow(const RowSample& rs, unsigned char* o) const {
         triangles_.empty() ? nullptr
                            : &triangles_[std::size_t(rs.ay.fractionId) * columnFractions_];
     const TrianglePixels::Fns& fns = TrianglePixels::fns();
-    if (points && fns.tabledRow) return fns.tabledRow(points, cols_, rs.r0, rs.r1, c_.ox, o);
+    if (points && fns.tabledRow) return fns.tabledRow(points, pairs_, rs.r0, rs.r1, o);
     if (!points && fns.estimatedRow)
         return fns.estimatedRow(cols_, rs.r0, rs.r1, c_.ox, rs.ay.f, o);
     for (std::size_t x = 0; x < cols_.size(); ++x) {

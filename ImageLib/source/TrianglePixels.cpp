@@ -179,45 +179,77 @@ TRIANGLE_AVX2 void trianglePixelAvx2(const TriangleGeometry::Point& t, const ARG
 
 // A row's colours where the points' geometry is tabled (points: the row's
 // entries, by column fraction), written as 255, red, green, blue.
-TRIANGLE_AVX2 void tabledRowAvx2(const TriangleGeometry::Point* points,
-                                 const std::vector<AxisSample>& cols, const ARGBVal* r0,
-                                 const ARGBVal* r1, int ox, unsigned char* o) {
+// Two pixels' bytes as float lanes: the first's alpha, red, green and blue in
+// lanes 0-3, the second's in lanes 4-7.
+TRIANGLE_AVX2 inline __m256 lanes2(const ARGBVal* p0, const ARGBVal* p1) {
+    int b0, b1;
+    std::memcpy(&b0, p0, 4);
+    std::memcpy(&b1, p1, 4);
+    return _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(_mm_setr_epi32(b0, b1, 0, 0)));
+}
+
+// towards() and centre() for two pixels side by side: each lane's steps as in
+// the four-lane forms.
+TRIANGLE_AVX2 inline __m256 towards2(__m256 x, __m256 y, double ratio) {
+    const __m256 d = _mm256_sub_ps(x, y);
+    const __m256d r = _mm256_set1_pd(ratio);
+    const __m128 lo = _mm256_cvtpd_ps(_mm256_mul_pd(_mm256_cvtps_pd(_mm256_castps256_ps128(d)), r));
+    const __m128 hi =
+        _mm256_cvtpd_ps(_mm256_mul_pd(_mm256_cvtps_pd(_mm256_extractf128_ps(d, 1)), r));
+    return _mm256_add_ps(_mm256_set_m128(hi, lo), y);
+}
+
+TRIANGLE_AVX2 inline __m256 centre2(const __m256 q[4]) {
+    return _mm256_mul_ps(_mm256_add_ps(_mm256_add_ps(_mm256_add_ps(q[0], q[2]), q[1]), q[3]),
+                         _mm256_set1_ps(0.25f));
+}
+
+// A row's colours where the points' geometry is tabled (points: the row's
+// entries, by column fraction id), written as 255, red, green, blue: samples
+// of one fraction two at a time.
+TRIANGLE_AVX2 void tabledRowAvx2(const TriangleGeometry::Point* points, const PairedColumns& pc,
+                                 const ARGBVal* r0, const ARGBVal* r1, unsigned char* o) {
     using TriangleGeometry::Value;
-    const __m128i bytes =
-        _mm_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
-    // Locals, which the stores into o cannot touch.
-    const AxisSample* const cs = cols.data();
-    const std::size_t n = cols.size();
-    for (std::size_t x = 0; x < n; ++x) {
-        const AxisSample& ax = cs[x];
-        if (!ax.inside || !ax.cellInside) continue;
-        const TriangleGeometry::Point& t = points[ax.fractionId];
-        const int i0 = ax.floorPos - ox, i1 = ax.ceilPos - ox;
-        // Corner k (0 p00, 1 p10, 2 p01, 3 p11).
-        const auto corner = [&](int k) { return (k & 2 ? r1 : r0) + (k & 1 ? i1 : i0); };
-        int out;
+    const __m256i bytes =
+        _mm256_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 4, 8, 12,
+                         -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    for (const Pair& pr : pc.pairs) {
+        const TriangleGeometry::Point& t = points[pr.fraction];
+        // Corner k (0 p00, 1 p10, 2 p01, 3 p11) of sample s.
+        const auto corner = [&](int k, int s) {
+            return (k & 2 ? r1 : r0) + (k & 1 ? pr.i1[s] : pr.i0[s]);
+        };
+        int out[2];
         if (t.value == Value::corner || t.value == Value::b) {
-            std::memcpy(&out, corner(t.value == Value::corner ? t.a : t.b), 4);
+            const int k = t.value == Value::corner ? t.a : t.b;
+            std::memcpy(&out[0], corner(k, 0), 4);
+            std::memcpy(&out[1], corner(k, 1), 4);
         } else {
-            __m128 v;
+            __m256 v;
             if (t.value == Value::r) {
-                v = towards(lanes(*corner(t.b)), lanes(*corner(t.a)), t.along);
+                v = towards2(lanes2(corner(t.b, 0), corner(t.b, 1)),
+                             lanes2(corner(t.a, 0), corner(t.a, 1)), t.along);
             } else {
-                const __m128 q[4] = {lanes(r0[i0]), lanes(r0[i1]), lanes(r1[i0]), lanes(r1[i1])};
-                v = centre(q);
+                const __m256 c[4] = {
+                    lanes2(corner(0, 0), corner(0, 1)), lanes2(corner(1, 0), corner(1, 1)),
+                    lanes2(corner(2, 0), corner(2, 1)), lanes2(corner(3, 0), corner(3, 1))};
+                v = centre2(c);
                 if (t.value != Value::centre) {
-                    const __m128 bv = lanes(*corner(t.b));
-                    const __m128 pv = towards(bv, v, t.along);
-                    v = t.value == Value::p
-                            ? pv
-                            : towards(towards(bv, lanes(*corner(t.a)), t.along), pv, t.across);
+                    const __m256 bv = c[t.b];
+                    const __m256 pv = towards2(bv, v, t.along);
+                    v = t.value == Value::p ? pv
+                                            : towards2(towards2(bv, c[t.a], t.along), pv, t.across);
                 }
             }
             // Each lane truncated and its low byte kept.
-            out = _mm_cvtsi128_si32(_mm_shuffle_epi8(_mm_cvttps_epi32(v), bytes));
+            const __m256i b = _mm256_shuffle_epi8(_mm256_cvttps_epi32(v), bytes);
+            out[0] = _mm256_extract_epi32(b, 0);
+            out[1] = _mm256_extract_epi32(b, 4);
         }
-        out |= 0xff;
-        std::memcpy(o + x * 4, &out, 4);
+        for (int s = 0; s < 2; ++s) {
+            out[s] |= 0xff;
+            std::memcpy(o + std::int64_t(pr.x[s]) * 4, &out[s], 4);
+        }
     }
 }
 
@@ -377,6 +409,43 @@ TRIANGLE_AVX2 void estimatedRowAvx2(const std::vector<AxisSample>& cols, const A
 #endif
 
 } // namespace
+
+PairedColumns pairColumns(const std::vector<AxisSample>& cols, std::size_t fractions, int ox) {
+    PairedColumns pc;
+    // Per fraction id, the column sample waiting for a second.
+    std::vector<std::int32_t> waiting(fractions, -1);
+    const auto sample = [&](Pair& pr, int s, std::int32_t x) {
+        const AxisSample& a = cols[std::size_t(x)];
+        pr.i0[s] = a.floorPos - ox;
+        pr.i1[s] = a.ceilPos - ox;
+        pr.x[s] = x;
+    };
+    for (std::size_t x = 0; x < cols.size(); ++x) {
+        const AxisSample& a = cols[x];
+        if (!a.inside || !a.cellInside) continue;
+        std::int32_t& w = waiting[std::size_t(a.fractionId)];
+        if (w < 0) {
+            w = std::int32_t(x);
+            continue;
+        }
+        Pair pr;
+        pr.fraction = a.fractionId;
+        sample(pr, 0, w);
+        sample(pr, 1, std::int32_t(x));
+        pc.pairs.push_back(pr);
+        w = -1;
+    }
+    // A sample left alone is paired with itself: both write the same pixel.
+    for (std::size_t f = 0; f < fractions; ++f) {
+        if (waiting[f] < 0) continue;
+        Pair pr;
+        pr.fraction = std::int32_t(f);
+        sample(pr, 0, waiting[f]);
+        sample(pr, 1, waiting[f]);
+        pc.pairs.push_back(pr);
+    }
+    return pc;
+}
 
 const Fns& fns() {
     static const Fns chosen = [] {
