@@ -14,6 +14,7 @@
 #include "IntegerBilinearKernels.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace IntegerBilinearRows {
@@ -25,10 +26,10 @@ constexpr double scale24 = 16777216.0;
 // The least p (up to 30) for which w is a whole number of 2^-p, else 99: w is
 // a weight in 0..1.
 int grain(double w) {
-    double v = w;
-    for (int p = 0; p <= 30; ++p, v *= 2.0)
-        if (v == std::floor(v)) return p;
-    return 99;
+    const double v = w * 0x1p30; // exact: a power of two
+    if (v != std::floor(v)) return 99;
+    const auto m = std::uint64_t(v);
+    return m == 0 ? 0 : 30 - std::countr_zero(m);
 }
 
 // The row kernels this machine runs: AVX2 where it can, plain C++ otherwise.
