@@ -52,5 +52,8 @@ struct Fns {
 };
 
 const Fns& fns();
+// The AVX2 kernels when this build has them and the processor runs them, else
+// none (TrianglePixelsAvx2.cpp).
+Fns vectorFns();
 
 } // namespace TrianglePixels
