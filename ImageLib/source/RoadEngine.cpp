@@ -32,8 +32,8 @@ void addColumnsPlain(const std::uint16_t* vsum, const int* colstart, int w, std:
 
 // The means of footprints whose every row is in one batch of 16-bit column
 // sums: result column x's sums over its columns, times 1 / (columns × rows),
-// truncated to bytes (each mean is at most 255), alpha 255. The sums stay
-// below 2^31 (at most 16386 columns of 257 rows of 255), so int32 holds them.
+// truncated to bytes (each mean is at most 255), alpha 255. The caller makes
+// sure that the sums (columns × rows × 255 at most) stay below 2^31.
 void meansPlain(const std::uint16_t* vsum, const int* colstart, int w, std::int64_t rows,
                 unsigned char* o) {
     std::int64_t lastn = -1;
@@ -125,6 +125,8 @@ RoadEngine::RoadEngine(const RoadSource& c) : c_(c) {
             cols_.push_back(axisSample(p, c_.lx, c_.hx, true, c_.code));
     }
     colstart_.push_back(int(cols_.size()));
+    for (std::size_t x = 0; x + 1 < colstart_.size(); ++x)
+        widestFootprint_ = std::max(widestFootprint_, colstart_[x + 1] - colstart_[x]);
 
     // One entry per column sample: a reduction's footprints are rows of samples
     // like an enlargement's, read by the same kernels.
@@ -255,8 +257,10 @@ void RoadEngine::rows(unsigned char* out, long rowbytes, int y0, int y1) const {
         // resampler forms are exact and equal these integer sums in any order.
         // The row samples' bytes are summed column sample by column sample in
         // 16 bits (up to 257 rows of 255 fit), then each footprint's columns.
-        if (sets.size() <= 257) {
-            // One batch: the means straight from the column sums.
+        if (sets.size() <= 257 && std::int64_t(widestFootprint_) * std::int64_t(sets.size()) * 255 <
+                                      (std::int64_t(1) << 31)) {
+            // One batch whose sums int32 holds: the means straight from the
+            // column sums.
             std::fill(vsum.begin(), vsum.end(), std::uint16_t(0));
             for (const RowSample& rs : sets) {
                 sampleRow(rs, weights.get(), floatrows.get(), samples.data());

@@ -49,6 +49,7 @@ private:
     RoadSource c_;
     std::vector<AxisSample> cols_; // every column sample, result column after column
     std::vector<int> colstart_;    // result column i's samples: [colstart_[i], colstart_[i + 1])
+    int widestFootprint_ = 0;      // the most column samples a result column has
     std::unique_ptr<IntegerBilinearRows::Plan> bilinearRows_; // the bilinear methods' rows
     std::unique_ptr<SplineRows> splineRows_;                  // the spline's rows
     std::vector<int> rest_; // the column samples the row kernels leave to the per-pixel form

@@ -155,3 +155,18 @@ TEST(SnapshotRoad, ReductionsMatchTheChainsOwnReads) {
     }
     EXPECT_GT(fast, 300);
 }
+
+// A footprint of 40,000 columns by 257 rows of 250: its sums pass 2^31, so
+// they must not be taken in 32 bits.
+TEST(SnapshotRoad, FootprintSumsPast32BitsAverageRight) {
+    const int w = 40000, h = 257;
+    std::vector<ARGBVal> frame(std::size_t(w) * h, ARGBVal(255, 250, 100, 7));
+    PixRectWrap<ARGBVal> wrap(frame.data(), w, h, SIAllLines);
+    PixRectRef<ARGBVal> region(wrap, 0, 0, w - 1, h - 1);
+    ContImageRef<ARGBVal> cont(region, SIBilinear);
+    SamplePixRectNC<ARGBVal, ARGBVal> s(cont, double(w), double(h), SIInterpolated);
+    ASSERT_EQ(s.width(), 1);
+    ASSERT_EQ(s.height(), 1);
+    Bitmap bm(s);
+    EXPECT_EQ(bitmapbytes(bm), (std::vector<unsigned char>{255, 250, 100, 7}));
+}
