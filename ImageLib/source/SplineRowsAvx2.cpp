@@ -67,17 +67,30 @@ SPLINE_AVX2 inline void mixedTapList(const SplineRows::Weights& a, const SplineR
         }
 }
 
-// A vector of two neighbouring samples' sums stored as their two pixels: each
-// lane truncated, its low byte kept, alpha 255.
-SPLINE_AVX2 inline void storeTwo(__m256 acc, unsigned char* q) {
+// A vector of two samples' sums as two pixels: each lane truncated, its low
+// byte kept, alpha 255; lanes 0-3's pixel in 32-bit lane 0, lanes 4-7's in
+// 32-bit lane 4.
+SPLINE_AVX2 inline __m256i pixels(__m256 acc) {
     const __m256i bytes =
         _mm256_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 4, 8, 12,
                          -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
-    const __m256i v = _mm256_or_si256(_mm256_shuffle_epi8(_mm256_cvttps_epi32(acc), bytes),
-                                      _mm256_set1_epi32(0xff));
+    return _mm256_or_si256(_mm256_shuffle_epi8(_mm256_cvttps_epi32(acc), bytes),
+                           _mm256_set1_epi32(0xff));
+}
+
+// Two neighbouring samples' sums stored as their two pixels at q.
+SPLINE_AVX2 inline void storeTwo(__m256 acc, unsigned char* q) {
     _mm_storel_epi64(reinterpret_cast<__m128i*>(q),
                      _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(
-                         v, _mm256_setr_epi32(0, 4, 1, 1, 1, 1, 1, 1))));
+                         pixels(acc), _mm256_setr_epi32(0, 4, 1, 1, 1, 1, 1, 1))));
+}
+
+// Two samples' sums of different runs stored as their pixels at q0 and q1.
+SPLINE_AVX2 inline void storeApart(__m256 acc, unsigned char* q0, unsigned char* q1) {
+    const __m256i v = pixels(acc);
+    const int lo = _mm256_extract_epi32(v, 0), hi = _mm256_extract_epi32(v, 4);
+    std::memcpy(q0, &lo, 4);
+    std::memcpy(q1, &hi, 4);
 }
 
 // The sums of S + P vectors of two samples each, every lane as in runsAvx2:
@@ -113,15 +126,9 @@ SPLINE_AVX2 void groupAvx2(const SplineRows::Group& g, const TapList& t, unsigne
     __m256 acc[S + P];
     pairSums<S, P>(t, g.single, g.pair, acc);
     for (int v = 0; v < S; ++v) storeTwo(acc[v], o + std::int64_t(g.singleX[v]) * 4);
-    const __m256i bytes =
-        _mm256_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 4, 8, 12,
-                         -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
     for (int v = 0; v < P; ++v) {
-        const __m256i b = _mm256_or_si256(
-            _mm256_shuffle_epi8(_mm256_cvttps_epi32(acc[S + v]), bytes), _mm256_set1_epi32(0xff));
-        const int lo = _mm256_extract_epi32(b, 0), hi = _mm256_extract_epi32(b, 4);
-        std::memcpy(o + std::int64_t(g.pairX[v][0]) * 4, &lo, 4);
-        std::memcpy(o + std::int64_t(g.pairX[v][1]) * 4, &hi, 4);
+        storeApart(acc[S + v], o + std::int64_t(g.pairX[v][0]) * 4,
+                   o + std::int64_t(g.pairX[v][1]) * 4);
     }
 }
 
@@ -169,9 +176,6 @@ SPLINE_AVX2 void groupsAvx2(const std::vector<SplineRows::Group>& groups, const 
 // lanes. Every tap of both is taken: a tap of weight 0 adds 0.
 SPLINE_AVX2 void ownPairsAvx2(const SplineRows::Runs& runs, const AxisSample& ay,
                               const float* const rowf[4], unsigned char* o) {
-    const __m256i bytes =
-        _mm256_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 4, 8, 12,
-                         -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
     const __m256i spread[4] = {
         _mm256_setr_epi32(0, 0, 0, 0, 4, 4, 4, 4), _mm256_setr_epi32(1, 1, 1, 1, 5, 5, 5, 5),
         _mm256_setr_epi32(2, 2, 2, 2, 6, 6, 6, 6), _mm256_setr_epi32(3, 3, 3, 3, 7, 7, 7, 7)};
@@ -188,11 +192,7 @@ SPLINE_AVX2 void ownPairsAvx2(const SplineRows::Runs& runs, const AxisSample& ay
                 acc = _mm256_add_ps(acc, _mm256_mul_ps(x, _mm256_permutevar8x32_ps(wj, spread[i])));
             }
         }
-        const __m256i v = _mm256_or_si256(_mm256_shuffle_epi8(_mm256_cvttps_epi32(acc), bytes),
-                                          _mm256_set1_epi32(0xff));
-        const int lo = _mm256_extract_epi32(v, 0), hi = _mm256_extract_epi32(v, 4);
-        std::memcpy(o + std::int64_t(a.x) * 4, &lo, 4);
-        std::memcpy(o + std::int64_t(b.x) * 4, &hi, 4);
+        storeApart(acc, o + std::int64_t(a.x) * 4, o + std::int64_t(b.x) * 4);
     }
 }
 
@@ -202,11 +202,6 @@ SPLINE_AVX2 void ownPairsAvx2(const SplineRows::Runs& runs, const AxisSample& ay
 // rounded to float, added in tap order.
 SPLINE_AVX2 void runsAvx2(const SplineRows::Runs& runs, const AxisSample& ay,
                           const float* const rowf[4], unsigned char* o) {
-    const __m256i bytes =
-        _mm256_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 4, 8, 12,
-                         -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
-    const __m256i opaque = _mm256_set1_epi32(0xff);
-    const __m256i gather = _mm256_setr_epi32(0, 4, 1, 1, 1, 1, 1, 1);
     // The tap lists of the runs' distinct column weights and pairs of them,
     // once a row.
     constexpr std::size_t most = SplineRows::Runs::maxShared;
@@ -263,11 +258,7 @@ SPLINE_AVX2 void runsAvx2(const SplineRows::Runs& runs, const AxisSample& ay,
             __m256 acc = _mm256_setzero_ps();
             for (int i = 0; i < n; ++i)
                 acc = _mm256_add_ps(acc, _mm256_mul_ps(_mm256_loadu_ps(t->p[i] + xb), t->w[i]));
-            // Each lane truncated, its low byte kept, alpha 255.
-            const __m256i v =
-                _mm256_or_si256(_mm256_shuffle_epi8(_mm256_cvttps_epi32(acc), bytes), opaque);
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(q),
-                             _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(v, gather)));
+            storeTwo(acc, q);
         }
         if (k < run.n) {
             const std::int64_t xb = run.xb + std::int64_t(k) * 4;
@@ -276,10 +267,7 @@ SPLINE_AVX2 void runsAvx2(const SplineRows::Runs& runs, const AxisSample& ay,
                 acc = _mm_add_ps(
                     acc, _mm_mul_ps(_mm_loadu_ps(t->p[i] + xb), _mm256_castps256_ps128(t->w[i])));
             }
-            const __m128i v =
-                _mm_or_si128(_mm_shuffle_epi8(_mm_cvttps_epi32(acc), _mm256_castsi256_si128(bytes)),
-                             _mm256_castsi256_si128(opaque));
-            const int b = _mm_cvtsi128_si32(v);
+            const int b = _mm256_extract_epi32(pixels(_mm256_set_m128(_mm_setzero_ps(), acc)), 0);
             std::memcpy(q, &b, 4);
         }
     }
