@@ -173,7 +173,9 @@ RoadEngine::RoadEngine(const RoadSource& c) : c_(c) {
         for (std::size_t i = 0; i < fxs.size(); ++i)
             triangles_[j * columnFractions_ + i] = TriangleGeometry::at(fxs[i], fys[j]);
     rowFractions_ = std::move(fys);
-    pairs_ = TrianglePixels::pairColumns(cols_, columnFractions_, c_.ox);
+    // Only the vector kernels take a tabled row's samples in pairs.
+    if (TrianglePixels::fns().tabledRow)
+        pairs_ = TrianglePixels::pairColumns(cols_, columnFractions_, c_.ox);
 }
 
 RoadEngine::RowSample RoadEngine::rowSample(double py) const {

@@ -41,22 +41,13 @@ struct TapList {
     __m256 w[16];
 };
 
-SPLINE_AVX2 inline void tapList(const float wx[4], int i0, int i1, const AxisSample& ay,
-                                const float* const rowf[4], TapList& t) {
-    t.n = 0;
-    for (int j = ay.firstTap; j < ay.endTap; ++j)
-        for (int i = i0; i < i1; ++i, ++t.n) {
-            t.p[t.n] = rowf[j] + 4 * i;
-            t.w[t.n] = _mm256_set1_ps(wx[i] * ay.spline[j]);
-        }
-}
-
-// The tap list of two runs of one sample a vector, lanes 0-3 with weights a
-// and lanes 4-7 with weights b: their taps together, each lane's weight the
-// float product as alone. A tap outside a run's own has weight 0 for it and
-// adds 0 (every tap and weight is at least 0), so each lane's sum is the same.
-SPLINE_AVX2 inline void mixedTapList(const SplineRows::Weights& a, const SplineRows::Weights& b,
-                                     const AxisSample& ay, const float* const rowf[4], TapList& t) {
+// The tap list of lanes 0-3 with weights a and lanes 4-7 with weights b (the
+// same weights for two samples of one run, or two runs of one sample): their
+// taps together, each lane's weight the float product as alone. A tap outside
+// a run's own has weight 0 for it and adds 0 (every tap and weight is at least
+// 0), so each lane's sum is the same.
+SPLINE_AVX2 inline void tapList(const SplineRows::Weights& a, const SplineRows::Weights& b,
+                                const AxisSample& ay, const float* const rowf[4], TapList& t) {
     t.n = 0;
     const int i0 = std::min(a.i0, b.i0), i1 = std::max(a.i1, b.i1);
     for (int j = ay.firstTap; j < ay.endTap; ++j)
@@ -208,12 +199,12 @@ SPLINE_AVX2 void runsAvx2(const SplineRows::Runs& runs, const AxisSample& ay,
     TapList shared[2 * most];
     for (std::size_t k = 0; k < runs.weights.size(); ++k) {
         const SplineRows::Weights& w = runs.weights[k];
-        tapList(w.wx, w.i0, w.i1, ay, rowf, shared[k]);
+        tapList(w, w, ay, rowf, shared[k]);
     }
     for (std::size_t m = 0; m < runs.mixed.size(); ++m) {
         const auto [a, b] = runs.mixed[m];
-        mixedTapList(runs.weights[std::size_t(a)], runs.weights[std::size_t(b)], ay, rowf,
-                     shared[most + m]);
+        tapList(runs.weights[std::size_t(a)], runs.weights[std::size_t(b)], ay, rowf,
+                shared[most + m]);
     }
     groupsAvx2(runs.groups, shared, o);
     ownPairsAvx2(runs, ay, rowf, o);
@@ -240,7 +231,7 @@ SPLINE_AVX2 void runsAvx2(const SplineRows::Runs& runs, const AxisSample& ay,
             q[3] = std::uint8_t(rgb[2]);
             continue;
         } else {
-            tapList(run.wx, run.i0, run.i1, ay, rowf, own);
+            tapList(run, run, ay, rowf, own);
         }
         const int n = t->n;
         std::int32_t k = 0;
